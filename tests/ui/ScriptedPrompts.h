@@ -1,0 +1,62 @@
+#pragma once
+
+#include "Prompts.h"
+
+#include <QList>
+#include <QStringList>
+#include <deque>
+
+// Answers the window's dialogs from a script and records every message box,
+// so tests run without a modal loop.
+class ScriptedPrompts : public Prompts {
+public:
+    struct Shown {
+        Kind kind;
+        QString caption;
+        QString text;
+    };
+
+    QList<Shown> shown;                               // message boxes, in order
+    std::deque<QString> nextFileNames;                // "" answers a cancel
+    std::deque<std::optional<ColourValue>> nextColours; // nullopt answers a cancel
+    QList<ColourValue> colourDialogStarts;            // colour each colour dialog opened on
+    QStringList fileDialogFilters;                    // "description|pattern" of each file dialog
+    int unexpectedDialogs = 0;                        // dialogs asked with no scripted answer
+
+    void message(Kind kind, const QString& caption, const QString& text) override
+    {
+        shown.append({kind, caption, text});
+    }
+
+    QString openFileName(const QString& description, const QString& pattern) override
+    {
+        fileDialogFilters << description + QLatin1Char('|') + pattern;
+        if (nextFileNames.empty()) {
+            ++unexpectedDialogs;
+            return {};
+        }
+        QString name = nextFileNames.front();
+        nextFileNames.pop_front();
+        return name;
+    }
+
+    std::optional<ColourValue> chooseColour(ColourValue initial) override
+    {
+        colourDialogStarts << initial;
+        if (nextColours.empty()) {
+            ++unexpectedDialogs;
+            return std::nullopt;
+        }
+        auto answer = nextColours.front();
+        nextColours.pop_front();
+        return answer;
+    }
+
+    QStringList texts() const
+    {
+        QStringList list;
+        for (const Shown& s : shown)
+            list << s.text;
+        return list;
+    }
+};

@@ -1,0 +1,386 @@
+#include "AppSetup.h"
+#include "DirectoryList.h"
+#include "ScriptedPrompts.h"
+#include "Tanaekr.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+// The window driven as a user drives it: focus moves, typing, clicks.
+class tst_Tanaekr : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void defaultTexts();
+    void layoutAndLabels();
+    void gridHiddenAtStart();
+    void focusOnQuestionCountAfterShow();
+    void tabOrder();
+    void hintOnEntering_data();
+    void hintOnEntering();
+    void answerPageColourFieldKeepsHint();
+    void navigationFolderCompletion_data();
+    void navigationFolderCompletion();
+    void colourAcceptWritesChosenColour_data();
+    void colourAcceptWritesChosenColour();
+    void colourCancelLeavesField();
+    void colourDialogRemembersLastAccepted();
+    void directoryListFollowsIntoOutputFolder();
+    void explanationLinesAsShown();
+
+private:
+    template <typename T> T* control(const char* name) const
+    {
+        T* w = window->findChild<T*>(QLatin1String(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    void enter(QWidget* field) { field->setFocus(Qt::TabFocusReason); QCoreApplication::processEvents(); }
+
+    std::unique_ptr<ScriptedPrompts> prompts;
+    std::unique_ptr<Tanaekr> window;
+};
+
+void tst_Tanaekr::init()
+{
+    prompts = std::make_unique<ScriptedPrompts>();
+    window = std::make_unique<Tanaekr>(*prompts);
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+}
+
+void tst_Tanaekr::cleanup()
+{
+    window.reset();
+    QCOMPARE(prompts->unexpectedDialogs, 0);
+    prompts.reset();
+}
+
+void tst_Tanaekr::defaultTexts()
+{
+    QCOMPARE(control<QLineEdit>("testadl")->text(), QStringLiteral(u"2. sınıf Matematik Test - 1"));
+    QCOMPARE(control<QLineEdit>("sorusaye")->text(), QStringLiteral("10"));
+    QCOMPARE(control<QPlainTextEdit>("soruac")->toPlainText(), QString());
+    QCOMPARE(control<QLineEdit>("sorusrenk")->text(), QStringLiteral("#B86397"));
+    QCOMPARE(control<QLineEdit>("sacikl")->text(), QStringLiteral("#F1CFE4"));
+    QCOMPARE(control<QLineEdit>("sayfaad")->text(), QStringLiteral("test01"));
+    QCOMPARE(control<QLineEdit>("gezyerl")->text(), QString());
+    QCOMPARE(control<QLineEdit>("cevapzrl")->text(), QStringLiteral("#B86397"));
+    QCOMPARE(control<QLineEdit>("acer")->text(), QStringLiteral("#F1CFE4"));
+    QCOMPARE(control<QLineEdit>("ber")->text(), QStringLiteral("#DA70D6"));
+    QCOMPARE(control<QLineEdit>("sonuczrl")->text(), QStringLiteral("#B86397"));
+    QCOMPARE(control<QLineEdit>("siksayl")->text(), QString());
+    // The output folder follows the directory list, which starts at the current folder.
+    QCOMPARE(control<QLineEdit>("klasor")->text(), QDir::toNativeSeparators(QDir::currentPath()));
+
+    auto* tabs = control<QTabWidget>("sayfalar");
+    QCOMPARE(tabs->count(), 2);
+    QCOMPARE(tabs->tabText(0), QStringLiteral(u"Soru sayfası"));
+    QCOMPARE(tabs->tabText(1), QStringLiteral(u"Cevap ve Sonuç Sayfası"));
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(control<QPushButton>("dogrugir")->text(), QStringLiteral(u"Doğru cevapları gir"));
+    QCOMPARE(control<QPushButton>("sayfab")->text(), QStringLiteral(u"Sayfaları oluştur "));
+    QCOMPARE(control<QPushButton>("BitBtn7")->text(), QStringLiteral(u"Renk ve klasör bilgilerini kaydet"));
+    QVERIFY(prompts->shown.isEmpty());
+}
+
+void tst_Tanaekr::layoutAndLabels()
+{
+    struct Expect { const char* name; QRect geometry; const char16_t* label; };
+    const Expect fields[] = {
+        {"testadl", {10, 20, 200, 21}, u"Test adı:"},
+        {"sorusaye", {10, 60, 50, 24}, u"Soru Sayısı :"},
+        {"sorusrenk", {250, 16, 121, 21}, u"Soru sayfası zemin rengi"},
+        {"sacikl", {250, 56, 121, 21}, u"Sınav açıklaması zemin rengi"},
+        {"klasor", {420, 16, 170, 21}, u"Sayfaların kaydedileceği klasör"},
+        {"sayfaad", {140, 63, 70, 21}, u"Dosya adı: "},
+        {"gezyerl", {420, 55, 170, 21}, u"Gezinti düğmelerinin bulunduğu yer"},
+        {"cevapzrl", {20, 20, 121, 21}, u"Cevap sayfası zemin rengi"},
+        {"acer", {20, 60, 121, 21}, u"A-C-D sütunları zemin rengi"},
+        {"ber", {20, 100, 121, 21}, u"B-E sütunları zemin rengi"},
+        {"sonuczrl", {20, 140, 121, 21}, u"Sonuç sayfası zemin rengi"},
+        {"siksayl", {20, 180, 20, 21}, u"Cevap şıkkı sayısı"},
+    };
+    for (const Expect& e : fields) {
+        auto* edit = control<QLineEdit>(e.name);
+        QCOMPARE(edit->geometry(), e.geometry);
+        auto* label = control<QLabel>((QByteArray(e.name) + "Label").constData());
+        QCOMPARE(label->text(), QString::fromUtf16(e.label));
+        QCOMPARE(label->buddy(), edit);
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::red));
+        // The label stands above its field.
+        QVERIFY2(label->geometry().bottom() < edit->geometry().top(), e.name);
+        // A screen reader announces the field by its label.
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(edit);
+        QVERIFY(iface);
+        QCOMPARE(iface->text(QAccessible::Name), QString::fromUtf16(e.label).trimmed());
+    }
+    QCOMPARE(control<QWidget>("sayfalar")->geometry(), QRect(5, 40, 730, 400));
+    QCOMPARE(control<QWidget>("liste")->geometry(), QRect(10, 100, 415, 250));
+    QCOMPARE(control<QWidget>("soruac")->geometry(), QRect(450, 100, 250, 250));
+    QCOMPARE(control<QWidget>("dir")->geometry(), QRect(600, 0, 120, 75));
+    QCOMPARE(control<QWidget>("dogrugir")->geometry(), QRect(520, 445, 110, 25));
+    QCOMPARE(control<QWidget>("sayfab")->geometry(), QRect(636, 445, 95, 25));
+    QCOMPARE(control<QWidget>("BitBtn7")->geometry(), QRect(520, 475, 210, 25));
+    QCOMPARE(control<QLabel>("Label1")->text(), QStringLiteral(u"Soruların altında görüntülenecek açıklama"));
+    QCOMPARE(control<QLabel>("Label1")->pos(), QPoint(450, 80));
+    const char* buttons[] = {"BitBtn1", "BitBtn2", "BitBtn3", "BitBtn4", "BitBtn5", "BitBtn6"};
+    for (const char* name : buttons) {
+        auto* button = control<QToolButton>(name);
+        QCOMPARE(button->size(), QSize(25, 25));
+        QVERIFY(!button->icon().isNull());
+        QVERIFY2(button->accessibleName().contains(QStringLiteral("rengini seç")), name);
+    }
+    QCOMPARE(control<QToolButton>("BitBtn6")->geometry(), QRect(150, 140, 25, 25));
+}
+
+void tst_Tanaekr::gridHiddenAtStart()
+{
+    QVERIFY(!control<QTableView>("liste")->isVisible());
+}
+
+void tst_Tanaekr::focusOnQuestionCountAfterShow()
+{
+    QCOMPARE(QApplication::focusWidget(), control<QWidget>("sorusaye"));
+    QCOMPARE(window->statusText(), QStringLiteral(u"Test sorularının sayısı. Daha sonra \"Doğru cevapları gir\" seçeneğinin seçilmesi gerekir."));
+}
+
+void tst_Tanaekr::tabOrder()
+{
+    enter(control<QWidget>("testadl"));
+    const char* questionPage[] = {"sorusaye", "soruac", "sorusrenk", "sacikl", "BitBtn1",
+                                  "BitBtn2", "klasor", "dir", "sayfaad", "gezyerl"};
+    for (const char* name : questionPage) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(name));
+    }
+    control<QTabWidget>("sayfalar")->setCurrentIndex(1);
+    enter(control<QWidget>("cevapzrl"));
+    const char* answerPage[] = {"BitBtn3", "acer", "ber", "BitBtn4", "BitBtn5", "BitBtn6", "sonuczrl", "siksayl"};
+    for (const char* name : answerPage) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(name));
+    }
+}
+
+void tst_Tanaekr::hintOnEntering_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("hint");
+    QTest::newRow("testadl") << "testadl" << 0 << QStringLiteral(u"Soruların üst kısmında görüntülenir. Sınıf, testin konusu gibi bilgileri içermesi tercih edilebilir.");
+    QTest::newRow("sayfaad") << "sayfaad" << 0 << QStringLiteral(u"Bu alana yazılan isime s harfi soru numaraları eklenerek, otomatik soru dosyası ismi oluşturulur.");
+    QTest::newRow("sorusrenk") << "sorusrenk" << 0 << QStringLiteral(u"Soruların görüntüleneceği ekranda arka plan rengini belirler.");
+    QTest::newRow("sacikl") << "sacikl" << 0 << QStringLiteral(u"Soruların altında görüntülenecek açıklamanın arka plan rengini belirler.");
+    QTest::newRow("klasor") << "klasor" << 0 << QStringLiteral(u"Oluşturulacak web sayfalarının kaydedileceği klasör.");
+    QTest::newRow("gezyerl") << "gezyerl" << 0 << QStringLiteral(u"Oluşturulacak sayfalarda kayıtlar arasında ileri/geri gidilmesini sağlayan düğmelerin resim dosyalarının bulunduğu klasör.");
+    QTest::newRow("soruac") << "soruac" << 0 << QStringLiteral(u"Soruların altında görüntülenmek istenilen metin.");
+    QTest::newRow("dir") << "dir" << 0 << QStringLiteral(u"Bu alanda çift tıklama yapıldığında klasör ismi \"Sayfaların kaydedileceği klasör\" alanına yazılır.");
+    QTest::newRow("siksayl") << "siksayl" << 1 << QStringLiteral(u"Bir soru için kaç cevap şıkkı olacağını belirler.");
+}
+
+void tst_Tanaekr::hintOnEntering()
+{
+    QFETCH(QString, field);
+    QFETCH(int, page);
+    QFETCH(QString, hint);
+    control<QTabWidget>("sayfalar")->setCurrentIndex(page);
+    enter(control<QWidget>(field.toLatin1().constData()));
+    QCOMPARE(window->statusText(), hint);
+    // Coming back to the same field by Tab shows the same hint again.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(window->statusText(), hint);
+}
+
+void tst_Tanaekr::answerPageColourFieldKeepsHint()
+{
+    enter(control<QWidget>("sayfaad"));
+    const QString hint = window->statusText();
+    control<QTabWidget>("sayfalar")->setCurrentIndex(1);
+    const char* silent[] = {"cevapzrl", "acer", "ber", "sonuczrl", "BitBtn3", "BitBtn6"};
+    for (const char* name : silent) {
+        enter(control<QWidget>(name));
+        QCOMPARE(window->statusText(), hint);
+    }
+}
+
+void tst_Tanaekr::navigationFolderCompletion_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("after");
+    const QString sep = QDir::separator();
+    QTest::newRow("no separator") << QStringLiteral(u"C:\\resim") << QStringLiteral(u"C:\\resim") + sep;
+    QTest::newRow("slash kept") << QStringLiteral("images/") << QStringLiteral("images/");
+    QTest::newRow("backslash kept") << QStringLiteral(u"C:\\resim\\") << QStringLiteral(u"C:\\resim\\");
+    QTest::newRow("empty stays empty") << QString() << QString();
+    QTest::newRow("relative") << QStringLiteral("resim") << QStringLiteral("resim") + sep;
+}
+
+void tst_Tanaekr::navigationFolderCompletion()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, after);
+    auto* gezyerl = control<QLineEdit>("gezyerl");
+    enter(gezyerl);
+    QTest::keyClicks(gezyerl, typed);
+    QCOMPARE(gezyerl->text(), typed);
+    QTest::keyClick(gezyerl, Qt::Key_Tab); // leave the field
+    QVERIFY(QApplication::focusWidget() != gezyerl);
+    QCOMPARE(gezyerl->text(), after);
+    // Leaving it again adds nothing more.
+    enter(gezyerl);
+    QTest::keyClick(gezyerl, Qt::Key_Tab);
+    QCOMPARE(gezyerl->text(), after);
+}
+
+void tst_Tanaekr::colourAcceptWritesChosenColour_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<quint32>("start");
+    QTest::newRow("question page") << "BitBtn1" << "sorusrenk" << 0 << quint32(0x800080);
+    QTest::newRow("explanation") << "BitBtn2" << "sacikl" << 0 << quint32(0);
+    QTest::newRow("answer sheet") << "BitBtn3" << "cevapzrl" << 1 << quint32(0);
+    QTest::newRow("columns A C E") << "BitBtn4" << "acer" << 1 << quint32(0);
+    QTest::newRow("columns B D") << "BitBtn5" << "bdzr" << 1 << quint32(0);
+    QTest::newRow("result page") << "BitBtn6" << "sonuczrl" << 1 << quint32(0);
+}
+
+void tst_Tanaekr::colourAcceptWritesChosenColour()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, field);
+    QFETCH(int, page);
+    QFETCH(quint32, start);
+    if (field == QLatin1String("bdzr"))
+        field = QStringLiteral("ber");
+    control<QTabWidget>("sayfalar")->setCurrentIndex(page);
+    // Red 5, green 10, blue 15, with high bits the conversion ignores.
+    prompts->nextColours.push_back(ColourValue(0xAB0F0A05));
+    QTest::mouseClick(control<QToolButton>(button.toLatin1().constData()), Qt::LeftButton);
+    QCOMPARE(prompts->colourDialogStarts, QList<ColourValue>{start});
+    QCOMPARE(control<QLineEdit>(field.toLatin1().constData())->text(), QStringLiteral("#050A0F"));
+    QVERIFY(prompts->shown.isEmpty());
+}
+
+void tst_Tanaekr::colourCancelLeavesField()
+{
+    control<QTabWidget>("sayfalar")->setCurrentIndex(1);
+    auto* acer = control<QLineEdit>("acer");
+    acer->setText(QStringLiteral("#123456"));
+    prompts->nextColours.push_back(std::nullopt);
+    QTest::mouseClick(control<QToolButton>("BitBtn4"), Qt::LeftButton);
+    QCOMPARE(acer->text(), QStringLiteral("#123456"));
+
+    control<QTabWidget>("sayfalar")->setCurrentIndex(0);
+    auto* sorusrenk = control<QLineEdit>("sorusrenk");
+    prompts->nextColours.push_back(std::nullopt);
+    QTest::mouseClick(control<QToolButton>("BitBtn1"), Qt::LeftButton);
+    QCOMPARE(sorusrenk->text(), QStringLiteral("#B86397"));
+}
+
+void tst_Tanaekr::colourDialogRemembersLastAccepted()
+{
+    auto* sorusrenk = control<QLineEdit>("sorusrenk");
+    auto* button = control<QToolButton>("BitBtn1");
+    prompts->nextColours.push_back(ColourValue(0x0000FF)); // pure red
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(sorusrenk->text(), QStringLiteral("#FF0000"));
+
+    sorusrenk->setText(QStringLiteral("mavi"));
+    prompts->nextColours.push_back(std::nullopt);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(sorusrenk->text(), QStringLiteral("mavi")); // cancel keeps what was typed
+    // Each button's dialog opens on the colour last accepted through it.
+    QCOMPARE(prompts->colourDialogStarts, (QList<ColourValue>{0x800080, 0x0000FF}));
+
+    // Another button's dialog keeps its own colour.
+    prompts->nextColours.push_back(std::nullopt);
+    QTest::mouseClick(control<QToolButton>("BitBtn2"), Qt::LeftButton);
+    QCOMPARE(prompts->colourDialogStarts.last(), ColourValue(0));
+}
+
+void tst_Tanaekr::directoryListFollowsIntoOutputFolder()
+{
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("alt/derin")));
+    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("b")));
+    auto* dir = control<DirectoryList>("dir");
+    auto* klasor = control<QLineEdit>("klasor");
+
+    dir->setCurrentFolder(root.path());
+    QCOMPARE(klasor->text(), QDir::toNativeSeparators(QDir(root.path()).canonicalPath()));
+
+    // Find the row of the sub-folder "alt".
+    int altRow = -1;
+    for (int row = 0; row < dir->count(); ++row)
+        if (dir->folderOfRow(row).endsWith(QLatin1String("/alt")))
+            altRow = row;
+    QVERIFY(altRow >= 0);
+    const QRect altRect = dir->visualItemRect(dir->item(altRow));
+
+    // A single click leaves the output folder at the folder current before the click.
+    enter(control<QWidget>("sayfaad"));
+    QTest::mouseClick(dir->viewport(), Qt::LeftButton, {}, altRect.center());
+    QCOMPARE(klasor->text(), QDir::toNativeSeparators(QDir(root.path()).canonicalPath()));
+    QCOMPARE(window->statusText(), QStringLiteral(u"Bu alanda çift tıklama yapıldığında klasör ismi \"Sayfaların kaydedileceği klasör\" alanına yazılır."));
+
+    // A double click opens it and writes it into the output folder.
+    QTest::mouseDClick(dir->viewport(), Qt::LeftButton, {}, altRect.center());
+    QCOMPARE(dir->currentFolder(), QDir(root.path()).canonicalPath() + QStringLiteral("/alt"));
+    QCOMPARE(klasor->text(), QDir::toNativeSeparators(dir->currentFolder()));
+
+    // Typing into the output folder does not move the list.
+    klasor->setText(QStringLiteral("/tmp/elle"));
+    QCOMPARE(dir->currentFolder(), QDir(root.path()).canonicalPath() + QStringLiteral("/alt"));
+}
+
+void tst_Tanaekr::explanationLinesAsShown()
+{
+    auto* soruac = control<QPlainTextEdit>("soruac");
+    QCOMPARE(window->explanationLines(), QStringList());
+    soruac->setPlainText(QStringLiteral("bir\n\nüç"));
+    QCOMPARE(window->explanationLines(), (QStringList{QStringLiteral("bir"), QString(), QStringLiteral(u"üç")}));
+    soruac->setPlainText(QStringLiteral("bir\n"));
+    QCOMPARE(window->explanationLines(), QStringList{QStringLiteral("bir")});
+    soruac->setPlainText(QStringLiteral("bir\n\n"));
+    QCOMPARE(window->explanationLines(), (QStringList{QStringLiteral("bir"), QString()}));
+
+    // A long line is wrapped at the box's width into several lines, none wider than the box.
+    const QString longLine = QStringLiteral("Her soru icin tek bir dogru cevap vardir ve yanlis cevaplar "
+                                            "dogru cevaplarin sayisini azaltir, bos birakilan sorular ise etkilemez.");
+    soruac->setPlainText(longLine);
+    const QStringList lines = window->explanationLines();
+    QVERIFY2(lines.size() >= 3, qPrintable(lines.join(u'|')));
+    QCOMPARE(lines.join(QString()), longLine);
+    const QFontMetrics metrics(soruac->font());
+    for (const QString& line : lines)
+        QVERIFY(metrics.horizontalAdvance(line.trimmed()) <= soruac->viewport()->width());
+}
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    prepareApplication(app);
+    tst_Tanaekr test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_tanaekr.moc"

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "ColourText.h"
+
+#include <QString>
+#include <optional>
+
+// Every message box and standard dialog the window shows goes through this
+// interface, so that tests can answer them without a modal loop.
+class Prompts {
+public:
+    enum class Kind {
+        Plain,       // the application's title and one OK button
+        Information, // information icon, one OK button
+        Error,       // error icon, one OK button
+    };
+
+    virtual ~Prompts() = default;
+
+    virtual void message(Kind kind, const QString& caption, const QString& text) = 0;
+
+    // File-open dialog listing files that match `pattern`; the user may also
+    // type the name of a file that does not exist. Empty text when cancelled.
+    virtual QString openFileName(const QString& filterDescription, const QString& pattern) = 0;
+
+    // Colour dialog opened on `initial`; the chosen colour, or nothing when cancelled.
+    virtual std::optional<ColourValue> chooseColour(ColourValue initial) = 0;
+};

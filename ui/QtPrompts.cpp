@@ -1,0 +1,36 @@
+#include "QtPrompts.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+void QtPrompts::message(Kind kind, const QString& caption, const QString& text)
+{
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    if (kind == Kind::Information)
+        icon = QMessageBox::Information;
+    else if (kind == Kind::Error)
+        icon = QMessageBox::Critical;
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+QString QtPrompts::openFileName(const QString& filterDescription, const QString& pattern)
+{
+    QFileDialog dialog(m_parent);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(QStringLiteral("%1 (%2)").arg(filterDescription, pattern));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<ColourValue> QtPrompts::chooseColour(ColourValue initial)
+{
+    const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF), int((initial >> 16) & 0xFF));
+    const QColor chosen = QColorDialog::getColor(start, m_parent);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return ColourValue(chosen.red()) | ColourValue(chosen.green()) << 8 | ColourValue(chosen.blue()) << 16;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Prompts.h"
+
+class QWidget;
+
+// The real dialogs: Qt's message box, file dialog and colour dialog, modal over `parent`.
+class QtPrompts : public Prompts {
+public:
+    void setParent(QWidget* parent) { m_parent = parent; }
+
+    void message(Kind kind, const QString& caption, const QString& text) override;
+    QString openFileName(const QString& filterDescription, const QString& pattern) override;
+    std::optional<ColourValue> chooseColour(ColourValue initial) override;
+
+private:
+    QWidget* m_parent = nullptr;
+};

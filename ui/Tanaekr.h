@@ -1,0 +1,136 @@
+#pragma once
+
+#include "ColourText.h"
+#include "GenerationState.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <vector>
+
+class DirectoryList;
+class Prompts;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+class QToolButton;
+
+// The program's one window. It holds every input as a control whose text is
+// read when a command needs it, shows a hint for each field that is entered,
+// and runs the three commands under the default error handler.
+class Tanaekr : public QMainWindow {
+    Q_OBJECT
+public:
+    struct Options {
+        // Folder searched for the database file; empty means the program's own folder.
+        QString programFolder;
+    };
+
+    explicit Tanaekr(Prompts& prompts, Options options = {}, QWidget* parent = nullptr);
+    ~Tanaekr() override;
+
+    // Text of the status bar's one panel.
+    QString statusText() const;
+
+    // The lines of the explanation box as the box shows them: a long line
+    // wrapped at the box's width gives several lines, an empty line stays an
+    // empty line, a final line break adds no line.
+    QStringList explanationLines() const;
+
+    const GenerationState& generationState() const { return m_gen; }
+
+    // Colour text of a colour value (bits 24 to 31 are ignored).
+    static QString DCOLOR_HEXCOLOR(ColourValue value) { return colourText(value); }
+
+    // Commands, each run under the default error handler.
+    void sorusayeExit(); // "Doğru cevapları gir"
+    void sayfabClick();  // "Sayfaları oluştur "
+    void renkkaydet();   // "Renk ve klasör bilgilerini kaydet"
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    struct ColourAction {
+        QAction* action;
+        QLineEdit* field;
+        ColourValue dialogColour;
+    };
+
+    void buildControls();
+    void buildQuestionPage(QWidget* page);
+    void buildAnswerPage(QWidget* page);
+    QLineEdit* labelledEdit(QWidget* page, const char* name, const QString& label,
+                            const QString& text, QRect geometry, const QFont& labelFont);
+    QToolButton* colourButton(QWidget* page, const char* name, QRect geometry, const char* actionName,
+                              QLineEdit* field, ColourValue startColour, const QString& accessibleName);
+    void setTabOrders();
+    void watch(QWidget* field);
+
+    // Start-up.
+    void FormCreate();
+    void FormShow();
+
+    // Field behaviour.
+    void showHint(const QString& hint);
+    void fieldEntered(QWidget* field);
+    void fieldLeft(QWidget* field);
+    void dirChange();
+    void dirMouseDown();
+    void gezyerlExit();
+    void runColourAction(ColourAction& action);
+
+    // The writers of the generation run; each builds its file's lines and
+    // leaves them for the run to write as one set.
+    void sayfaindf();
+    void sayfasorf();
+    void sayfacevf();
+    void sayfasonf();
+    void sayfaxmlf();
+    QString outputPathFor(const QString& suffix) const;
+
+    Prompts& m_prompts;
+    Options m_options;
+    GenerationState m_gen;
+    std::vector<std::pair<QString, QByteArray>> m_pendingFiles;
+    bool m_shownOnce = false;
+    QWidget* m_activeField = nullptr;
+
+public:
+    // Controls, named as in the rest of the program.
+    QLabel* Label2 = nullptr;
+    QTabWidget* sayfalar = nullptr;
+    QWidget* sorsayfa = nullptr;
+    QWidget* cevsayfa = nullptr;
+    QLineEdit* testadl = nullptr;
+    QLineEdit* sorusaye = nullptr;
+    QTableView* liste = nullptr;
+    QLabel* Label1 = nullptr;
+    QPlainTextEdit* soruac = nullptr;
+    QLineEdit* sorusrenk = nullptr;
+    QLineEdit* sacikl = nullptr;
+    QToolButton* BitBtn1 = nullptr;
+    QToolButton* BitBtn2 = nullptr;
+    QLineEdit* klasor = nullptr;
+    DirectoryList* dir = nullptr;
+    QLineEdit* sayfaad = nullptr;
+    QLineEdit* gezyerl = nullptr;
+    QLineEdit* cevapzrl = nullptr;
+    QToolButton* BitBtn3 = nullptr;
+    QLineEdit* acer = nullptr;
+    QLineEdit* ber = nullptr;
+    QToolButton* BitBtn4 = nullptr;
+    QToolButton* BitBtn5 = nullptr;
+    QToolButton* BitBtn6 = nullptr;
+    QLineEdit* sonuczrl = nullptr;
+    QLineEdit* siksayl = nullptr;
+    QPushButton* dogrugir = nullptr;
+    QPushButton* sayfab = nullptr;
+    QPushButton* BitBtn7 = nullptr;
+    QLabel* durum = nullptr;
+    std::vector<ColourAction> renkler;
+};

@@ -1,0 +1,4 @@
+#include "Tanaekr.h"
+
+void Tanaekr::sorusayeExit() {}
+void Tanaekr::renkkaydet() {}
