@@ -1,8 +1,133 @@
+// The generation run: the five writers build their files' lines from the
+// controls, then the whole set is written at once, or nothing is.
+
 #include "Tanaekr.h"
 
-void Tanaekr::sayfabClick() {}
-void Tanaekr::sayfaindf() {}
-void Tanaekr::sayfasorf() {}
-void Tanaekr::sayfacevf() {}
-void Tanaekr::sayfasonf() {}
-void Tanaekr::sayfaxmlf() {}
+#include "AnswerSheetPage.h"
+#include "AppError.h"
+#include "ErrorHandler.h"
+#include "FileSet.h"
+#include "FramesetPage.h"
+#include "IntConversion.h"
+#include "LineFile.h"
+#include "Prompts.h"
+#include "QuestionPage.h"
+#include "ResultPage.h"
+
+#include <QDir>
+#include <QLineEdit>
+
+namespace {
+
+// Above this many questions the pages would be of no use and only cost memory.
+constexpr qint32 MaxQuestionCount = 10000;
+
+} // namespace
+
+QString Tanaekr::outputPathFor(const QString& suffix) const
+{
+    return klasor->text() + QDir::separator() + sayfaad->text() + suffix;
+}
+
+void Tanaekr::sayfabClick()
+{
+    runCommand(m_prompts, [this] {
+        // The stem names files and stands in script strings: it must survive the code page whole.
+        if (const auto bad = firstCharOutsideCp1254(sayfaad->text())) {
+            m_prompts.message(Prompts::Kind::Plain, applicationTitle(),
+                              QStringLiteral(u"Dosya adında Türkçe kod sayfasında bulunmayan bir karakter var: "
+                                             u"\"%1\". Lütfen bu karakteri dosya adından çıkarınız.")
+                                  .arg(QString::fromUcs4(&*bad, 1)));
+            throw CommandStopped();
+        }
+
+        m_pendingFiles.clear();
+        sayfaindf();
+        sayfasorf();
+        sayfacevf();
+        sayfasonf();
+        sayfaxmlf();
+
+        std::vector<OutputFile> files;
+        files.reserve(m_pendingFiles.size());
+        for (auto& [path, bytes] : m_pendingFiles)
+            files.push_back({path, std::move(bytes)});
+        m_pendingFiles.clear();
+        writeFileSet(files);
+
+        m_prompts.message(Prompts::Kind::Plain, applicationTitle(),
+                          QStringLiteral(u"Sayfalar oluşturuldu. Lütfen ") + sayfaad->text() +
+                              QStringLiteral(u"ind.htm dosyasını çalıştırınız."));
+    });
+}
+
+void Tanaekr::sayfaindf()
+{
+    m_gen.sayfaind.clear();
+    m_gen.questionPageName = sayfaad->text() + QStringLiteral("sor.htm");
+    m_gen.answerPageName = sayfaad->text() + QStringLiteral("cev.htm");
+    m_gen.resultPageName = sayfaad->text() + QStringLiteral("son.htm");
+    m_gen.sayfaind = framesetLines({m_gen.questionPageName, m_gen.answerPageName});
+    m_gen.outputPath = outputPathFor(QStringLiteral("ind.htm"));
+    m_pendingFiles.emplace_back(m_gen.outputPath, encodeCp1254Lines(m_gen.sayfaind));
+}
+
+void Tanaekr::sayfasorf()
+{
+    const qint32 count = strToInt(sorusaye->text());
+    if (count > MaxQuestionCount) {
+        m_prompts.message(Prompts::Kind::Plain, applicationTitle(),
+                          QStringLiteral(u"Soru sayısı en fazla 10000 olabilir."));
+        throw CommandStopped();
+    }
+    m_gen.questionCount = count;
+    m_gen.sayfasor.clear();
+    m_gen.dataFileName = sayfaad->text() + QStringLiteral("xml.xml");
+
+    QuestionPageInput input;
+    input.bodyColour = sorusrenk->text();
+    input.dataFileName = m_gen.dataFileName;
+    input.testName = testadl->text();
+    input.navFolder = gezyerl->text();
+    input.explanationColour = sacikl->text();
+    input.explanationLines = explanationLines();
+    m_gen.questionIndex = qint32(input.explanationLines.size());
+    m_gen.sayfasor = questionPageLines(input);
+
+    m_gen.outputPath = outputPathFor(QStringLiteral("sor.htm"));
+    m_pendingFiles.emplace_back(m_gen.outputPath, encodeCp1254Lines(m_gen.sayfasor));
+}
+
+void Tanaekr::sayfacevf()
+{
+    m_gen.sayfacev.clear();
+    AnswerSheetInput input;
+    input.pageColour = cevapzrl->text();
+    input.aceColour = acer->text();
+    input.bdColour = ber->text();
+    input.resultPageName = m_gen.resultPageName;
+    input.questionCount = m_gen.questionCount;
+    input.optionCount = strToInt(siksayl->text());
+    m_gen.sayfacev = answerSheetLines(input);
+    if (m_gen.questionCount > 0)
+        m_gen.questionIndex = m_gen.questionCount + 1;
+
+    m_gen.outputPath = outputPathFor(QStringLiteral("cev.htm"));
+    m_pendingFiles.emplace_back(m_gen.outputPath, encodeCp1254Lines(m_gen.sayfacev));
+}
+
+void Tanaekr::sayfasonf()
+{
+    m_gen.sayfason.clear();
+    m_gen.sayfason = resultPageLines({m_gen.questionCount, m_gen.dataFileName, sonuczrl->text()});
+    if (m_gen.questionCount > 0)
+        m_gen.questionIndex = m_gen.questionCount + 1;
+
+    m_gen.outputPath = outputPathFor(QStringLiteral("son.htm"));
+    m_pendingFiles.emplace_back(m_gen.outputPath, encodeCp1254Lines(m_gen.sayfason));
+}
+
+void Tanaekr::sayfaxmlf()
+{
+    // The question data file comes from the answer-key rows of the database.
+}

@@ -1,0 +1,47 @@
+#include "DataFile.h"
+
+#include <QStringBuilder>
+#include <algorithm>
+#include <stdexcept>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString escaped(const QString& value) {
+    QString out;
+    out.reserve(value.size());
+    for (const QChar c : value) {
+        if (c == u'&')
+            out += u"&amp;";
+        else if (c == u'<')
+            out += u"&lt;";
+        else if (c == u'>')
+            out += u"&gt;";
+        else
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+QStringList dataFileLines(qint32 questionCount, const std::vector<DataRecord>& records) {
+    const qint32 questions = std::max(questionCount, 0);
+    if (records.size() != std::size_t(questions))
+        throw std::invalid_argument("dataFileLines: one record per question expected");
+
+    const QString countLine = u"<sorusay>"_s % QString::number(questionCount) % u"</sorusay>"_s;
+
+    QStringList lines;
+    lines.reserve(6 * qsizetype(questions) + 3);
+    lines << u"<?xml version=\"1.0\"?>"_s << u"<ICERIK>"_s;
+    for (qint32 n = 1; n <= questions; ++n) {
+        const DataRecord& record = records[std::size_t(n - 1)];
+        lines << u" <sorular>"_s << (u"   <soruno>"_s % QString::number(n) % u"</soruno>"_s)
+              << (u"   <sdosya>"_s % escaped(record.file) % u"</sdosya>"_s)
+              << (u"   <dc>"_s % escaped(record.key) % u"</dc>"_s) << countLine << u" </sorular>"_s;
+    }
+    lines << u"</ICERIK>"_s;
+    return lines;
+}
