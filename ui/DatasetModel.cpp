@@ -12,14 +12,36 @@
 DatasetModel::DatasetModel(TableDataset& dataset, QObject* parent)
     : QAbstractTableModel(parent), m_dataset(&dataset)
 {
-    connect(&dataset, &TableDataset::rowsAboutToBeReset, this, &DatasetModel::beginResetModel);
-    connect(&dataset, &TableDataset::rowsReset, this, &DatasetModel::endResetModel);
-    connect(&dataset, &TableDataset::rowAboutToBeInserted, this,
-            [this](int row) { beginInsertRows({}, row, row); });
-    connect(&dataset, &TableDataset::rowInserted, this, [this] { endInsertRows(); });
-    connect(&dataset, &TableDataset::rowAboutToBeRemoved, this,
-            [this](int row) { beginRemoveRows({}, row, row); });
-    connect(&dataset, &TableDataset::rowRemoved, this, [this] { endRemoveRows(); });
+    // While the dataset changes its rows, the view's own moves of its current
+    // index are not the user's: the dataset is not moved for them, and the
+    // view is put back on the dataset's row afterwards.
+    connect(&dataset, &TableDataset::rowsAboutToBeReset, this, [this] {
+        m_syncing = true;
+        beginResetModel();
+    });
+    connect(&dataset, &TableDataset::rowsReset, this, [this] {
+        endResetModel();
+        m_syncing = false;
+        showDatasetRow();
+    });
+    connect(&dataset, &TableDataset::rowAboutToBeInserted, this, [this](int row) {
+        m_syncing = true;
+        beginInsertRows({}, row, row);
+    });
+    connect(&dataset, &TableDataset::rowInserted, this, [this] {
+        endInsertRows();
+        m_syncing = false;
+        showDatasetRow();
+    });
+    connect(&dataset, &TableDataset::rowAboutToBeRemoved, this, [this](int row) {
+        m_syncing = true;
+        beginRemoveRows({}, row, row);
+    });
+    connect(&dataset, &TableDataset::rowRemoved, this, [this] {
+        endRemoveRows();
+        m_syncing = false;
+        showDatasetRow();
+    });
     connect(&dataset, &TableDataset::rowChanged, this, [this](int row) {
         if (row >= 0 && row < rowCount() && !m_columns.isEmpty())
             emit dataChanged(index(row, 0), index(row, columnCount() - 1));
@@ -35,7 +57,10 @@ void DatasetModel::setColumns(const QList<DatasetColumn>& columns)
     showDatasetRow();
 }
 
-void DatasetModel::setRunner(Runner runner) { m_runner = std::move(runner); }
+void DatasetModel::setRunner(Runner runner)
+{
+    m_runner = std::move(runner);
+}
 
 bool DatasetModel::run(const std::function<void()>& operation)
 {
@@ -59,9 +84,6 @@ void DatasetModel::setSelectionModel(QItemSelectionModel* selection)
         return;
     connect(selection, &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { viewRowChanged(current); });
-    // Model resets clear the view's current index: put it back on the dataset's row.
-    connect(this, &QAbstractItemModel::modelReset, this, &DatasetModel::showDatasetRow,
-            Qt::UniqueConnection);
     showDatasetRow();
 }
 
@@ -77,7 +99,10 @@ void DatasetModel::viewRowChanged(const QModelIndex& current)
         showDatasetRow();
 }
 
-void DatasetModel::datasetRowChanged(int) { showDatasetRow(); }
+void DatasetModel::datasetRowChanged(int)
+{
+    showDatasetRow();
+}
 
 // Puts the view's current row on the dataset's current row.
 void DatasetModel::showDatasetRow()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TableDataset.h"
+
 #include <QAbstractTableModel>
 #include <QList>
 #include <QPointer>
@@ -10,7 +12,7 @@
 
 class QItemSelectionModel;
 class QValidator;
-class TableDataset;
+#include "TableDataset.h"
 
 // One column of a grid over a dataset: the field it shows and its title.
 struct DatasetColumn {

@@ -1,5 +1,6 @@
 #include "Tanaekr.h"
 
+#include "AnswerKeyGrid.h"
 #include "DirectoryList.h"
 #include "ErrorHandler.h"
 #include "PaletteIcon.h"
@@ -189,7 +190,7 @@ void Tanaekr::buildQuestionPage(QWidget* page)
     sorusaye->setFont(arial(13, true));
     setTextColour(sorusaye, Qt::red);
 
-    liste = new QTableView(page);
+    liste = new AnswerKeyGrid(page);
     liste->setObjectName(QStringLiteral("liste"));
     liste->setGeometry(10, 100, 415, 250);
     liste->setAccessibleName(QStringLiteral(u"Doğru cevaplar"));
@@ -412,12 +413,3 @@ QStringList Tanaekr::explanationLines() const
     return lines;
 }
 
-void Tanaekr::FormCreate()
-{
-}
-
-void Tanaekr::FormShow()
-{
-    klasor->setText(QDir::toNativeSeparators(dir->currentFolder()));
-    sorusaye->setFocus(Qt::OtherFocusReason);
-}

@@ -7,7 +7,10 @@
 #include <QString>
 #include <vector>
 
+class AnswerKeyGrid;
+class DatasetModel;
 class DirectoryList;
+class TableDataset;
 class Prompts;
 class QAction;
 class QLabel;
@@ -15,7 +18,6 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
-class QTableView;
 class QToolButton;
 
 // The program's one window. It holds every input as a control whose text is
@@ -75,6 +77,14 @@ private:
     void FormCreate();
     void FormShow();
 
+    // The database: found beside the program or picked, checked by its first
+    // bytes, then its three tables opened.
+    void ConnectToMSAccessDB(const QString& fileName, const QString& password);
+    QString GetDBPath(const QString& fileName);
+    bool CheckIfAccessDB(const QString& path);
+    void ConnectToAccessDB(const QString& path, const QString& password);
+    void bindGridColumns(int fileColumnWidth);
+
     // Field behaviour.
     void showHint(const QString& hint);
     void fieldEntered(QWidget* field);
@@ -108,7 +118,7 @@ public:
     QWidget* cevsayfa = nullptr;
     QLineEdit* testadl = nullptr;
     QLineEdit* sorusaye = nullptr;
-    QTableView* liste = nullptr;
+    AnswerKeyGrid* liste = nullptr;
     QLabel* Label1 = nullptr;
     QPlainTextEdit* soruac = nullptr;
     QLineEdit* sorusrenk = nullptr;
@@ -133,4 +143,11 @@ public:
     QPushButton* BitBtn7 = nullptr;
     QLabel* durum = nullptr;
     std::vector<ColourAction> renkler;
+
+    // The three tables, each seen through a dataset of its own.
+    TableDataset* webtable = nullptr;
+    TableDataset* webrenk = nullptr;
+    TableDataset* websoru = nullptr;
+    DatasetModel* websoruds = nullptr; // feeds the grid
+    QString connectionString;
 };

@@ -3,16 +3,20 @@
 
 #include "Tanaekr.h"
 
+#include "AnswerKey.h"
+#include "AnswerKeyGrid.h"
 #include "AnswerSheetPage.h"
 #include "AppError.h"
 #include "ErrorHandler.h"
 #include "FileSet.h"
+#include "DataFile.h"
 #include "FramesetPage.h"
 #include "IntConversion.h"
 #include "LineFile.h"
 #include "Prompts.h"
 #include "QuestionPage.h"
 #include "ResultPage.h"
+#include "TableDataset.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -129,5 +133,24 @@ void Tanaekr::sayfasonf()
 
 void Tanaekr::sayfaxmlf()
 {
-    // The question data file comes from the answer-key rows of the database.
+    m_gen.sayfaxml.clear();
+    // A letter still in the grid's cell editor belongs to its row before the rows are read.
+    liste->commitOpenEditor();
+    std::vector<DataRecord> records;
+    try {
+        records = readAnswerKey(*websoru, m_gen.questionCount);
+    } catch (const MissingKey& missing) {
+        // The grid now stands on the question without a key.
+        m_gen.questionIndex = missing.question();
+        m_prompts.message(Prompts::Kind::Plain, applicationTitle(),
+                          QString::number(missing.question()) +
+                              QStringLiteral(u". sorunun doğru cevap şıkkı girilmemiş."));
+        throw CommandStopped();
+    }
+    m_gen.questionIndex = m_gen.questionCount > 0 ? m_gen.questionCount + 1 : m_gen.questionIndex;
+    m_gen.sayfaxml = dataFileLines(m_gen.questionCount, records);
+
+    m_gen.outputPath = outputPathFor(QStringLiteral("xml.xml"));
+    // The data file is read as XML, whose default is UTF-8.
+    m_pendingFiles.emplace_back(m_gen.outputPath, encodeUtf8Lines(m_gen.sayfaxml));
 }

@@ -44,3 +44,23 @@ inline void typeInto(QWidget* field, const QString& text)
     for (const QChar c : text)
         QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
+
+#include "NewDatabase.h"
+
+#include <QTemporaryDir>
+
+// A program folder of its own for one test, holding a new database file.
+struct ProgramFolder {
+    QTemporaryDir dir;
+    QString databasePath;
+
+    explicit ProgramFolder(bool withDatabase = true)
+    {
+        if (!dir.isValid())
+            qFatal("no temporary folder");
+        databasePath = dir.filePath(QStringLiteral("dorvana.MDB"));
+        if (withDatabase)
+            createDatabase(databasePath);
+    }
+    QString path() const { return dir.path(); }
+};

@@ -4,7 +4,10 @@
 #include "Tanaekr.h"
 #include "WindowTestSupport.h"
 
+#include "DatasetModel.h"
+
 #include <QLineEdit>
+#include <QTableView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -27,6 +30,8 @@ private slots:
     void failureLeavesFolderAsItWas();
     void missingFolderIsNotCreated();
     void stemOutsideCodePageIsRefused();
+    void missingKeyStopsBeforeWriting();
+    void letterInOpenEditorIsWritten();
 
 private:
     QLineEdit* edit(const char* name) const { return window->findChild<QLineEdit*>(QLatin1String(name)); }
@@ -37,6 +42,31 @@ private:
         return u"Sayfalar oluşturuldu. Lütfen "_s + stem + u"ind.htm dosyasını çalıştırınız."_s;
     }
 
+    // Prepares the answer key for the count in the window and enters the letters
+    // through the model, as the grid does.
+    void prepareKeys(const QString& letters)
+    {
+        QTest::mouseClick(window->findChild<QPushButton*>(u"dogrugir"_s), Qt::LeftButton);
+        auto* grid = window->findChild<QTableView*>(u"liste"_s);
+        for (qsizetype i = 0; i < letters.size(); ++i)
+            QVERIFY(grid->model()->setData(grid->model()->index(int(i), 2), QString(letters[i])));
+    }
+
+    // Types the letters into the grid's answer column the way a teacher does.
+    void typeKeys(const QString& letters)
+    {
+        auto* grid = window->findChild<QTableView*>(u"liste"_s);
+        for (qsizetype i = 0; i < letters.size(); ++i) {
+            const QModelIndex cell = grid->model()->index(int(i), 2);
+            grid->setFocus(Qt::MouseFocusReason);
+            grid->setCurrentIndex(cell);
+            QTest::keyClicks(grid, QString(letters[i]));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QTRY_COMPARE(cell.data().toString(), QString(letters[i]));
+        }
+    }
+
+    std::unique_ptr<ProgramFolder> programFolder;
     std::unique_ptr<QTemporaryDir> folder;
     std::unique_ptr<ScriptedPrompts> prompts;
     std::unique_ptr<Tanaekr> window;
@@ -46,14 +76,15 @@ void tst_GenerationRun::init()
 {
     folder = std::make_unique<QTemporaryDir>();
     QVERIFY(folder->isValid());
+    programFolder = std::make_unique<ProgramFolder>();
     prompts = std::make_unique<ScriptedPrompts>();
-    window = std::make_unique<Tanaekr>(*prompts);
+    window = std::make_unique<Tanaekr>(*prompts, Tanaekr::Options{programFolder->path()});
     window->show();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     typeInto(edit("klasor"), folder->path());
     typeInto(edit("siksayl"), u"5"_s);
-    prompts->shown.clear();
+    QVERIFY(prompts->shown.isEmpty());
 }
 
 void tst_GenerationRun::cleanup()
@@ -61,10 +92,14 @@ void tst_GenerationRun::cleanup()
     window.reset();
     prompts.reset();
     folder.reset();
+    programFolder.reset();
 }
 
 void tst_GenerationRun::defaultsWriteTheWholeSet()
 {
+    QTest::mouseClick(window->findChild<QPushButton*>(u"dogrugir"_s), Qt::LeftButton);
+    QVERIFY(window->findChild<QTableView*>(u"liste"_s)->isVisible());
+    typeKeys(u"ABCDEabcde"_s);
     press();
     QCOMPARE(prompts->texts(), QStringList{closingMessage(u"test01"_s)});
     QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Plain);
@@ -72,6 +107,7 @@ void tst_GenerationRun::defaultsWriteTheWholeSet()
     QCOMPARE(fileBytes(out(u"test01sor.htm"_s)), expectedPage(u"question_defaults.htm"_s));
     QCOMPARE(fileBytes(out(u"test01cev.htm"_s)), expectedPage(u"answer_q10_o5.htm"_s));
     QCOMPARE(fileBytes(out(u"test01son.htm"_s)), expectedPage(u"result_q10.htm"_s));
+    QCOMPARE(fileBytes(out(u"test01xml.xml"_s)), expectedPage(u"data_test01_q10.xml"_s));
     // Nothing but the set: no temporary file stays behind.
     const QStringList names = QDir(folder->path()).entryList(QDir::Files | QDir::Hidden);
     for (const QString& name : names)
@@ -87,6 +123,7 @@ void tst_GenerationRun::defaultsWriteTheWholeSet()
 
 void tst_GenerationRun::secondRunReplacesAnotherStemLeavesEarlierSet()
 {
+    prepareKeys(u"AAAAAAAAAA"_s);
     press();
     const QByteArray firstAnswerSheet = fileBytes(out(u"test01cev.htm"_s));
 
@@ -96,6 +133,7 @@ void tst_GenerationRun::secondRunReplacesAnotherStemLeavesEarlierSet()
 
     typeInto(edit("sayfaad"), u"deneme"_s);
     typeInto(edit("siksayl"), u"5"_s);
+    prepareKeys(u"BBBBBBBBBB"_s);
     press();
     QCOMPARE(prompts->texts().last(), closingMessage(u"deneme"_s));
     QCOMPARE(fileBytes(out(u"test01cev.htm"_s)), expectedPage(u"answer_q10_o4.htm"_s));
@@ -107,8 +145,10 @@ void tst_GenerationRun::emptyStemAndZeroQuestions()
 {
     typeInto(edit("sayfaad"), QString());
     typeInto(edit("sorusaye"), u"0"_s);
+    prepareKeys(QString());
     press();
     QCOMPARE(prompts->texts(), QStringList{closingMessage(QString())});
+    QCOMPARE(fileBytes(out(u"xml.xml"_s)), expectedPage(u"data_q0.xml"_s));
     QCOMPARE(fileBytes(out(u"ind.htm"_s)), expectedPage(u"frameset_empty_stem.htm"_s));
     QCOMPARE(fileBytes(out(u"son.htm"_s)), expectedPage(u"result_q0_empty_stem.htm"_s));
     QCOMPARE(fileBytes(out(u"cev.htm"_s)).count("\r\n"), 35);
@@ -125,6 +165,7 @@ void tst_GenerationRun::explanationTypedIntoTheBox()
                              u"satira boler ve sayfa da ayni satirlari alir."_s;
     QTest::keyClicks(box, longLine);
     QTest::keyClick(box, Qt::Key_Return); // a final line break adds no line
+    prepareKeys(u"CCCCCCCCCC"_s);
     press();
 
     const QList<QByteArray> lines = fileBytes(out(u"test01sor.htm"_s)).split('\n');
@@ -169,7 +210,9 @@ void tst_GenerationRun::failureLeavesFolderAsItWas()
 
     // An earlier set lies in the folder; the failed run must leave it byte for byte.
     typeInto(edit("sorusaye"), u"3"_s);
+    prepareKeys(u"ABC"_s);
     press();
+    QCOMPARE(prompts->texts(), QStringList{closingMessage(u"test01"_s)});
     if (field.isEmpty()) {
         QVERIFY(QFile::remove(out(text)));
         QVERIFY(QDir(folder->path()).mkdir(text));
@@ -177,7 +220,7 @@ void tst_GenerationRun::failureLeavesFolderAsItWas()
     const auto before = folderSnapshot(folder->path());
     prompts->shown.clear();
 
-    typeInto(edit("sorusaye"), u"10"_s);
+    typeInto(edit("sorusaye"), u"3"_s);
     if (!field.isEmpty())
         typeInto(edit(field.toLatin1().constData()), text);
     press();
@@ -193,6 +236,7 @@ void tst_GenerationRun::missingFolderIsNotCreated()
 {
     const QString missing = folder->path() + u"/yok"_s;
     typeInto(edit("klasor"), missing);
+    prepareKeys(u"ABCDEABCDE"_s);
     press();
     QCOMPARE(prompts->shown.size(), 1);
     QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Error);
@@ -204,12 +248,43 @@ void tst_GenerationRun::missingFolderIsNotCreated()
 
 void tst_GenerationRun::stemOutsideCodePageIsRefused()
 {
+    prepareKeys(u"ABCDEABCDE"_s);
     edit("sayfaad")->setText(u"testЖ"_s);
     press();
     QCOMPARE(prompts->shown.size(), 1);
     QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Plain);
     QVERIFY(prompts->shown[0].text.contains(u"\"Ж\""_s));
     QVERIFY(folderSnapshot(folder->path()).isEmpty());
+}
+
+// A question without a key stops the run before anything is written, on that question's row.
+void tst_GenerationRun::missingKeyStopsBeforeWriting()
+{
+    prepareKeys(u"AB"_s);
+    auto* grid = window->findChild<QTableView*>(u"liste"_s);
+    grid->model()->setData(grid->model()->index(3, 2), u"D"_s);
+    grid->model()->setData(grid->model()->index(4, 2), u"E"_s);
+    press();
+    QCOMPARE(prompts->texts(), QStringList{u"3. sorunun doğru cevap şıkkı girilmemiş."_s});
+    QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Plain);
+    QCOMPARE(grid->currentIndex().row(), 2);
+    QVERIFY(folderSnapshot(folder->path()).isEmpty());
+}
+
+// A letter still in the grid's open cell editor when the button is pressed goes into the file.
+void tst_GenerationRun::letterInOpenEditorIsWritten()
+{
+    typeInto(edit("sorusaye"), u"2"_s);
+    prepareKeys(u"A"_s);
+    auto* grid = window->findChild<QTableView*>(u"liste"_s);
+    grid->setFocus(Qt::MouseFocusReason);
+    grid->setCurrentIndex(grid->model()->index(1, 2));
+    QTest::keyClicks(grid, u"d"_s);
+    QVERIFY(QApplication::focusWidget() != grid); // the cell editor is open
+    window->sayfabClick();
+    QCOMPARE(prompts->texts(), QStringList{closingMessage(u"test01"_s)});
+    const QByteArray data = fileBytes(out(u"test01xml.xml"_s));
+    QVERIFY2(data.contains("   <dc>d</dc>\r\n<sorusay>2</sorusay>"), data.constData());
 }
 
 int main(int argc, char* argv[])

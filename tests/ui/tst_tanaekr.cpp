@@ -2,6 +2,7 @@
 #include "DirectoryList.h"
 #include "ScriptedPrompts.h"
 #include "Tanaekr.h"
+#include "WindowTestSupport.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -51,14 +52,16 @@ private:
     }
     void enter(QWidget* field) { field->setFocus(Qt::TabFocusReason); QCoreApplication::processEvents(); }
 
+    std::unique_ptr<ProgramFolder> programFolder;
     std::unique_ptr<ScriptedPrompts> prompts;
     std::unique_ptr<Tanaekr> window;
 };
 
 void tst_Tanaekr::init()
 {
+    programFolder = std::make_unique<ProgramFolder>();
     prompts = std::make_unique<ScriptedPrompts>();
-    window = std::make_unique<Tanaekr>(*prompts);
+    window = std::make_unique<Tanaekr>(*prompts, Tanaekr::Options{programFolder->path()});
     window->show();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -67,8 +70,11 @@ void tst_Tanaekr::init()
 void tst_Tanaekr::cleanup()
 {
     window.reset();
+    for (const auto& shown : std::as_const(prompts->shown))
+        qWarning("shown: %s", qPrintable(shown.text));
     QCOMPARE(prompts->unexpectedDialogs, 0);
     prompts.reset();
+    programFolder.reset();
 }
 
 void tst_Tanaekr::defaultTexts()
@@ -84,7 +90,8 @@ void tst_Tanaekr::defaultTexts()
     QCOMPARE(control<QLineEdit>("acer")->text(), QStringLiteral("#F1CFE4"));
     QCOMPARE(control<QLineEdit>("ber")->text(), QStringLiteral("#DA70D6"));
     QCOMPARE(control<QLineEdit>("sonuczrl")->text(), QStringLiteral("#B86397"));
-    QCOMPARE(control<QLineEdit>("siksayl")->text(), QString());
+    // A new database stores four options.
+    QCOMPARE(control<QLineEdit>("siksayl")->text(), QStringLiteral("4"));
     // The output folder follows the directory list, which starts at the current folder.
     QCOMPARE(control<QLineEdit>("klasor")->text(), QDir::toNativeSeparators(QDir::currentPath()));
 

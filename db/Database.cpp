@@ -1,0 +1,315 @@
+#include "Database.h"
+
+#include "AppError.h"
+#include "HeaderVfs.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include <sqlite3.h>
+
+#include <exception>
+#include <limits>
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 3000;
+
+QString engineText(sqlite3* db, int rc)
+{
+    QString text =
+        db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    const int primary = rc & 0xff;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        return QStringLiteral("The database file is in use by another program (%1)").arg(text);
+    if (primary == SQLITE_NOTADB)
+        return HeaderVfs::foreignFileText();
+    return text;
+}
+
+QByteArray firstBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(
+            QStringLiteral("Cannot open the database file '%1': %2").arg(path, file.errorString()));
+    return file.read(HeaderVfs::kHeaderSize);
+}
+
+} // namespace
+
+Database::Database(const QString& path, Mode mode) : m_path(path)
+{
+    const QFileInfo info(path);
+    if (mode == Mode::OpenExisting) {
+        if (!info.exists())
+            throw AppError(QStringLiteral("The database file '%1' does not exist").arg(path));
+        switch (HeaderVfs::classify(firstBytes(path))) {
+        case HeaderVfs::HeaderKind::Ours:
+            break;
+        case HeaderVfs::HeaderKind::OtherEngine:
+            throw AppError(HeaderVfs::otherEngineText());
+        case HeaderVfs::HeaderKind::Foreign:
+        case HeaderVfs::HeaderKind::Empty:
+            throw AppError(HeaderVfs::foreignFileText());
+        }
+    } else if (info.exists() || info.isSymLink()) {
+        throw AppError(QStringLiteral("The file '%1' already exists").arg(path));
+    }
+
+    int flags = SQLITE_OPEN_READWRITE;
+    if (mode == Mode::CreateNew)
+        flags |= SQLITE_OPEN_CREATE;
+    const int rc =
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, HeaderVfs::name());
+    if (rc != SQLITE_OK) {
+        const QString text = engineText(m_db, rc);
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw AppError(text);
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    try {
+        // WAL with full syncing: a commit is durable when it returns, a killed
+        // program leaves either the whole transaction or none of it, and one
+        // commit costs one sync of the log rather than several.
+        exec(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; "
+                            "PRAGMA mmap_size=0; PRAGMA schema_version;"));
+    } catch (...) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw;
+    }
+}
+
+Database::~Database()
+{
+    if (m_db)
+        sqlite3_close_v2(m_db);
+}
+
+std::shared_ptr<Database> Database::shared(const QString& path)
+{
+    static QHash<QString, std::weak_ptr<Database>> registry;
+    const QFileInfo info(path);
+    const QString key = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+    if (auto existing = registry.value(key).lock())
+        return existing;
+    auto db = std::make_shared<Database>(path);
+    registry.insert(key, db);
+    return db;
+}
+
+void Database::exec(const QString& sql)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    const char* tail = utf8.constData();
+    while (tail && *tail) {
+        sqlite3_stmt* stmt = nullptr;
+        int rc = sqlite3_prepare_v2(m_db, tail, -1, &stmt, &tail);
+        if (rc != SQLITE_OK)
+            raise(rc);
+        if (!stmt)
+            continue; // blank text or a comment
+        do
+            rc = sqlite3_step(stmt);
+        while (rc == SQLITE_ROW);
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE)
+            raise(rc);
+    }
+}
+
+qint64 Database::lastInsertRowId() const
+{
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+void Database::setBusyTimeout(int milliseconds)
+{
+    sqlite3_busy_timeout(m_db, milliseconds);
+}
+
+void Database::raise(int rc) const
+{
+    const QString text = engineText(m_db, rc);
+    const_cast<Database*>(this)->noteFailure();
+    throw AppError(text);
+}
+
+// Some errors make the engine roll back an open transaction on its own.
+void Database::noteFailure()
+{
+    if (m_began && sqlite3_get_autocommit(m_db)) {
+        m_began = false;
+        emit transactionRolledBack();
+    }
+}
+
+void Database::beginTransaction()
+{
+    if (m_depth == 0 && sqlite3_get_autocommit(m_db)) {
+        exec(QStringLiteral("BEGIN"));
+        m_began = true;
+    }
+    ++m_depth;
+}
+
+void Database::endTransaction(bool quiet)
+{
+    if (--m_depth > 0)
+        return;
+    struct Announce {
+        Database* db;
+        ~Announce() { emit db->transactionEnded(); }
+    } announce{this};
+    if (!m_began)
+        return;
+    m_began = false;
+    if (sqlite3_get_autocommit(m_db))
+        return;
+    const int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        return;
+    const QString text = engineText(m_db, rc);
+    if (!sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    emit transactionRolledBack();
+    if (!quiet)
+        throw AppError(text);
+}
+
+Statement::Statement(Database& db, const QString& sql) : m_db(db)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    const int rc = sqlite3_prepare_v3(db.handle(), utf8.constData(), int(utf8.size()),
+                                      SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr);
+    if (rc != SQLITE_OK)
+        db.raise(rc);
+}
+
+Statement::~Statement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+void Statement::bind(int index, const QVariant& value)
+{
+    int rc = SQLITE_OK;
+    if (value.isNull()) {
+        rc = sqlite3_bind_null(m_stmt, index);
+    } else {
+        switch (value.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::Long:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Bool:
+            rc = sqlite3_bind_int64(m_stmt, index, value.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            rc = sqlite3_bind_double(m_stmt, index, value.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = value.toByteArray();
+            rc = sqlite3_bind_blob64(m_stmt, index, bytes.constData(), quint64(bytes.size()),
+                                     SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            const QByteArray utf8 = value.toString().toUtf8();
+            rc = sqlite3_bind_text64(m_stmt, index, utf8.constData(), quint64(utf8.size()),
+                                     SQLITE_TRANSIENT, SQLITE_UTF8);
+            break;
+        }
+        }
+    }
+    if (rc != SQLITE_OK)
+        m_db.raise(rc);
+}
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    const QString text = engineText(m_db.handle(), rc);
+    sqlite3_reset(m_stmt);
+    m_db.noteFailure();
+    throw AppError(text);
+}
+
+void Statement::reset()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+int Statement::columnCount() const
+{
+    return sqlite3_column_count(m_stmt);
+}
+
+QString Statement::columnName(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
+}
+
+QString Statement::declaredType(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_decltype(m_stmt, column));
+}
+
+QVariant Statement::value(int column) const
+{
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER: {
+        const qint64 v = sqlite3_column_int64(m_stmt, column);
+        if (v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<qint32>::max())
+            return QVariant(qint32(v));
+        return QVariant(v);
+    }
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_stmt, column));
+    case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column)));
+    }
+    case SQLITE_BLOB: {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(m_stmt, column));
+        return QVariant(QByteArray(data, sqlite3_column_bytes(m_stmt, column)));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+Transaction::Transaction(Database& db) : m_db(db), m_uncaught(std::uncaught_exceptions())
+{
+    m_db.beginTransaction();
+}
+
+Transaction::~Transaction() noexcept(false)
+{
+    if (m_done)
+        return;
+    m_done = true;
+    // While an exception is leaving the command, commit what it did but do
+    // not throw a second error over the first.
+    m_db.endTransaction(std::uncaught_exceptions() > m_uncaught);
+}
+
+void Transaction::commit()
+{
+    if (m_done)
+        return;
+    m_done = true;
+    m_db.endTransaction(false);
+}

@@ -1,0 +1,72 @@
+#include "JetHeader.h"
+
+#include "AppError.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kHeaderTextLength = 19;
+
+} // namespace
+
+QByteArray readHeaderBytes(const QString& path)
+{
+    // No O_CREAT: checking a name must never make a file of it.
+    int fd = -1;
+    do
+        fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        const int error = errno;
+        switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            throw AppError(QStringLiteral("File not found"));
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case ETXTBSY:
+        case EISDIR:
+            throw AppError(QStringLiteral("File access denied"));
+        default:
+            throw AppError(QStringLiteral("Cannot open file \"%1\". %2")
+                               .arg(path, QString::fromLocal8Bit(std::strerror(error))));
+        }
+    }
+
+    QByteArray bytes(kHeaderTextLength, '\0');
+    qsizetype got = 0;
+    while (got < kHeaderTextLength) {
+        const ssize_t n = ::read(fd, bytes.data() + got, size_t(kHeaderTextLength - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            throw AppError(QStringLiteral("Cannot read file \"%1\". %2")
+                               .arg(path, QString::fromLocal8Bit(std::strerror(error))));
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+    bytes.truncate(got);
+    return bytes;
+}
+
+bool isJetHeaderText(const QByteArray& bytes)
+{
+    // A one-character text loses its character exactly when its code is 0 to 32.
+    QByteArray text;
+    for (const char byte : bytes)
+        if (quint8(byte) > 32)
+            text.append(byte);
+    return text == "StandardJetDB";
+}

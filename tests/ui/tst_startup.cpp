@@ -1,0 +1,403 @@
+#include "../db/DbTestSupport.h"
+
+#include "AppSetup.h"
+#include "ErrorHandler.h"
+#include "HeaderVfs.h"
+#include "ScriptedPrompts.h"
+#include "Tanaekr.h"
+#include "WindowTestSupport.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+// The window's start-up with real database files, the settings record and
+// the answer-key preparation, driven through the window.
+class tst_Startup : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup();
+
+    void databaseBesideProgramLoadsSettings();
+    void databasePickedInDialogIsNotRemembered();
+    void noDatabaseSelected_data();
+    void noDatabaseSelected();
+    void fileFailsHeaderCheck_data();
+    void fileFailsHeaderCheck();
+    void typedNameOfMissingFile();
+    void fileOfTheOlderEngine();
+    void missingTableStopsOpening();
+    void missingSettingsField();
+    void nullSettingStopsLoadAtThatField();
+    void noSettingsRowThenSaveCreatesIt();
+    void saveThenRestartLoads();
+    void failedSaveStoresNothing();
+    void severalSettingsRowsUseTheFirst();
+    void answerKeyClearedAtStart();
+    void preparationTwice();
+    void preparationOddNamesAndCounts_data();
+    void preparationOddNamesAndCounts();
+    void preparationLimit();
+
+private:
+    void start(const QString& programFolder)
+    {
+        window = std::make_unique<Tanaekr>(*prompts, Tanaekr::Options{programFolder});
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+    void restart(const QString& programFolder)
+    {
+        window.reset();
+        prompts->shown.clear();
+        start(programFolder);
+    }
+    QLineEdit* edit(const char* name) const { return window->findChild<QLineEdit*>(QLatin1String(name)); }
+    void click(const char* name) { QTest::mouseClick(window->findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton); }
+    QTableView* grid() const { return window->findChild<QTableView*>(u"liste"_s); }
+    QString closedDataset(const char* dataset) const
+    {
+        return QLatin1String(dataset) + u": Cannot perform this operation on a closed dataset."_s;
+    }
+
+    std::unique_ptr<ScriptedPrompts> prompts = std::make_unique<ScriptedPrompts>();
+    std::unique_ptr<Tanaekr> window;
+};
+
+void tst_Startup::cleanup()
+{
+    window.reset();
+    QCOMPARE(prompts->unexpectedDialogs, 0);
+    prompts = std::make_unique<ScriptedPrompts>();
+}
+
+void tst_Startup::databaseBesideProgramLoadsSettings()
+{
+    ProgramFolder folder;
+    dbtest::query(folder.databasePath, u"UPDATE webrenk SET sorus='#111111', cevaps='#222222', sonucs='#333333', "
+                                       u"soruac='#444444', ace='#555555', bd='mor', gezyer='resim', siksay=5"_s);
+    start(folder.path());
+    QVERIFY(prompts->shown.isEmpty());
+    QVERIFY(prompts->fileDialogFilters.isEmpty());
+    QCOMPARE(edit("sorusrenk")->text(), u"#111111"_s);
+    QCOMPARE(edit("cevapzrl")->text(), u"#222222"_s);
+    QCOMPARE(edit("sonuczrl")->text(), u"#333333"_s);
+    QCOMPARE(edit("sacikl")->text(), u"#444444"_s);
+    QCOMPARE(edit("acer")->text(), u"#555555"_s);
+    QCOMPARE(edit("ber")->text(), u"mor"_s);
+    QCOMPARE(edit("gezyerl")->text(), u"resim"_s); // loaded text is not completed
+    QCOMPARE(edit("siksayl")->text(), u"5"_s);
+    QCOMPARE(QApplication::focusWidget(), edit("sorusaye"));
+    QVERIFY(!grid()->isVisible());
+    QCOMPARE(window->connectionString,
+             u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + folder.databasePath +
+                 u";Persist Security Info=False;Jet OLEDB:Database Password="_s);
+}
+
+void tst_Startup::databasePickedInDialogIsNotRemembered()
+{
+    ProgramFolder empty(false);
+    ProgramFolder elsewhere;
+    prompts->nextFileNames.push_back(elsewhere.databasePath);
+    start(empty.path());
+    QCOMPARE(prompts->fileDialogFilters, QStringList{u"MS Access DB|dorvana.MDB"_s});
+    QVERIFY(prompts->shown.isEmpty());
+    QCOMPARE(edit("siksayl")->text(), u"4"_s);
+
+    prompts->nextFileNames.push_back(QString());
+    restart(empty.path());
+    QCOMPARE(prompts->fileDialogFilters.size(), 2); // asked again
+}
+
+void tst_Startup::noDatabaseSelected_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("dialog cancelled") << QString();
+    QTest::newRow("blanks only") << u"   "_s;
+}
+
+void tst_Startup::noDatabaseSelected()
+{
+    QFETCH(QString, answer);
+    ProgramFolder empty(false);
+    prompts->nextFileNames.push_back(answer);
+    start(empty.path());
+    QCOMPARE(prompts->shown.size(), 2);
+    QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Information);
+    QCOMPARE(prompts->shown[0].caption, u"Information"_s);
+    QCOMPARE(prompts->shown[0].text, u"No Database Selected"_s);
+    // The first show goes on with the tables closed: the clearing fails, the fields keep their defaults.
+    QCOMPARE(prompts->shown[1].kind, Prompts::Kind::Error);
+    QCOMPARE(prompts->shown[1].caption, applicationTitle());
+    QCOMPARE(prompts->shown[1].text, closedDataset("websoru"));
+    QCOMPARE(edit("klasor")->text(), QDir::toNativeSeparators(QDir::currentPath()));
+    QCOMPARE(edit("siksayl")->text(), QString());
+    QCOMPARE(edit("sorusrenk")->text(), u"#B86397"_s);
+
+    // Every later use of a closed table fails the same way.
+    click("dogrugir");
+    QCOMPARE(prompts->shown.last().text, closedDataset("websoru"));
+    edit("siksayl")->setText(u"4"_s);
+    click("BitBtn7");
+    QCOMPARE(prompts->shown.last().text, closedDataset("webrenk"));
+}
+
+void tst_Startup::fileFailsHeaderCheck_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("text file") << QByteArray("merhaba dunya, bu bir veritabani degil\n");
+    QByteArray oneOff = HeaderVfs::headerBlock();
+    oneOff[16] = 'C'; // "Standard Jet DC"
+    QTest::newRow("one character differs") << oneOff;
+    QByteArray engine = HeaderVfs::headerBlock();
+    engine[4] = 's'; // case counts
+    QTest::newRow("lower-case s") << engine;
+}
+
+void tst_Startup::fileFailsHeaderCheck()
+{
+    QFETCH(QByteArray, bytes);
+    ProgramFolder folder(false);
+    QFile file(folder.databasePath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    start(folder.path());
+    QCOMPARE(prompts->texts(), (QStringList{u"Invalid Access Database"_s, closedDataset("websoru")}));
+    QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Information);
+    QCOMPARE(fileBytes(folder.databasePath), bytes); // the file is not touched
+}
+
+void tst_Startup::typedNameOfMissingFile()
+{
+    ProgramFolder empty(false);
+    prompts->nextFileNames.push_back(empty.path() + u"/yok.MDB"_s);
+    start(empty.path());
+    QCOMPARE(prompts->texts(), (QStringList{u"File not found."_s, closedDataset("websoru")}));
+    QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Error);
+    QVERIFY(!QFileInfo::exists(empty.path() + u"/yok.MDB"_s));
+}
+
+void tst_Startup::fileOfTheOlderEngine()
+{
+    ProgramFolder folder(false);
+    QByteArray bytes(8192, '\0');
+    bytes.replace(0, 19, QByteArray("\x00\x01\x00\x00Standard Jet DB", 19));
+    QFile file(folder.databasePath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    start(folder.path());
+    QCOMPARE(prompts->shown.size(), 2);
+    QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Error);
+    QCOMPARE(prompts->shown[0].text, errorBoxText(HeaderVfs::otherEngineText()));
+    QCOMPARE(fileBytes(folder.databasePath), bytes);
+}
+
+void tst_Startup::missingTableStopsOpening()
+{
+    ProgramFolder folder;
+    dbtest::query(folder.databasePath, u"DROP TABLE webrenk"_s);
+    start(folder.path());
+    QCOMPARE(prompts->shown.size(), 2);
+    QVERIFY2(prompts->shown[0].text.contains(u"webrenk"_s), qPrintable(prompts->shown[0].text));
+    // webtablo opened, the two after the failing one did not.
+    QCOMPARE(prompts->shown[1].text, closedDataset("websoru"));
+}
+
+void tst_Startup::missingSettingsField()
+{
+    ProgramFolder folder;
+    dbtest::query(folder.databasePath, u"ALTER TABLE webrenk DROP COLUMN bd"_s);
+    start(folder.path());
+    QCOMPARE(prompts->texts(), QStringList{u"webrenk: Field 'bd' not found."_s});
+    QCOMPARE(edit("acer")->text(), u"#F1CFE4"_s); // loaded before the missing field
+    QCOMPARE(edit("siksayl")->text(), QString());
+}
+
+void tst_Startup::nullSettingStopsLoadAtThatField()
+{
+    ProgramFolder folder;
+    dbtest::query(folder.databasePath, u"UPDATE webrenk SET sorus='#010101', cevaps=NULL, sonucs='#030303'"_s);
+    start(folder.path());
+    QCOMPARE(prompts->texts(), QStringList{u"Could not convert variant of type (Null) into type (String)"_s});
+    QCOMPARE(edit("sorusrenk")->text(), u"#010101"_s);
+    QCOMPARE(edit("cevapzrl")->text(), u"#B86397"_s);
+    QCOMPARE(edit("sonuczrl")->text(), u"#B86397"_s);
+    QVERIFY(QApplication::focusWidget() != edit("sorusaye"));
+}
+
+void tst_Startup::noSettingsRowThenSaveCreatesIt()
+{
+    ProgramFolder folder;
+    dbtest::query(folder.databasePath, u"DELETE FROM webrenk"_s);
+    start(folder.path());
+    QCOMPARE(prompts->texts(), QStringList{u"Could not convert variant of type (Null) into type (String)"_s});
+    QCOMPARE(edit("siksayl")->text(), QString());
+
+    typeInto(edit("siksayl"), u"3"_s);
+    click("BitBtn7");
+    QCOMPARE(prompts->texts().last(), u"Renk ve klasör bilgileri kaydedildi."_s);
+    QCOMPARE(dbtest::count(folder.databasePath, u"webrenk"_s), 1);
+
+    restart(folder.path());
+    QVERIFY(prompts->shown.isEmpty());
+    QCOMPARE(edit("siksayl")->text(), u"3"_s);
+    QCOMPARE(edit("ber")->text(), u"#DA70D6"_s);
+}
+
+void tst_Startup::saveThenRestartLoads()
+{
+    ProgramFolder folder;
+    start(folder.path());
+    window->findChild<QTabWidget*>()->setCurrentIndex(1);
+    typeInto(edit("cevapzrl"), u"#0A0B0C"_s);
+    typeInto(edit("acer"), u"renk değil"_s); // any text is stored as it stands
+    typeInto(edit("siksayl"), u"$5"_s);
+    window->findChild<QTabWidget*>()->setCurrentIndex(0);
+    typeInto(edit("gezyerl"), u"resimler"_s);
+    typeInto(edit("sayfaad"), u"kayıtsız"_s); // not a setting
+    click("BitBtn7");
+    QCOMPARE(prompts->texts(), QStringList{u"Renk ve klasör bilgileri kaydedildi."_s});
+    QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Plain);
+
+    restart(folder.path());
+    QVERIFY(prompts->shown.isEmpty());
+    QCOMPARE(edit("cevapzrl")->text(), u"#0A0B0C"_s);
+    QCOMPARE(edit("acer")->text(), u"renk değil"_s);
+    QCOMPARE(edit("siksayl")->text(), u"5"_s);
+    QCOMPARE(edit("gezyerl")->text(), u"resimler"_s + QDir::separator()); // completed on leaving
+    QCOMPARE(edit("sayfaad")->text(), u"test01"_s);
+}
+
+void tst_Startup::failedSaveStoresNothing()
+{
+    ProgramFolder folder;
+    start(folder.path());
+    const auto before = dbtest::query(folder.databasePath, u"SELECT * FROM webrenk"_s);
+    typeInto(edit("sorusrenk"), u"#000001"_s);
+    edit("siksayl")->clear();
+    click("BitBtn7");
+    QCOMPARE(prompts->texts(), QStringList{u"'' is not a valid integer value."_s});
+    QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Error);
+    // Later commands move the tables' cursors; the failed save must still store nothing.
+    click("dogrugir");
+    edit("siksayl")->setText(u"abc"_s);
+    click("BitBtn7");
+    QCOMPARE(prompts->texts().last(), u"'abc' is not a valid integer value."_s);
+    restart(folder.path());
+    QCOMPARE(dbtest::query(folder.databasePath, u"SELECT * FROM webrenk"_s), before);
+    QCOMPARE(edit("sorusrenk")->text(), u"#B86397"_s);
+}
+
+void tst_Startup::severalSettingsRowsUseTheFirst()
+{
+    ProgramFolder folder;
+    dbtest::query(folder.databasePath, u"INSERT INTO webrenk VALUES ('#999999','#999999','#999999','#999999','#999999','#999999','x',2)"_s);
+    start(folder.path());
+    QCOMPARE(edit("sorusrenk")->text(), u"#B86397"_s);
+    QCOMPARE(edit("siksayl")->text(), u"4"_s);
+    typeInto(edit("sorusrenk"), u"#121212"_s);
+    click("BitBtn7");
+    const auto rows = dbtest::query(folder.databasePath, u"SELECT sorus, siksay FROM webrenk ORDER BY rowid"_s);
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0], (QVariantList{u"#121212"_s, qint64(4)}));
+    QCOMPARE(rows[1], (QVariantList{u"#999999"_s, qint64(2)}));
+}
+
+void tst_Startup::answerKeyClearedAtStart()
+{
+    ProgramFolder folder;
+    dbtest::query(folder.databasePath, u"INSERT INTO websoru VALUES ('eski', 1, 'a.mht', 'A'), ('baska', 1, 'b.mht', NULL)"_s);
+    start(folder.path());
+    QVERIFY(prompts->shown.isEmpty());
+    QCOMPARE(dbtest::count(folder.databasePath, u"websoru"_s), 0);
+}
+
+void tst_Startup::preparationTwice()
+{
+    ProgramFolder folder;
+    start(folder.path());
+    click("dogrugir");
+    click("dogrugir");
+    QVERIFY(prompts->shown.isEmpty());
+    QVERIFY(grid()->isVisible());
+    QCOMPARE(grid()->model()->rowCount(), 10);
+    QCOMPARE(grid()->columnWidth(1), 200);
+    const auto rows = dbtest::query(folder.databasePath, u"SELECT testadi, soruno, dosya, dc FROM websoru ORDER BY rowid"_s);
+    QCOMPARE(rows.size(), 10);
+    for (int n = 1; n <= 10; ++n)
+        QCOMPARE(rows[n - 1], (QVariantList{u"2. sınıf Matematik Test - 1"_s, qint64(n),
+                                            u"test01s%1.mht"_s.arg(n), QVariant()}));
+    QCOMPARE(grid()->currentIndex().row(), 0);
+
+    typeInto(edit("testadl"), u"Başka test"_s);
+    typeInto(edit("sorusaye"), u"3"_s);
+    click("dogrugir");
+    QCOMPARE(grid()->model()->rowCount(), 3);
+    QCOMPARE(dbtest::query(folder.databasePath, u"SELECT DISTINCT testadi FROM websoru"_s),
+             QList<QVariantList>{{u"Başka test"_s}});
+}
+
+void tst_Startup::preparationOddNamesAndCounts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("name with a quote") << u"Ali'nin testi"_s << u"4"_s << 4 << "";
+    QTest::newRow("name like a query") << u"x' OR '1'='1"_s << u"2"_s << 2 << "";
+    QTest::newRow("empty name") << QString() << u"3"_s << 3 << "testadl";
+    QTest::newRow("zero") << u"Test"_s << u"0"_s << 0 << "sorusaye";
+    QTest::newRow("negative") << u"Test"_s << u"-2"_s << 0 << "sorusaye";
+}
+
+void tst_Startup::preparationOddNamesAndCounts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, count);
+    QFETCH(int, rows);
+    QFETCH(QString, focus);
+    ProgramFolder folder;
+    start(folder.path());
+    edit("testadl")->setText(name);
+    edit("sorusaye")->setText(count);
+    click("dogrugir");
+    QVERIFY(prompts->shown.isEmpty());
+    QVERIFY(grid()->isVisible());
+    QCOMPARE(grid()->model()->rowCount(), rows);
+    QCOMPARE(dbtest::count(folder.databasePath, u"websoru"_s), rows);
+    if (!focus.isEmpty())
+        QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+    QCOMPARE(dbtest::count(folder.databasePath, u"webtablo"_s), 0); // no query text ran
+}
+
+void tst_Startup::preparationLimit()
+{
+    ProgramFolder folder;
+    start(folder.path());
+    click("dogrugir");
+    edit("sorusaye")->setText(u"10001"_s);
+    click("dogrugir");
+    QCOMPARE(prompts->texts(), QStringList{u"Soru sayısı en fazla 10000 olabilir."_s});
+    QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Plain);
+    QCOMPARE(dbtest::count(folder.databasePath, u"websoru"_s), 0);
+
+    edit("sorusaye")->setText(u"on"_s);
+    click("dogrugir");
+    QCOMPARE(prompts->texts().last(), u"'on' is not a valid integer value."_s);
+}
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    prepareApplication(app);
+    tst_Startup test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_startup.moc"
