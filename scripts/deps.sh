@@ -7,8 +7,13 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-translations-l10n libsqlite3-dev
   fonts-liberation2 fonts-dejavu-core
+  nodejs chromium
   "$@"
 )
+
+# Some machines carry a Node.js that brings its own npm; Debian's npm is only
+# needed where no npm command is there.
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -6,6 +6,7 @@
 #include "AnswerKey.h"
 #include "AnswerKeyGrid.h"
 #include "AppError.h"
+#include "Database.h"
 #include "DatasetModel.h"
 #include "DirectoryList.h"
 #include "ErrorHandler.h"
@@ -137,6 +138,8 @@ void Tanaekr::FormShow()
 void Tanaekr::sorusayeExit()
 {
     runCommand(m_prompts, [this] {
+        // One transaction: a kill part-way leaves the old rows or the new, never an empty table.
+        Transaction command(websoru->database());
         clearAnswerKey(*websoru);
         bindGridColumns(200);
         if (testadl->text().isEmpty())
