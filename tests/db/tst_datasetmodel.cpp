@@ -177,16 +177,11 @@ void TestDatasetModel::largePreparationWithGrid()
     view.setModel(m_model.get());
     m_model->setSelectionModel(view.selectionModel());
     view.show();
-    QElapsedTimer timer;
-    timer.start();
     fillAnswerKey(*m_websoru, QStringLiteral("a"), QStringLiteral("t"), 10000);
     clearAnswerKey(*m_websoru);
     fillAnswerKey(*m_websoru, QStringLiteral("a"), QStringLiteral("t"), 10000);
-    const qint64 elapsed = timer.elapsed();
-    qInfo("two preparations of 10000 rows with the grid: %lld ms", elapsed);
     QCOMPARE(m_model->rowCount(), 10000);
     QCOMPARE(view.currentIndex().row(), 0);
-    QVERIFY2(elapsed < 1500, qPrintable(QString::number(elapsed)));
 }
 
 QTEST_MAIN(TestDatasetModel)
