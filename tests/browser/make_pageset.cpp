@@ -1,0 +1,143 @@
+// Writes a complete page set into a folder, built by the same page builders
+// and encoders as the generation run of the main window, for the browser
+// tests. Beside the pages it writes one small question page per question
+// (stem + "s" + n + ".mht", the names the answer-key preparation gives) and
+// the four navigation images, so that the question page has something to show.
+//
+//   make_pageset FOLDER STEM QUESTIONS OPTIONS KEYS [TESTNAME]
+//
+// KEYS holds one key letter per question, in question order, in the case in
+// which it is to be stored ("" for no question). Exit status 0 when the set is
+// written, 2 on bad arguments, 1 when a file cannot be written.
+
+#include "AnswerSheetPage.h"
+#include "AppError.h"
+#include "DataFile.h"
+#include "DataRecord.h"
+#include "FileSet.h"
+#include "FramesetPage.h"
+#include "IntConversion.h"
+#include "LineFile.h"
+#include "QuestionPage.h"
+#include "ResultPage.h"
+
+#include <QBuffer>
+#include <QColor>
+#include <QCoreApplication>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+#include <exception>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int usage(const char* why) {
+    std::fprintf(stderr, "make_pageset: %s\n", why);
+    std::fprintf(stderr, "usage: make_pageset FOLDER STEM QUESTIONS OPTIONS KEYS [TESTNAME]\n");
+    return 2;
+}
+
+// A 16 x 16 PNG of one colour. Browsers tell images by their content, so a
+// PNG under a ".gif" name shows as well as a GIF would.
+QByteArray navigationImage(const QColor& colour) {
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 6 || args.size() > 7)
+        return usage("wrong number of arguments");
+
+    const QString folder = args[1];
+    const QString stem = args[2];
+    const QString keys = args[5];
+    const QString testName = args.size() > 6 ? args[6] : u"<h3>Deneme sınavı</h3>"_s;
+    qint32 questions = 0;
+    qint32 options = 0;
+    try {
+        questions = strToInt(args[3]);
+        options = strToInt(args[4]);
+    } catch (const std::exception&) {
+        return usage("QUESTIONS and OPTIONS must be whole numbers");
+    }
+    if (questions < 0 || questions > 10000)
+        return usage("QUESTIONS must be 0 to 10000");
+    if (keys.size() != questions)
+        return usage("KEYS must hold one letter per question");
+
+    // The names the frameset writer fixes for the whole set.
+    const QString questionPage = stem + u"sor.htm"_s;
+    const QString answerPage = stem + u"cev.htm"_s;
+    const QString resultPage = stem + u"son.htm"_s;
+    const QString dataFile = stem + u"xml.xml"_s;
+    const auto path = [&](const QString& name) { return folder + u'/' + name; };
+
+    QuestionPageInput question;
+    question.bodyColour = u"#B86397"_s;
+    question.dataFileName = dataFile;
+    question.testName = testName;
+    question.navFolder = QString(); // the images lie beside the pages
+    question.explanationColour = u"#F1CFE4"_s;
+    question.explanationLines = {u"Her soru için bir şık işaretleyiniz."_s, QString(),
+                                 u"Üç yanlış bir doğruyu götürür."_s};
+
+    AnswerSheetInput sheet;
+    sheet.pageColour = u"#FFFFFF"_s;
+    sheet.aceColour = u"#F1CFE4"_s;
+    sheet.bdColour = u"#DA70D6"_s;
+    sheet.resultPageName = resultPage;
+    sheet.questionCount = questions;
+    sheet.optionCount = options;
+
+    std::vector<DataRecord> records;
+    records.reserve(std::size_t(questions));
+    for (qint32 n = 1; n <= questions; ++n)
+        records.push_back({stem + u's' + QString::number(n) + u".mht"_s, keys.mid(n - 1, 1)});
+
+    // The four pages in Windows-1254 and the data file in UTF-8, as the window writes them.
+    std::vector<OutputFile> files;
+    files.push_back({path(stem + u"ind.htm"_s),
+                     encodeCp1254Lines(framesetLines({questionPage, answerPage}))});
+    files.push_back({path(questionPage), encodeCp1254Lines(questionPageLines(question))});
+    files.push_back({path(answerPage), encodeCp1254Lines(answerSheetLines(sheet))});
+    files.push_back({path(resultPage),
+                     encodeCp1254Lines(resultPageLines({questions, dataFile, u"#FFFFE0"_s}))});
+    files.push_back({path(dataFile), encodeUtf8Lines(dataFileLines(questions, records))});
+
+    for (qint32 n = 1; n <= questions; ++n) {
+        files.push_back({path(records[std::size_t(n - 1)].file),
+                         encodeUtf8Lines({u"<html><body><h2>Soru "_s + QString::number(n) +
+                                          u"</h2></body></html>"_s})});
+    }
+    const struct {
+        const char16_t* name;
+        QColor colour;
+    } images[] = {{u"ilk.gif", QColor(0, 0, 160)},
+                  {u"geri.gif", QColor(0, 128, 0)},
+                  {u"ileri.gif", QColor(160, 0, 0)},
+                  {u"son.gif", QColor(200, 120, 0)}};
+    for (const auto& image : images)
+        files.push_back({path(QString::fromUtf16(image.name)), navigationImage(image.colour)});
+
+    try {
+        writeFileSet(files);
+    } catch (const AppError& error) {
+        std::fprintf(stderr, "make_pageset: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
