@@ -55,6 +55,10 @@ void Tanaekr::FormCreate()
     liste->setSelectionMode(QAbstractItemView::SingleSelection);
     liste->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked
                            | QAbstractItemView::EditKeyPressed);
+    // Compact rows as in a data grid; the question number column already numbers them.
+    liste->verticalHeader()->setDefaultSectionSize(liste->fontMetrics().height() + 6);
+    liste->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    liste->verticalHeader()->hide();
     QFont titleFont = liste->horizontalHeader()->font();
     titleFont.setBold(true);
     liste->horizontalHeader()->setFont(titleFont);
