@@ -8,18 +8,34 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// True for a code unit that XML 1.0 cannot carry in any form, not even as a
+// character reference: the C0 controls other than tab, line feed and carriage
+// return, and U+FFFE and U+FFFF. Surrogates are judged in pairs by the caller.
+bool outsideXml(char16_t u) {
+    return (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || u == 0xFFFE || u == 0xFFFF;
+}
+
 QString escaped(const QString& value) {
     QString out;
     out.reserve(value.size());
-    for (const QChar c : value) {
-        if (c == u'&')
+    for (qsizetype i = 0, n = value.size(); i < n; ++i) {
+        const QChar c = value.at(i);
+        if (c == u'&') {
             out += u"&amp;";
-        else if (c == u'<')
+        } else if (c == u'<') {
             out += u"&lt;";
-        else if (c == u'>')
+        } else if (c == u'>') {
             out += u"&gt;";
-        else
+        } else if (c.isHighSurrogate() && i + 1 < n && value.at(i + 1).isLowSurrogate()) {
             out += c;
+            out += value.at(++i);
+        } else if (c.isSurrogate() || outsideXml(c.unicode())) {
+            // A character XML cannot hold would leave the whole file unreadable;
+            // the replacement character keeps the file well-formed and marks the place.
+            out += QChar::ReplacementCharacter;
+        } else {
+            out += c;
+        }
     }
     return out;
 }

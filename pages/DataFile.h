@@ -16,5 +16,7 @@
 // max(questionCount, 0) of them, else std::invalid_argument is thrown.
 // "&", "<" and ">" in the file names and keys are written as entity
 // references, so the file stays well-formed and readers get the values back.
+// A character XML cannot carry at all (a C0 control other than tab, line feed
+// and carriage return, U+FFFE, U+FFFF, a lone surrogate) is written as U+FFFD.
 // 6 * N + 3 lines for N questions.
 QStringList dataFileLines(qint32 questionCount, const std::vector<DataRecord>& records);
