@@ -10,7 +10,10 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
+#include <thread>
+#include <vector>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -37,11 +40,11 @@ std::filesystem::path fsPath(const QString& path) {
 
 // Forces the file's data to the disk, so that a rename never exposes a file
 // whose contents are still only in the cache.
-bool syncToDisk(QFile& file) {
+bool syncToDisk(int handle) {
 #ifdef Q_OS_WIN
-    return _commit(file.handle()) == 0;
+    return _commit(handle) == 0;
 #else
-    return ::fsync(file.handle()) == 0;
+    return ::fsync(handle) == 0;
 #endif
 }
 
@@ -91,37 +94,162 @@ QString createTemporary(QFile& file, const QString& finalPath) {
     }
 }
 
+// A free name beside the final file for keeping the earlier file while the set is replaced.
+QString sparePath(const QString& finalPath) {
+    const QFileInfo final(finalPath);
+    for (;;) {
+        const QString suffix =
+            QString::number(QRandomGenerator::global()->generate64() & 0xFFFFFFFFFFFull, 36);
+        const QString path =
+            final.dir().filePath(u"."_s + final.fileName() + u'.' + suffix + u".old"_s);
+        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+            return path;
+    }
+}
+
 } // namespace
 
 void writeFileSet(const std::vector<OutputFile>& files) {
     Temporaries temporaries;
 
-    for (const OutputFile& out : files) {
-        const QFileInfo final(out.path);
-        if (final.isDir())
-            fail(out.path, systemReason(EISDIR));
+    // Each temporary file's sync to disk runs in a thread of its own, started
+    // as soon as the file is written: the syncs of a set overlap, and the file
+    // system can commit them together instead of one after the other. Failures
+    // are still reported for the first file of the set that failed, as if the
+    // files had been written and synced one by one.
+    const std::size_t count = files.size();
+    std::vector<std::unique_ptr<QFile>> opened;
+    std::vector<int> syncErrors(count, 0);
+    std::vector<std::thread> syncs;
+    opened.reserve(count);
+    syncs.reserve(count);
+    struct JoinSyncs {
+        std::vector<std::thread>& threads;
+        ~JoinSyncs() {
+            for (std::thread& thread : threads)
+                if (thread.joinable())
+                    thread.join();
+        }
+    } joinSyncs{syncs};
 
-        QFile file;
-        temporaries.add(createTemporary(file, out.path));
-        if (final.exists())
-            file.setPermissions(final.permissions());
-        if (file.write(out.bytes) != out.bytes.size() || !file.flush())
-            fail(out.path, file.errorString());
-        if (!syncToDisk(file))
-            fail(out.path, systemReason(errno));
-        file.close();
-        if (file.error() != QFileDevice::NoError)
-            fail(out.path, file.errorString());
+    // Ends the syncs, then fails on the first of the files before `end` whose
+    // sync or close failed; closes them all.
+    auto finishFiles = [&](std::size_t end) {
+        for (std::thread& thread : syncs)
+            if (thread.joinable())
+                thread.join();
+        for (std::size_t i = 0; i < end; ++i) {
+            if (syncErrors[i] != 0)
+                fail(files[i].path, systemReason(syncErrors[i]));
+            QFile& file = *opened[i];
+            file.close();
+            if (file.error() != QFileDevice::NoError)
+                fail(files[i].path, file.errorString());
+        }
+    };
+
+    for (std::size_t i = 0; i < count; ++i) {
+        const OutputFile& out = files[i];
+        try {
+            const QFileInfo final(out.path);
+            if (final.isDir())
+                fail(out.path, systemReason(EISDIR));
+
+            opened.push_back(std::make_unique<QFile>());
+            QFile& file = *opened.back();
+            temporaries.add(createTemporary(file, out.path));
+            if (final.exists())
+                file.setPermissions(final.permissions());
+            if (file.write(out.bytes) != out.bytes.size() || !file.flush())
+                fail(out.path, file.errorString());
+        } catch (const AppError&) {
+            // A file before this one whose sync failed was the set's first failure.
+            finishFiles(i);
+            throw;
+        }
+
+        const int handle = opened[i]->handle();
+        int* const error = &syncErrors[i];
+        try {
+            syncs.emplace_back([handle, error] { *error = syncToDisk(handle) ? 0 : errno; });
+        } catch (const std::system_error&) {
+            // No thread to spare: sync here and now.
+            *error = syncToDisk(handle) ? 0 : errno;
+        }
     }
+    finishFiles(count);
+
+    // Each final file that exists is first kept under a spare name (a second
+    // link to it where the file system has them, else moved aside), so that a
+    // rename failing half way through the set can put every earlier file back.
+    struct Kept {
+        QString spare;        // the earlier file under its spare name, or empty
+        bool existed = false; // a file of the final name was there before
+    };
+    std::vector<Kept> kept(files.size());
+    auto putBack = [&](std::size_t done) {
+        for (std::size_t j = done; j-- > 0;) {
+            std::error_code ignored;
+            if (!kept[j].spare.isEmpty()) {
+                std::filesystem::rename(fsPath(kept[j].spare), fsPath(files[j].path), ignored);
+                if (!ignored)
+                    kept[j].spare.clear();
+            } else if (!kept[j].existed) {
+                std::filesystem::remove(fsPath(files[j].path), ignored);
+            }
+        }
+    };
+    struct SpareCleanup {
+        std::vector<Kept>& kept;
+        ~SpareCleanup() {
+            for (const Kept& k : kept)
+                if (!k.spare.isEmpty())
+                    QFile::remove(k.spare);
+        }
+    } spareCleanup{kept};
 
     for (std::size_t i = 0; i < files.size(); ++i) {
+        const QString& finalPath = files[i].path;
         std::error_code error;
-        std::filesystem::rename(fsPath(temporaries.at(i)), fsPath(files[i].path), error);
-        if (error)
-            fail(files[i].path, QString::fromLocal8Bit(error.message()));
+        kept[i].existed =
+            std::filesystem::exists(std::filesystem::symlink_status(fsPath(finalPath), error));
+        bool movedAside = false;
+        if (kept[i].existed) {
+            const QString spare = sparePath(finalPath);
+            std::error_code linkError;
+            std::filesystem::create_hard_link(fsPath(finalPath), fsPath(spare), linkError);
+            if (!linkError) {
+                kept[i].spare = spare;
+            } else {
+                std::error_code moveError;
+                std::filesystem::rename(fsPath(finalPath), fsPath(spare), moveError);
+                if (!moveError) {
+                    kept[i].spare = spare;
+                    movedAside = true;
+                }
+                // Neither worked: the rename below meets the same obstacle and reports it.
+            }
+        }
+        error.clear();
+        std::filesystem::rename(fsPath(temporaries.at(i)), fsPath(finalPath), error);
+        if (error) {
+            if (movedAside) {
+                std::error_code ignored;
+                std::filesystem::rename(fsPath(kept[i].spare), fsPath(finalPath), ignored);
+                if (!ignored)
+                    kept[i].spare.clear();
+            }
+            putBack(i);
+            fail(finalPath, QString::fromLocal8Bit(error.message()));
+        }
         temporaries.release(i);
     }
 
+    // Several files of a set share a folder; each folder is synced once.
+    QStringList folders;
     for (const OutputFile& out : files)
-        syncFolder(QFileInfo(out.path).absolutePath());
+        folders.append(QFileInfo(out.path).absolutePath());
+    folders.removeDuplicates();
+    for (const QString& folder : std::as_const(folders))
+        syncFolder(folder);
 }

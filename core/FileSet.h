@@ -19,7 +19,9 @@ struct OutputFile {
 // final file is touched, and AppError "Cannot create file "<path>". <reason>"
 // is thrown with the final path and the system's reason. A final name taken by
 // a folder is found before anything is renamed. Should a rename itself fail
-// after others succeeded (rare: the folder changed under us), the files renamed
-// before it stay replaced, the remaining temporary files are removed, and the
-// same error is thrown for the file whose rename failed.
+// after others succeeded (a file that cannot be replaced), the files renamed
+// before it are put back as they were (each earlier file is kept under a spare
+// name, a second link to it, until the whole set is in place), every temporary
+// and spare file is removed, and the same error is thrown for the file whose
+// rename failed.
 void writeFileSet(const std::vector<OutputFile>& files);

@@ -9,12 +9,23 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
 #include <exception>
 #include <limits>
+
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
 constexpr int kBusyTimeoutMs = 3000;
+// How long a start waits for another program to let go of the file, so that
+// a window closed a moment ago does not keep the next one out.
+constexpr int kOwnerWaitMs = 1000;
 
 QString engineText(sqlite3* db, int rc)
 {
@@ -25,6 +36,8 @@ QString engineText(sqlite3* db, int rc)
         return QStringLiteral("The database file is in use by another program (%1)").arg(text);
     if (primary == SQLITE_NOTADB)
         return HeaderVfs::foreignFileText();
+    if (primary == SQLITE_CORRUPT)
+        return Database::damagedText(text);
     return text;
 }
 
@@ -37,7 +50,45 @@ QByteArray firstBytes(const QString& path)
     return file.read(HeaderVfs::kHeaderSize);
 }
 
+#ifndef Q_OS_WIN
+// Takes the program's claim on the file: an advisory lock on a descriptor of
+// its own, held until the connection is closed. It does not touch SQLite's
+// own byte-range locks, and the system drops it when the process ends, also
+// when it is killed. Returns the descriptor, or -1 when another program holds
+// the claim past kOwnerWaitMs.
+int claimFile(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw AppError(QStringLiteral("Cannot open the database file '%1': %2")
+                           .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    for (int waited = 0;; waited += 50) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return fd;
+        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= kOwnerWaitMs)
+            break;
+        ::usleep(50 * 1000);
+    }
+    const int error = errno;
+    ::close(fd);
+    if (error == EWOULDBLOCK)
+        return -1;
+    // A file system without advisory locks: go on without the claim.
+    return -2;
+}
+#endif
+
 } // namespace
+
+QString Database::inUseText()
+{
+    return QStringLiteral("The database file is in use by another program");
+}
+
+QString Database::damagedText(const QString& engineText)
+{
+    return QStringLiteral("The database file is damaged (%1)").arg(engineText);
+}
 
 Database::Database(const QString& path, Mode mode) : m_path(path)
 {
@@ -47,6 +98,11 @@ Database::Database(const QString& path, Mode mode) : m_path(path)
             throw AppError(QStringLiteral("The database file '%1' does not exist").arg(path));
         switch (HeaderVfs::classify(firstBytes(path))) {
         case HeaderVfs::HeaderKind::Ours:
+            // Every database of ours holds its tables after the header block;
+            // one cut off there would otherwise open as an empty database.
+            if (info.size() <= HeaderVfs::kHeaderSize &&
+                QFileInfo(path + QStringLiteral("-wal")).size() == 0)
+                throw AppError(damagedText(QStringLiteral("it ends after its header")));
             break;
         case HeaderVfs::HeaderKind::OtherEngine:
             throw AppError(HeaderVfs::otherEngineText());
@@ -57,6 +113,13 @@ Database::Database(const QString& path, Mode mode) : m_path(path)
     } else if (info.exists() || info.isSymLink()) {
         throw AppError(QStringLiteral("The file '%1' already exists").arg(path));
     }
+#ifndef Q_OS_WIN
+    if (mode == Mode::OpenExisting) {
+        m_claim = claimFile(path);
+        if (m_claim == -1)
+            throw AppError(inUseText());
+    }
+#endif
 
     int flags = SQLITE_OPEN_READWRITE;
     if (mode == Mode::CreateNew)
@@ -65,29 +128,70 @@ Database::Database(const QString& path, Mode mode) : m_path(path)
         sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, HeaderVfs::name());
     if (rc != SQLITE_OK) {
         const QString text = engineText(m_db, rc);
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
+        closeConnection();
         throw AppError(text);
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     try {
+        exec(QStringLiteral("PRAGMA mmap_size=0"));
+        if (mode == Mode::OpenExisting)
+            checkSound();
         // WAL with full syncing: a commit is durable when it returns, a killed
         // program leaves either the whole transaction or none of it, and one
         // commit costs one sync of the log rather than several.
         exec(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; "
-                            "PRAGMA mmap_size=0; PRAGMA schema_version;"));
+                            "PRAGMA schema_version;"));
     } catch (...) {
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
+        closeConnection();
         throw;
     }
 }
 
 Database::~Database()
 {
+    closeConnection();
+}
+
+void Database::closeConnection()
+{
     if (m_db)
         sqlite3_close_v2(m_db);
+    m_db = nullptr;
+#ifndef Q_OS_WIN
+    // Only after the engine has closed the file: closing any descriptor of a
+    // file drops the engine's byte-range locks on it.
+    if (m_claim >= 0)
+        ::close(m_claim);
+#endif
+    m_claim = -1;
+}
+
+// Reads the whole image once before anything is written to it. A damaged
+// file is refused as it is: writing to it (the answer key is cleared at every
+// start) could only make it worse.
+void Database::checkSound()
+{
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, "PRAGMA quick_check(1)", -1, &stmt, nullptr);
+    QString verdict;
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW) {
+            verdict = QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+            rc = SQLITE_OK;
+        }
+    }
+    const QString engine = QString::fromUtf8(sqlite3_errmsg(m_db));
+    sqlite3_finalize(stmt);
+    const int primary = rc & 0xff;
+    if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
+        throw AppError(damagedText(engine)); // our header block, but no sound image behind it
+    if (rc != SQLITE_OK)
+        raise(rc);
+    if (verdict != QLatin1String("ok"))
+        throw AppError(damagedText(verdict));
 }
 
 std::shared_ptr<Database> Database::shared(const QString& path)

@@ -13,6 +13,13 @@ struct sqlite3_stmt;
 // header-block VFS. Engine failures are thrown as AppError with the engine's
 // own text; a file held by another program past the busy timeout gives an
 // "in use" text instead of waiting on.
+//
+// One teacher, one program: an existing file is claimed for as long as the
+// connection is open (an advisory lock, dropped by the system when the
+// process ends in any way). A second program that opens the same file is
+// refused at once with inUseText() and changes nothing. The claim is not
+// taken on Windows. An existing file is read whole before it is used; a
+// damaged one is refused with damagedText() and left as it is.
 class Database : public QObject {
     Q_OBJECT
 public:
@@ -45,6 +52,9 @@ public:
     // Throws the engine's current error for the result code rc.
     [[noreturn]] void raise(int rc) const;
 
+    static QString inUseText();
+    static QString damagedText(const QString& engineText);
+
 signals:
     // The engine dropped an open transaction (a failed commit, or an error
     // that rolls back by itself): rows cached from it are stale.
@@ -58,8 +68,11 @@ private:
     void beginTransaction();
     void endTransaction(bool quiet);
     void noteFailure();
+    void checkSound();
+    void closeConnection();
 
     sqlite3* m_db = nullptr;
+    int m_claim = -1; // descriptor holding the claim on the file, or -1
     QString m_path;
     int m_depth = 0;
     bool m_began = false;

@@ -11,6 +11,9 @@ namespace {
 
 QString quoted(const QString& identifier)
 {
+    // Statement texts are built for every stored row; most names hold no quote to double.
+    if (!identifier.contains(u'"'))
+        return u'"' + identifier + u'"';
     QString text = identifier;
     text.replace(u'"', QStringLiteral("\"\""));
     return u'"' + text + u'"';

@@ -102,6 +102,7 @@ private:
     void sayfasonf();
     void sayfaxmlf();
     QString outputPathFor(const QString& suffix) const;
+    void refuseUnusableStem();
 
     Prompts& m_prompts;
     Options m_options;

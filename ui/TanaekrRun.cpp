@@ -19,6 +19,8 @@
 #include "TableDataset.h"
 
 #include <QDir>
+
+#include <algorithm>
 #include <QLineEdit>
 
 namespace {
@@ -28,6 +30,26 @@ constexpr qint32 MaxQuestionCount = 10000;
 
 } // namespace
 
+// The stem names files and stands in script strings and in the data file: it
+// must survive the code page whole and hold no control character.
+void Tanaekr::refuseUnusableStem()
+{
+    const QString stem = sayfaad->text();
+    QString message;
+    if (const auto bad = firstCharOutsideCp1254(stem)) {
+        message = QStringLiteral(u"Dosya adında Türkçe kod sayfasında bulunmayan bir karakter var: "
+                                 u"\"%1\". Lütfen bu karakteri dosya adından çıkarınız.")
+                      .arg(QString::fromUcs4(&*bad, 1));
+    } else if (std::any_of(stem.cbegin(), stem.cend(), [](QChar c) { return c.unicode() < 32 || c.unicode() == 127; })) {
+        message = QStringLiteral(u"Dosya adında görünmeyen bir denetim karakteri var. "
+                                 u"Lütfen dosya adını yeniden yazınız.");
+    }
+    if (message.isEmpty())
+        return;
+    m_prompts.message(Prompts::Kind::Plain, applicationTitle(), message);
+    throw CommandStopped();
+}
+
 QString Tanaekr::outputPathFor(const QString& suffix) const
 {
     return klasor->text() + QDir::separator() + sayfaad->text() + suffix;
@@ -36,14 +58,7 @@ QString Tanaekr::outputPathFor(const QString& suffix) const
 void Tanaekr::sayfabClick()
 {
     runCommand(m_prompts, [this] {
-        // The stem names files and stands in script strings: it must survive the code page whole.
-        if (const auto bad = firstCharOutsideCp1254(sayfaad->text())) {
-            m_prompts.message(Prompts::Kind::Plain, applicationTitle(),
-                              QStringLiteral(u"Dosya adında Türkçe kod sayfasında bulunmayan bir karakter var: "
-                                             u"\"%1\". Lütfen bu karakteri dosya adından çıkarınız.")
-                                  .arg(QString::fromUcs4(&*bad, 1)));
-            throw CommandStopped();
-        }
+        refuseUnusableStem();
 
         m_pendingFiles.clear();
         sayfaindf();

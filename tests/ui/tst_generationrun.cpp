@@ -255,6 +255,13 @@ void tst_GenerationRun::stemOutsideCodePageIsRefused()
     QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Plain);
     QVERIFY(prompts->shown[0].text.contains(u"\"Ж\""_s));
     QVERIFY(folderSnapshot(folder->path()).isEmpty());
+
+    // A control character would name files the data file cannot carry.
+    edit("sayfaad")->setText(u"test\u0001"_s);
+    press();
+    QCOMPARE(prompts->shown.size(), 2);
+    QVERIFY(prompts->shown[1].text.contains(u"denetim karakteri"_s));
+    QVERIFY(folderSnapshot(folder->path()).isEmpty());
 }
 
 // A question without a key stops the run before anything is written, on that question's row.

@@ -1,0 +1,102 @@
+// "Doğru cevapları gir": the answer-key table is emptied and refilled with one
+// row per question, in one transaction, while the grid shows the table. The
+// table holds the previous test's rows, their keys entered, each time.
+
+#include "AnswerKey.h"
+#include "AnswerKeyGrid.h"
+#include "BenchSupport.h"
+#include "Database.h"
+#include "DatasetModel.h"
+#include "TableDataset.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// Adds `count` answered rows of an earlier test, the way they stand after its preparation.
+void addEarlierTest(Database& db, int count)
+{
+    db.exec(QStringLiteral("INSERT INTO websoru (testadi, soruno, dosya, dc) "
+                           "WITH RECURSIVE q(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM q WHERE n < %1) "
+                           "SELECT 'Önceki deneme', n, 'test01s' || n || '.mht', 'C' FROM q")
+                .arg(count));
+}
+
+// Through the window: the button pressed, the grid repainted afterwards.
+void AnswerKeyPreparation(benchmark::State& state)
+{
+    const int questions = int(state.range(0));
+    BenchWindow bench;
+    if (const std::string problem = bench.startProblem(); !problem.empty())
+        return benchFail(state, problem);
+    Tanaekr& window = *bench.window;
+    TableDataset& websoru = *window.websoru;
+    window.sorusaye->setText(QString::number(questions));
+    addEarlierTest(websoru.database(), questions);
+
+    bool odd = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // The previous run's rows get their keys, as the teacher would have typed them.
+        websoru.database().exec(QStringLiteral("UPDATE websoru SET dc = 'C'"));
+        websoru.setFiltered(websoru.isFiltered());
+        window.testadl->setText(odd ? QStringLiteral("Deneme B") : QStringLiteral("Deneme A"));
+        odd = !odd;
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+
+        QTest::mouseClick(window.dogrugir, Qt::LeftButton);
+        QCoreApplication::processEvents(); // the grid shows the new rows
+    }
+
+    if (!bench.prompts.shown.isEmpty())
+        return benchFail(state, bench.prompts.shown.first().text.toStdString());
+    if (websoru.recordCount() != questions || !window.liste->isVisible())
+        return benchFail(state, "answer key not prepared");
+    state.SetItemsProcessed(state.iterations() * questions);
+}
+
+// The same dataset calls as the command, with the grid's model attached but no window.
+void AnswerKeyPreparationDataset(benchmark::State& state)
+{
+    const int questions = int(state.range(0));
+    ProgramFolder folder;
+    TableDataset websoru(QStringLiteral("websoru"));
+    websoru.setConnectionString(QStringLiteral("Data Source=") + folder.databasePath);
+    websoru.setTableName(QStringLiteral("websoru"));
+    websoru.open();
+    DatasetModel model(websoru);
+    model.setColumns({{QStringLiteral("soruno"), QStringLiteral("Soru No")},
+                      {QStringLiteral("dosya"), QStringLiteral("Dosya Adı")},
+                      {QStringLiteral("dc"), QStringLiteral("Doğru Cevap")}});
+    addEarlierTest(websoru.database(), questions);
+
+    bool odd = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        websoru.database().exec(QStringLiteral("UPDATE websoru SET dc = 'C'"));
+        websoru.setFiltered(websoru.isFiltered());
+        const QString testName = odd ? QStringLiteral("Deneme B") : QStringLiteral("Deneme A");
+        odd = !odd;
+        state.ResumeTiming();
+
+        Transaction command(websoru.database());
+        clearAnswerKey(websoru);
+        fillAnswerKey(websoru, testName, QStringLiteral("test01"), questions);
+        command.commit();
+    }
+
+    if (websoru.recordCount() != questions || model.rowCount() != questions)
+        return benchFail(state, "answer key not prepared");
+    state.SetItemsProcessed(state.iterations() * questions);
+}
+
+} // namespace
+
+BENCHMARK(AnswerKeyPreparation)
+    ->ArgName("questions")->Arg(100)->Arg(1000)->Arg(10000)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(AnswerKeyPreparationDataset)
+    ->ArgName("questions")->Arg(100)->Arg(1000)->Arg(10000)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();

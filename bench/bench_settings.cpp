@@ -1,0 +1,58 @@
+// The settings record: saved by "Renk ve klasör bilgilerini kaydet" in the
+// window, and loaded from the file as at start-up (table opened on a new
+// connection, then the record read field by field).
+
+#include "BenchSupport.h"
+#include "Settings.h"
+#include "TableDataset.h"
+
+#include <QLineEdit>
+
+namespace {
+
+void SettingsSave(benchmark::State& state)
+{
+    BenchWindow bench;
+    if (const std::string problem = bench.startProblem(); !problem.empty())
+        return benchFail(state, problem);
+    Tanaekr& window = *bench.window;
+
+    bool odd = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // A changed colour each time, so that every save writes.
+        window.sorusrenk->setText(odd ? QStringLiteral("#112233") : QStringLiteral("#332211"));
+        odd = !odd;
+        state.ResumeTiming();
+        window.renkkaydet();
+    }
+
+    const QString saved = QStringLiteral(u"Renk ve klasör bilgileri kaydedildi.");
+    for (const auto& shown : std::as_const(bench.prompts.shown))
+        if (shown.text != saved)
+            return benchFail(state, shown.text.toStdString());
+}
+
+void SettingsLoad(benchmark::State& state)
+{
+    ProgramFolder folder;
+    const QString connection = QStringLiteral("Data Source=") + folder.databasePath;
+    std::array<QString, 8> texts;
+    for (auto _ : state) {
+        TableDataset webrenk(QStringLiteral("webrenk"));
+        webrenk.setConnectionString(connection);
+        webrenk.setTableName(QStringLiteral("webrenk"));
+        webrenk.open();
+        loadSettings(webrenk, [&texts](int index, const QString& text) { texts[std::size_t(index)] = text; });
+        state.PauseTiming(); // closing the connection is not part of loading
+        webrenk.close();
+        state.ResumeTiming();
+    }
+    if (texts[7] != QStringLiteral("4"))
+        return benchFail(state, "settings not loaded");
+}
+
+} // namespace
+
+BENCHMARK(SettingsSave)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(SettingsLoad)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -1,0 +1,217 @@
+// The database file in a bad way at start-up: damaged, or held by another
+// program. The window says so in plain words, does not crash or hang, and
+// leaves the file and the other program's rows exactly as they were.
+
+#include "ReliabilitySupport.h"
+
+#include "Database.h"
+#include "HeaderVfs.h"
+
+#include <QApplication>
+#include <QRandomGenerator>
+
+#include <sqlite3.h>
+
+using namespace reliability;
+
+namespace {
+
+const QString kInUse = QStringLiteral("The database file is in use by another program.");
+
+// A database as a teacher's session leaves it: stored colours and five keys.
+void fillDatabase(const QString& path)
+{
+    dbtest::query(path, QStringLiteral("UPDATE webrenk SET sorus='#111111', siksay=5"));
+    dbtest::query(path, QStringLiteral("INSERT INTO websoru (testadi, soruno, dosya, dc) "
+                                       "WITH RECURSIVE q(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM q WHERE n < 500) "
+                                       "SELECT 'ilk', n, 'ts' || n || '.mht', 'A' FROM q"));
+}
+
+QList<QVariantList> everyRow(const QString& path)
+{
+    return dbtest::query(path, QStringLiteral("SELECT 'soru', rowid, * FROM websoru UNION ALL "
+                                              "SELECT 'renk', rowid, sorus, cevaps, siksay, gezyer FROM webrenk"));
+}
+
+// Child: the program itself, with a prepared key, kept running until told to stop.
+// Exits 0 when its rows are still the ones it made.
+int windowChild(int argc, char* argv[], const QString& programFolder)
+{
+    QApplication app(argc, argv);
+    Window w(programFolder);
+    w.edit("siksayl")->setText(QStringLiteral("3"));
+    w.click("BitBtn7"); // the settings save
+    w.prepareKeys(QStringLiteral("ilk"), 5, QStringLiteral("ABCDE"));
+    w.window->websoru->first(); // stores the letter typed last
+    tellParent(w.prompts.texts().join(u'|').toUtf8() + "|ready");
+    char line[64];
+    std::fgets(line, sizeof line, stdin); // wait for the parent
+    const auto rows = dbtest::query(programFolder + QStringLiteral("/dorvana.MDB"),
+                                    QStringLiteral("SELECT group_concat(dc, '') FROM websoru"));
+    return rows.value(0).value(0).toString() == QStringLiteral("ABCDE") ? 0 : 1;
+}
+
+// Child: another program with a write transaction open on the file and one
+// row not yet committed; commits when the parent says so.
+int transactionChild(const QString& path)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, HeaderVfs::name()) !=
+            SQLITE_OK ||
+        sqlite3_exec(db, "BEGIN IMMEDIATE; INSERT INTO websoru (testadi) VALUES ('other')", nullptr, nullptr,
+                     nullptr) != SQLITE_OK)
+        return 2;
+    tellParent("ready");
+    char line[64];
+    std::fgets(line, sizeof line, stdin);
+    const int rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return rc == SQLITE_OK ? 0 : 1;
+}
+
+} // namespace
+
+class TestDatabaseFaults : public QObject {
+    Q_OBJECT
+private slots:
+    void damagedFileIsRefusedUntouched_data();
+    void damagedFileIsRefusedUntouched();
+    void secondProgramIsRefused();
+    void openWriteTransactionOfAnotherProgram();
+};
+
+void TestDatabaseFaults::damagedFileIsRefusedUntouched_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<qint64>("at");
+    const qint64 image = HeaderVfs::kHeaderSize;
+    QTest::newRow("random bytes after the header") << "random" << image;
+    QTest::newRow("random bytes after the first page") << "random" << image + 4096;
+    QTest::newRow("random bytes in the last pages") << "random-tail" << qint64(3 * 4096);
+    QTest::newRow("cut inside the second page") << "truncate" << image + 4096 + 100;
+    QTest::newRow("cut after the first pages") << "truncate" << image + 3 * 4096;
+    QTest::newRow("cut at the end of the header block") << "truncate" << image;
+    QTest::newRow("cut inside the header block") << "truncate" << qint64(100);
+}
+
+void TestDatabaseFaults::damagedFileIsRefusedUntouched()
+{
+    QFETCH(QString, damage);
+    QFETCH(qint64, at);
+    ProgramFolder folder;
+    fillDatabase(folder.databasePath);
+    {
+        // Fold the log into the file, so that the damage below is the whole story.
+        Database db(folder.databasePath);
+        db.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    }
+    QFile file(folder.databasePath);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.size() > HeaderVfs::kHeaderSize + 4 * 4096);
+    if (damage == QLatin1String("truncate")) {
+        QVERIFY(file.resize(at));
+    } else {
+        const qint64 from = damage == QLatin1String("random") ? at : file.size() - at;
+        QByteArray noise(file.size() - from, Qt::Uninitialized);
+        QRandomGenerator generator(42);
+        generator.fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+        file.seek(from);
+        file.write(noise);
+    }
+    file.close();
+    const QByteArray before = fileBytes(folder.databasePath);
+
+    Window w(folder.path());
+    const QStringList texts = w.prompts.texts();
+    QCOMPARE(texts.size(), 2);
+    QVERIFY2(texts[0].startsWith(QStringLiteral("The database file is damaged (")), qPrintable(texts[0]));
+    QCOMPARE(w.prompts.shown[0].kind, Prompts::Kind::Error);
+    QCOMPARE(texts[1], closedDataset("websoru"));
+    // Later commands fail the same plain way and write nothing.
+    w.edit("siksayl")->setText(QStringLiteral("4"));
+    w.click("BitBtn7");
+    w.prepareKeys(QStringLiteral("x"), 3, QString());
+    QCOMPARE(w.prompts.texts().mid(2), (QStringList{closedDataset("webrenk"), closedDataset("websoru")}));
+    w.window.reset();
+    QCOMPARE(fileBytes(folder.databasePath), before);
+}
+
+void TestDatabaseFaults::secondProgramIsRefused()
+{
+    ProgramFolder folder;
+    QProcess first;
+    QByteArray said;
+    QVERIFY(startChild(first, {QStringLiteral("--window-child"), folder.path()}, &said));
+    QCOMPARE(said, QByteArray("Renk ve klasör bilgileri kaydedildi.|ready"));
+    const auto rows = everyRow(folder.databasePath);
+    QCOMPARE(rows.size(), 6);
+
+    QElapsedTimer timer;
+    timer.start();
+    {
+        Window second(folder.path());
+        const qint64 elapsed = timer.elapsed();
+        QCOMPARE(second.prompts.texts(), (QStringList{kInUse, closedDataset("websoru")}));
+        QVERIFY2(elapsed < 5000, qPrintable(QString::number(elapsed)));
+        // Its commands touch nothing of the first program's.
+        second.click("BitBtn7");
+        second.prepareKeys(QStringLiteral("ikinci"), 3, QString());
+        second.click("sayfab");
+    }
+    QCOMPARE(everyRow(folder.databasePath), rows);
+
+    first.write("done\n");
+    first.closeWriteChannel();
+    QVERIFY(first.waitForFinished(30000));
+    QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(first.exitCode(), 0); // the first program still sees its own key
+
+    // With the first program gone, the file is free again.
+    Window third(folder.path());
+    QVERIFY2(third.prompts.shown.isEmpty(), qPrintable(third.prompts.texts().join(u'|')));
+    QCOMPARE(third.edit("siksayl")->text(), QStringLiteral("3"));
+}
+
+void TestDatabaseFaults::openWriteTransactionOfAnotherProgram()
+{
+    ProgramFolder folder;
+    fillDatabase(folder.databasePath);
+    const auto rows = everyRow(folder.databasePath);
+    QProcess other;
+    QVERIFY(startChild(other, {QStringLiteral("--transaction-child"), folder.databasePath}));
+
+    QElapsedTimer timer;
+    timer.start();
+    {
+        // The start-up clearing cannot get the file: it says so, and the
+        // first show stops there as after any failed step.
+        Window w(folder.path());
+        const qint64 elapsed = timer.elapsed();
+        QCOMPARE(w.prompts.texts(),
+                 QStringList{QStringLiteral("The database file is in use by another program (database is locked)")});
+        QVERIFY2(elapsed < 10000, qPrintable(QString::number(elapsed)));
+    }
+    QCOMPARE(everyRow(folder.databasePath), rows);
+
+    // The other program's transaction was not disturbed: it commits its row.
+    other.write("commit\n");
+    other.closeWriteChannel();
+    QVERIFY(other.waitForFinished(30000));
+    QCOMPARE(other.exitCode(), 0);
+    QCOMPARE(dbtest::count(folder.databasePath, QStringLiteral("websoru WHERE testadi = 'other'")), 1);
+    QCOMPARE(integrityCheck(folder.databasePath), kIntegrityOk);
+}
+
+int main(int argc, char* argv[])
+{
+    if (argc == 3 && qstrcmp(argv[1], "--window-child") == 0)
+        return windowChild(argc, argv, QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && qstrcmp(argv[1], "--transaction-child") == 0)
+        return transactionChild(QString::fromLocal8Bit(argv[2]));
+    QApplication app(argc, argv);
+    TestDatabaseFaults test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_databasefaults.moc"
