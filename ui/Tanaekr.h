@@ -103,6 +103,7 @@ private:
     void sayfaxmlf();
     QString outputPathFor(const QString& suffix) const;
     void refuseUnusableStem();
+    void refuseTooManyQuestions(qint32 count);
 
     Prompts& m_prompts;
     Options m_options;

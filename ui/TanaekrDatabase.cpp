@@ -24,8 +24,6 @@
 
 namespace {
 
-constexpr qint32 MaxQuestionCount = 10000;
-
 // Removes the characters of codes 0 to 32 from both ends.
 QString trimControls(const QString& text)
 {
@@ -151,11 +149,7 @@ void Tanaekr::sorusayeExit()
         const qint32 count = strToInt(sorusaye->text());
         if (count <= 0)
             sorusaye->setFocus(Qt::OtherFocusReason);
-        if (count > MaxQuestionCount) {
-            m_prompts.message(Prompts::Kind::Plain, applicationTitle(),
-                              QStringLiteral(u"Soru sayısı en fazla 10000 olabilir."));
-            throw CommandStopped();
-        }
+        refuseTooManyQuestions(count);
         liste->setVisible(true);
         fillAnswerKey(*websoru, testadl->text(), sayfaad->text(), count);
     });

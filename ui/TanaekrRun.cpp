@@ -25,7 +25,6 @@
 
 namespace {
 
-// Above this many questions the pages would be of no use and only cost memory.
 constexpr qint32 MaxQuestionCount = 10000;
 
 } // namespace
@@ -47,6 +46,15 @@ void Tanaekr::refuseUnusableStem()
     if (message.isEmpty())
         return;
     m_prompts.message(Prompts::Kind::Plain, applicationTitle(), message);
+    throw CommandStopped();
+}
+
+// Above the limit the pages would be of no use and only cost memory and time.
+void Tanaekr::refuseTooManyQuestions(qint32 count)
+{
+    if (count <= MaxQuestionCount)
+        return;
+    m_prompts.message(Prompts::Kind::Plain, applicationTitle(), QStringLiteral(u"Soru sayısı en fazla 10000 olabilir."));
     throw CommandStopped();
 }
 
@@ -94,11 +102,7 @@ void Tanaekr::sayfaindf()
 void Tanaekr::sayfasorf()
 {
     const qint32 count = strToInt(sorusaye->text());
-    if (count > MaxQuestionCount) {
-        m_prompts.message(Prompts::Kind::Plain, applicationTitle(),
-                          QStringLiteral(u"Soru sayısı en fazla 10000 olabilir."));
-        throw CommandStopped();
-    }
+    refuseTooManyQuestions(count);
     m_gen.questionCount = count;
     m_gen.sayfasor.clear();
     m_gen.dataFileName = sayfaad->text() + QStringLiteral("xml.xml");
