@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ColourText.h"
+#include "FileSet.h"
 #include "GenerationState.h"
 
 #include <QMainWindow>
@@ -102,13 +103,14 @@ private:
     void sayfasonf();
     void sayfaxmlf();
     QString outputPathFor(const QString& suffix) const;
+    void queueFile(const QString& suffix, QByteArray bytes);
     void refuseUnusableStem();
     void refuseTooManyQuestions(qint32 count);
 
     Prompts& m_prompts;
     Options m_options;
     GenerationState m_gen;
-    std::vector<std::pair<QString, QByteArray>> m_pendingFiles;
+    std::vector<OutputFile> m_pendingFiles; // the run's files, written together at its end
     bool m_shownOnce = false;
     QWidget* m_activeField = nullptr;
 

@@ -63,6 +63,13 @@ QString Tanaekr::outputPathFor(const QString& suffix) const
     return klasor->text() + QDir::separator() + sayfaad->text() + suffix;
 }
 
+// Every writer ends alike: its file's path is set, and its bytes wait for the set to be written.
+void Tanaekr::queueFile(const QString& suffix, QByteArray bytes)
+{
+    m_gen.outputPath = outputPathFor(suffix);
+    m_pendingFiles.push_back({m_gen.outputPath, std::move(bytes)});
+}
+
 void Tanaekr::sayfabClick()
 {
     runCommand(m_prompts, [this] {
@@ -75,10 +82,7 @@ void Tanaekr::sayfabClick()
         sayfasonf();
         sayfaxmlf();
 
-        std::vector<OutputFile> files;
-        files.reserve(m_pendingFiles.size());
-        for (auto& [path, bytes] : m_pendingFiles)
-            files.push_back({path, std::move(bytes)});
+        const std::vector<OutputFile> files = std::move(m_pendingFiles);
         m_pendingFiles.clear();
         writeFileSet(files);
 
@@ -90,13 +94,11 @@ void Tanaekr::sayfabClick()
 
 void Tanaekr::sayfaindf()
 {
-    m_gen.sayfaind.clear();
     m_gen.questionPageName = sayfaad->text() + QStringLiteral("sor.htm");
     m_gen.answerPageName = sayfaad->text() + QStringLiteral("cev.htm");
     m_gen.resultPageName = sayfaad->text() + QStringLiteral("son.htm");
     m_gen.sayfaind = framesetLines({m_gen.questionPageName, m_gen.answerPageName});
-    m_gen.outputPath = outputPathFor(QStringLiteral("ind.htm"));
-    m_pendingFiles.emplace_back(m_gen.outputPath, encodeCp1254Lines(m_gen.sayfaind));
+    queueFile(QStringLiteral("ind.htm"), encodeCp1254Lines(m_gen.sayfaind));
 }
 
 void Tanaekr::sayfasorf()
@@ -104,7 +106,6 @@ void Tanaekr::sayfasorf()
     const qint32 count = strToInt(sorusaye->text());
     refuseTooManyQuestions(count);
     m_gen.questionCount = count;
-    m_gen.sayfasor.clear();
     m_gen.dataFileName = sayfaad->text() + QStringLiteral("xml.xml");
 
     QuestionPageInput input;
@@ -117,13 +118,12 @@ void Tanaekr::sayfasorf()
     m_gen.questionIndex = qint32(input.explanationLines.size());
     m_gen.sayfasor = questionPageLines(input);
 
-    m_gen.outputPath = outputPathFor(QStringLiteral("sor.htm"));
-    m_pendingFiles.emplace_back(m_gen.outputPath, encodeCp1254Lines(m_gen.sayfasor));
+    queueFile(QStringLiteral("sor.htm"), encodeCp1254Lines(m_gen.sayfasor));
 }
 
 void Tanaekr::sayfacevf()
 {
-    m_gen.sayfacev.clear();
+    m_gen.sayfacev.clear(); // the option count below may still stop the writer
     AnswerSheetInput input;
     input.pageColour = cevapzrl->text();
     input.aceColour = acer->text();
@@ -135,24 +135,21 @@ void Tanaekr::sayfacevf()
     if (m_gen.questionCount > 0)
         m_gen.questionIndex = m_gen.questionCount + 1;
 
-    m_gen.outputPath = outputPathFor(QStringLiteral("cev.htm"));
-    m_pendingFiles.emplace_back(m_gen.outputPath, encodeCp1254Lines(m_gen.sayfacev));
+    queueFile(QStringLiteral("cev.htm"), encodeCp1254Lines(m_gen.sayfacev));
 }
 
 void Tanaekr::sayfasonf()
 {
-    m_gen.sayfason.clear();
     m_gen.sayfason = resultPageLines({m_gen.questionCount, m_gen.dataFileName, sonuczrl->text()});
     if (m_gen.questionCount > 0)
         m_gen.questionIndex = m_gen.questionCount + 1;
 
-    m_gen.outputPath = outputPathFor(QStringLiteral("son.htm"));
-    m_pendingFiles.emplace_back(m_gen.outputPath, encodeCp1254Lines(m_gen.sayfason));
+    queueFile(QStringLiteral("son.htm"), encodeCp1254Lines(m_gen.sayfason));
 }
 
 void Tanaekr::sayfaxmlf()
 {
-    m_gen.sayfaxml.clear();
+    m_gen.sayfaxml.clear(); // a missing key stops the writer with nothing built
     // A letter still in the grid's cell editor belongs to its row before the rows are read.
     liste->commitOpenEditor();
     std::vector<DataRecord> records;
@@ -166,10 +163,10 @@ void Tanaekr::sayfaxmlf()
                               QStringLiteral(u". sorunun doğru cevap şıkkı girilmemiş."));
         throw CommandStopped();
     }
-    m_gen.questionIndex = m_gen.questionCount > 0 ? m_gen.questionCount + 1 : m_gen.questionIndex;
+    if (m_gen.questionCount > 0)
+        m_gen.questionIndex = m_gen.questionCount + 1;
     m_gen.sayfaxml = dataFileLines(m_gen.questionCount, records);
 
-    m_gen.outputPath = outputPathFor(QStringLiteral("xml.xml"));
     // The data file is read as XML, whose default is UTF-8.
-    m_pendingFiles.emplace_back(m_gen.outputPath, encodeUtf8Lines(m_gen.sayfaxml));
+    queueFile(QStringLiteral("xml.xml"), encodeUtf8Lines(m_gen.sayfaxml));
 }
