@@ -27,35 +27,17 @@ struct Window {
     ScriptedPrompts prompts;
     std::unique_ptr<Tanaekr> window;
 
-    explicit Window(const QString& programFolder)
-        : window(std::make_unique<Tanaekr>(prompts, Tanaekr::Options{programFolder}))
-    {
-        window->show();
-        window->activateWindow();
-        if (!QTest::qWaitForWindowExposed(window.get()))
-            qWarning("the window was not shown");
-    }
-    QLineEdit* edit(const char* name) const { return window->findChild<QLineEdit*>(QLatin1String(name)); }
-    void click(const char* name)
-    {
-        QTest::mouseClick(window->findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
-    }
+    explicit Window(const QString& programFolder) : window(showWindow(prompts, programFolder)) {}
+    QLineEdit* edit(const char* name) const { return lineEdit(*window, name); }
+    void click(const char* name) { clickButton(*window, name); }
     // "Doğru cevapları gir" for the count, then the letters entered through the grid's model.
     void prepareKeys(const QString& testName, int count, const QString& letters)
     {
         edit("testadl")->setText(testName);
         edit("sorusaye")->setText(QString::number(count));
-        click("dogrugir");
-        QAbstractItemModel* model = window->findChild<QTableView*>(QStringLiteral("liste"))->model();
-        for (qsizetype i = 0; i < letters.size(); ++i)
-            model->setData(model->index(int(i), 2), QString(letters[i]));
+        prepareAnswerKey(*window, letters);
     }
 };
-
-inline QString closedDataset(const char* dataset)
-{
-    return QLatin1String(dataset) + QStringLiteral(": Cannot perform this operation on a closed dataset.");
-}
 
 // Tells the parent how far the child got: one line on standard output, sent at once.
 inline void tellParent(const QByteArray& line)

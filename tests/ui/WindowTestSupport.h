@@ -1,10 +1,60 @@
 #pragma once
 
+#include "../pages/ExpectedFile.h"
+#include "Prompts.h"
+#include "Tanaekr.h"
+
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMap>
+#include <QPushButton>
+#include <QTableView>
 #include <QTest>
+
+#include <memory>
+
+// The window on a program folder, shown and active as after a start; its
+// dialogs are answered by `prompts`.
+inline std::unique_ptr<Tanaekr> showWindow(Prompts& prompts, const QString& programFolder)
+{
+    auto window = std::make_unique<Tanaekr>(prompts, Tanaekr::Options{programFolder});
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get()))
+        qWarning("the window did not become active");
+    return window;
+}
+
+inline QLineEdit* lineEdit(const QWidget& window, const char* name)
+{
+    return window.findChild<QLineEdit*>(QLatin1String(name));
+}
+
+inline void clickButton(const QWidget& window, const char* name)
+{
+    QTest::mouseClick(window.findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
+}
+
+// What the error box shows for a use of a table that did not open.
+inline QString closedDataset(const char* dataset)
+{
+    return QLatin1String(dataset) + QStringLiteral(": Cannot perform this operation on a closed dataset.");
+}
+
+// "Doğru cevapları gir" for the fields as they stand, then the letters entered
+// through the grid's model, as the grid enters them. False when a letter was refused.
+inline bool prepareAnswerKey(const QWidget& window, const QString& letters)
+{
+    clickButton(window, "dogrugir");
+    QAbstractItemModel* model = window.findChild<QTableView*>(QStringLiteral("liste"))->model();
+    bool allTaken = true;
+    for (qsizetype i = 0; i < letters.size(); ++i)
+        allTaken = model->setData(model->index(int(i), 2), QString(letters[i])) && allTaken;
+    return allTaken;
+}
 
 // Every file of a folder with its bytes, to show that a failed run left the folder as it was.
 inline QMap<QString, QByteArray> folderSnapshot(const QString& folder)
@@ -28,10 +78,7 @@ inline QByteArray fileBytes(const QString& path)
 
 inline QByteArray expectedPage(const QString& name)
 {
-    QFile f(QStringLiteral(DORVANA_TEST_DATA "/pages/") + name);
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing expected file %s", qPrintable(f.fileName()));
-    return f.readAll();
+    return expectedFile(name);
 }
 
 // Replaces a line edit's text the way a user does: select all, then type.

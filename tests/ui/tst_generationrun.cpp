@@ -34,8 +34,8 @@ private slots:
     void letterInOpenEditorIsWritten();
 
 private:
-    QLineEdit* edit(const char* name) const { return window->findChild<QLineEdit*>(QLatin1String(name)); }
-    void press() { QTest::mouseClick(window->findChild<QPushButton*>(u"sayfab"_s), Qt::LeftButton); }
+    QLineEdit* edit(const char* name) const { return lineEdit(*window, name); }
+    void press() { clickButton(*window, "sayfab"); }
     QString out(const QString& name) const { return folder->path() + u'/' + name; }
     QString closingMessage(const QString& stem) const
     {
@@ -44,13 +44,7 @@ private:
 
     // Prepares the answer key for the count in the window and enters the letters
     // through the model, as the grid does.
-    void prepareKeys(const QString& letters)
-    {
-        QTest::mouseClick(window->findChild<QPushButton*>(u"dogrugir"_s), Qt::LeftButton);
-        auto* grid = window->findChild<QTableView*>(u"liste"_s);
-        for (qsizetype i = 0; i < letters.size(); ++i)
-            QVERIFY(grid->model()->setData(grid->model()->index(int(i), 2), QString(letters[i])));
-    }
+    void prepareKeys(const QString& letters) { QVERIFY(prepareAnswerKey(*window, letters)); }
 
     // Types the letters into the grid's answer column the way a teacher does.
     void typeKeys(const QString& letters)
@@ -78,10 +72,8 @@ void tst_GenerationRun::init()
     QVERIFY(folder->isValid());
     programFolder = std::make_unique<ProgramFolder>();
     prompts = std::make_unique<ScriptedPrompts>();
-    window = std::make_unique<Tanaekr>(*prompts, Tanaekr::Options{programFolder->path()});
-    window->show();
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    window = showWindow(*prompts, programFolder->path());
+    QVERIFY(window->isActiveWindow());
     typeInto(edit("klasor"), folder->path());
     typeInto(edit("siksayl"), u"5"_s);
     QVERIFY(prompts->shown.isEmpty());

@@ -45,10 +45,8 @@ private slots:
 private:
     void start(const QString& programFolder)
     {
-        window = std::make_unique<Tanaekr>(*prompts, Tanaekr::Options{programFolder});
-        window->show();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window = showWindow(*prompts, programFolder);
+        QVERIFY(window->isActiveWindow());
     }
     void restart(const QString& programFolder)
     {
@@ -56,13 +54,9 @@ private:
         prompts->shown.clear();
         start(programFolder);
     }
-    QLineEdit* edit(const char* name) const { return window->findChild<QLineEdit*>(QLatin1String(name)); }
-    void click(const char* name) { QTest::mouseClick(window->findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton); }
+    QLineEdit* edit(const char* name) const { return lineEdit(*window, name); }
+    void click(const char* name) { clickButton(*window, name); }
     QTableView* grid() const { return window->findChild<QTableView*>(u"liste"_s); }
-    QString closedDataset(const char* dataset) const
-    {
-        return QLatin1String(dataset) + u": Cannot perform this operation on a closed dataset."_s;
-    }
 
     std::unique_ptr<ScriptedPrompts> prompts = std::make_unique<ScriptedPrompts>();
     std::unique_ptr<Tanaekr> window;

@@ -61,10 +61,8 @@ void tst_Tanaekr::init()
 {
     programFolder = std::make_unique<ProgramFolder>();
     prompts = std::make_unique<ScriptedPrompts>();
-    window = std::make_unique<Tanaekr>(*prompts, Tanaekr::Options{programFolder->path()});
-    window->show();
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    window = showWindow(*prompts, programFolder->path());
+    QVERIFY(window->isActiveWindow());
 }
 
 void tst_Tanaekr::cleanup()
