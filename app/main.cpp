@@ -1,6 +1,6 @@
-#include "AppSetup.h"
-#include "QtPrompts.h"
-#include "Tanaekr.h"
+#include "ui/AppSetup.h"
+#include "ui/QtPrompts.h"
+#include "ui/Tanaekr.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 // dorvana-newdb PATH: creates a new, empty database file for the program.
 
-#include "AppError.h"
-#include "NewDatabase.h"
+#include "core/AppError.h"
+#include "db/NewDatabase.h"
 
 #include <QString>
 

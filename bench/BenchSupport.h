@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ScriptedPrompts.h"
-#include "Tanaekr.h"
+#include "ui/Tanaekr.h"
 #include "WindowTestSupport.h"
 
 #include <benchmark/benchmark.h>

@@ -2,12 +2,12 @@
 // row per question, in one transaction, while the grid shows the table. The
 // table holds the previous test's rows, their keys entered, each time.
 
-#include "AnswerKey.h"
-#include "AnswerKeyGrid.h"
+#include "db/AnswerKey.h"
+#include "ui/AnswerKeyGrid.h"
 #include "BenchSupport.h"
-#include "Database.h"
-#include "DatasetModel.h"
-#include "TableDataset.h"
+#include "db/Database.h"
+#include "ui/DatasetModel.h"
+#include "db/TableDataset.h"
 
 #include <QLineEdit>
 #include <QPushButton>

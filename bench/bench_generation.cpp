@@ -1,16 +1,16 @@
 // "Sayfaları oluştur ": the five files of a test built from the window's
 // fields and the answer key, and written as one set, each file synced to disk.
 
-#include "AnswerSheetPage.h"
+#include "pages/AnswerSheetPage.h"
 #include "BenchSupport.h"
-#include "DataFile.h"
-#include "Database.h"
-#include "FileSet.h"
-#include "FramesetPage.h"
-#include "LineFile.h"
-#include "QuestionPage.h"
-#include "ResultPage.h"
-#include "TableDataset.h"
+#include "pages/DataFile.h"
+#include "db/Database.h"
+#include "core/FileSet.h"
+#include "pages/FramesetPage.h"
+#include "core/LineFile.h"
+#include "pages/QuestionPage.h"
+#include "pages/ResultPage.h"
+#include "db/TableDataset.h"
 
 #include <QFileInfo>
 #include <QLineEdit>

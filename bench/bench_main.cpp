@@ -2,7 +2,7 @@
 // needs no display. Called as "dorvana_bench --startup-child <folder> <fd>" it
 // is instead one start of the program for the start-up benchmark.
 
-#include "AppSetup.h"
+#include "ui/AppSetup.h"
 #include "BenchSupport.h"
 
 #include <QApplication>

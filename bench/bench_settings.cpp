@@ -3,8 +3,8 @@
 // connection, then the record read field by field).
 
 #include "BenchSupport.h"
-#include "Settings.h"
-#include "TableDataset.h"
+#include "db/Settings.h"
+#include "db/TableDataset.h"
 
 #include <QLineEdit>
 

@@ -3,8 +3,8 @@
 // loaded into the fields, the window painted.
 
 #include "BenchSupport.h"
-#include "Database.h"
-#include "NewDatabase.h"
+#include "db/Database.h"
+#include "db/NewDatabase.h"
 
 #include <QFile>
 

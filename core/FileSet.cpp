@@ -1,6 +1,6 @@
-#include "FileSet.h"
+#include "core/FileSet.h"
 
-#include "AppError.h"
+#include "core/AppError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "IntConversion.h"
+#include "core/IntConversion.h"
 
-#include "AppError.h"
+#include "core/AppError.h"
 
 #include <limits>
 

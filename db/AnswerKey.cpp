@@ -1,8 +1,8 @@
-#include "AnswerKey.h"
+#include "db/AnswerKey.h"
 
-#include "Database.h"
-#include "Settings.h"
-#include "TableDataset.h"
+#include "db/Database.h"
+#include "db/Settings.h"
+#include "db/TableDataset.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "Database.h"
+#include "db/Database.h"
 
-#include "AppError.h"
-#include "HeaderVfs.h"
+#include "core/AppError.h"
+#include "db/HeaderVfs.h"
 
 #include <QFile>
 #include <QFileInfo>

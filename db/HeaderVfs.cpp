@@ -1,4 +1,4 @@
-#include "HeaderVfs.h"
+#include "db/HeaderVfs.h"
 
 #include <sqlite3.h>
 

@@ -1,6 +1,6 @@
-#include "JetHeader.h"
+#include "db/JetHeader.h"
 
-#include "AppError.h"
+#include "core/AppError.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
-#include "NewDatabase.h"
+#include "db/NewDatabase.h"
 
-#include "AppError.h"
-#include "Database.h"
-#include "HeaderVfs.h"
+#include "core/AppError.h"
+#include "db/Database.h"
+#include "db/HeaderVfs.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "Settings.h"
+#include "db/Settings.h"
 
-#include "AppError.h"
-#include "Database.h"
-#include "IntConversion.h"
-#include "TableDataset.h"
+#include "core/AppError.h"
+#include "db/Database.h"
+#include "core/IntConversion.h"
+#include "db/TableDataset.h"
 
 const QStringList& settingsFields()
 {

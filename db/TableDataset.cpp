@@ -1,7 +1,7 @@
-#include "TableDataset.h"
+#include "db/TableDataset.h"
 
-#include "AppError.h"
-#include "Database.h"
+#include "core/AppError.h"
+#include "db/Database.h"
 
 #include <algorithm>
 

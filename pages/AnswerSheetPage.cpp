@@ -1,4 +1,4 @@
-#include "AnswerSheetPage.h"
+#include "pages/AnswerSheetPage.h"
 
 #include <QStringBuilder>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "DataFile.h"
+#include "pages/DataFile.h"
 
 #include <QStringBuilder>
 #include <algorithm>

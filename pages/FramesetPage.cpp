@@ -1,4 +1,4 @@
-#include "FramesetPage.h"
+#include "pages/FramesetPage.h"
 
 #include <QStringBuilder>
 

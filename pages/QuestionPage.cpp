@@ -1,4 +1,4 @@
-#include "QuestionPage.h"
+#include "pages/QuestionPage.h"
 
 #include <QStringBuilder>
 

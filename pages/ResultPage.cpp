@@ -1,4 +1,4 @@
-#include "ResultPage.h"
+#include "pages/ResultPage.h"
 
 #include <QStringBuilder>
 #include <algorithm>

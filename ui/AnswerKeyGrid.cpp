@@ -1,4 +1,4 @@
-#include "AnswerKeyGrid.h"
+#include "ui/AnswerKeyGrid.h"
 
 #include <QMetaProperty>
 

@@ -1,8 +1,8 @@
-#include "DatasetModel.h"
+#include "ui/DatasetModel.h"
 
-#include "AppError.h"
-#include "IntConversion.h"
-#include "TableDataset.h"
+#include "core/AppError.h"
+#include "core/IntConversion.h"
+#include "db/TableDataset.h"
 
 #include <QItemSelectionModel>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TableDataset.h"
+#include "db/TableDataset.h"
 
 #include <QAbstractTableModel>
 #include <QList>
@@ -12,7 +12,7 @@
 
 class QItemSelectionModel;
 class QValidator;
-#include "TableDataset.h"
+#include "db/TableDataset.h"
 
 // One column of a grid over a dataset: the field it shows and its title.
 struct DatasetColumn {

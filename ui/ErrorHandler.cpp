@@ -1,7 +1,7 @@
-#include "ErrorHandler.h"
+#include "ui/ErrorHandler.h"
 
-#include "AppError.h"
-#include "Prompts.h"
+#include "core/AppError.h"
+#include "ui/Prompts.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "PaletteIcon.h"
+#include "ui/PaletteIcon.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ColourText.h"
+#include "core/ColourText.h"
 
 #include <QString>
 #include <optional>

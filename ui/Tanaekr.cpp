@@ -1,10 +1,10 @@
-#include "Tanaekr.h"
+#include "ui/Tanaekr.h"
 
-#include "AnswerKeyGrid.h"
-#include "DirectoryList.h"
-#include "ErrorHandler.h"
-#include "PaletteIcon.h"
-#include "Prompts.h"
+#include "ui/AnswerKeyGrid.h"
+#include "ui/DirectoryList.h"
+#include "ui/ErrorHandler.h"
+#include "ui/PaletteIcon.h"
+#include "ui/Prompts.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ColourText.h"
-#include "FileSet.h"
-#include "GenerationState.h"
+#include "core/ColourText.h"
+#include "core/FileSet.h"
+#include "pages/GenerationState.h"
 
 #include <QMainWindow>
 #include <QString>

@@ -1,20 +1,20 @@
 // The window's database side: start-up connection, the settings record, the
 // answer-key preparation and the grid that shows the answer key.
 
-#include "Tanaekr.h"
+#include "ui/Tanaekr.h"
 
-#include "AnswerKey.h"
-#include "AnswerKeyGrid.h"
-#include "AppError.h"
-#include "Database.h"
-#include "DatasetModel.h"
-#include "DirectoryList.h"
-#include "ErrorHandler.h"
-#include "IntConversion.h"
-#include "JetHeader.h"
-#include "Prompts.h"
-#include "Settings.h"
-#include "TableDataset.h"
+#include "db/AnswerKey.h"
+#include "ui/AnswerKeyGrid.h"
+#include "core/AppError.h"
+#include "db/Database.h"
+#include "ui/DatasetModel.h"
+#include "ui/DirectoryList.h"
+#include "ui/ErrorHandler.h"
+#include "core/IntConversion.h"
+#include "db/JetHeader.h"
+#include "ui/Prompts.h"
+#include "db/Settings.h"
+#include "db/TableDataset.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,22 +1,22 @@
 // The generation run: the five writers build their files' lines from the
 // controls, then the whole set is written at once, or nothing is.
 
-#include "Tanaekr.h"
+#include "ui/Tanaekr.h"
 
-#include "AnswerKey.h"
-#include "AnswerKeyGrid.h"
-#include "AnswerSheetPage.h"
-#include "AppError.h"
-#include "ErrorHandler.h"
-#include "FileSet.h"
-#include "DataFile.h"
-#include "FramesetPage.h"
-#include "IntConversion.h"
-#include "LineFile.h"
-#include "Prompts.h"
-#include "QuestionPage.h"
-#include "ResultPage.h"
-#include "TableDataset.h"
+#include "db/AnswerKey.h"
+#include "ui/AnswerKeyGrid.h"
+#include "pages/AnswerSheetPage.h"
+#include "core/AppError.h"
+#include "ui/ErrorHandler.h"
+#include "core/FileSet.h"
+#include "pages/DataFile.h"
+#include "pages/FramesetPage.h"
+#include "core/IntConversion.h"
+#include "core/LineFile.h"
+#include "ui/Prompts.h"
+#include "pages/QuestionPage.h"
+#include "pages/ResultPage.h"
+#include "db/TableDataset.h"
 
 #include <QDir>
 

@@ -10,16 +10,16 @@
 // which it is to be stored ("" for no question). Exit status 0 when the set is
 // written, 2 on bad arguments, 1 when a file cannot be written.
 
-#include "AnswerSheetPage.h"
-#include "AppError.h"
-#include "DataFile.h"
-#include "DataRecord.h"
-#include "FileSet.h"
-#include "FramesetPage.h"
-#include "IntConversion.h"
-#include "LineFile.h"
-#include "QuestionPage.h"
-#include "ResultPage.h"
+#include "pages/AnswerSheetPage.h"
+#include "core/AppError.h"
+#include "pages/DataFile.h"
+#include "core/DataRecord.h"
+#include "core/FileSet.h"
+#include "pages/FramesetPage.h"
+#include "core/IntConversion.h"
+#include "core/LineFile.h"
+#include "pages/QuestionPage.h"
+#include "pages/ResultPage.h"
 
 #include <QBuffer>
 #include <QColor>

@@ -1,4 +1,4 @@
-#include "ColourText.h"
+#include "core/ColourText.h"
 
 #include <QTest>
 

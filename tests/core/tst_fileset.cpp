@@ -1,5 +1,5 @@
-#include "AppError.h"
-#include "FileSet.h"
+#include "core/AppError.h"
+#include "core/FileSet.h"
 
 #include <QDir>
 #include <QFile>

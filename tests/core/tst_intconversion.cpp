@@ -1,5 +1,5 @@
-#include "AppError.h"
-#include "IntConversion.h"
+#include "core/AppError.h"
+#include "core/IntConversion.h"
 
 #include <QTest>
 

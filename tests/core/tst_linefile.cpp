@@ -1,4 +1,4 @@
-#include "LineFile.h"
+#include "core/LineFile.h"
 
 #include <QStringEncoder>
 #include <QTest>

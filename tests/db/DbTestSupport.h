@@ -2,9 +2,9 @@
 
 // Helpers shared by the database tests: real files in temporary folders.
 
-#include "HeaderVfs.h"
-#include "NewDatabase.h"
-#include "TableDataset.h"
+#include "db/HeaderVfs.h"
+#include "db/NewDatabase.h"
+#include "db/TableDataset.h"
 
 #include <QFile>
 #include <QList>

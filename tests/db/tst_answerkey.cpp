@@ -1,9 +1,9 @@
 // The answer-key rows: clearing, preparation, the walk that reads them for
 // the question data file, speed, and a preparation killed half way.
 
-#include "AnswerKey.h"
-#include "AppError.h"
-#include "Database.h"
+#include "db/AnswerKey.h"
+#include "core/AppError.h"
+#include "db/Database.h"
 #include "DbTestSupport.h"
 
 #include <QCoreApplication>

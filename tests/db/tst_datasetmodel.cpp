@@ -1,9 +1,9 @@
 // The grid's model over the answer-key dataset: rows shown, editing and
 // posting, the one-letter key column, and the current row kept in step.
 
-#include "AnswerKey.h"
-#include "AppError.h"
-#include "DatasetModel.h"
+#include "db/AnswerKey.h"
+#include "core/AppError.h"
+#include "ui/DatasetModel.h"
 #include "DbTestSupport.h"
 
 #include <QApplication>

@@ -8,8 +8,8 @@
 // DORVANA_TRACE=1 every step is printed); DORVANA_SEEDS and DORVANA_STEPS make
 // longer runs.
 
-#include "AppError.h"
-#include "Database.h"
+#include "core/AppError.h"
+#include "db/Database.h"
 #include "DbTestSupport.h"
 
 #include <QElapsedTimer>

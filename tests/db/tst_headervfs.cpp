@@ -2,10 +2,10 @@
 // header check, refusal of files this program did not make, the connection
 // and its transactions.
 
-#include "AppError.h"
-#include "Database.h"
+#include "core/AppError.h"
+#include "db/Database.h"
 #include "DbTestSupport.h"
-#include "JetHeader.h"
+#include "db/JetHeader.h"
 
 #include <QFile>
 #include <QTemporaryDir>

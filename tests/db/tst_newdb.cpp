@@ -1,9 +1,9 @@
 // Creating a new database file, by function and by the dorvana-newdb program.
 
-#include "AppError.h"
+#include "core/AppError.h"
 #include "DbTestSupport.h"
-#include "JetHeader.h"
-#include "Settings.h"
+#include "db/JetHeader.h"
+#include "db/Settings.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,9 +1,9 @@
 // The settings record: load field by field with the null error, save with the
 // option count converted before anything is stored.
 
-#include "AppError.h"
+#include "core/AppError.h"
 #include "DbTestSupport.h"
-#include "Settings.h"
+#include "db/Settings.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,8 +1,8 @@
 // The table dataset: cursor, posting, deletion, filter, field access and its
 // two error texts, on real database files.
 
-#include "AppError.h"
-#include "Database.h"
+#include "core/AppError.h"
+#include "db/Database.h"
 #include "DbTestSupport.h"
 
 #include <QSignalSpy>

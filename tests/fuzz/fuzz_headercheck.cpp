@@ -3,8 +3,8 @@
 // rule, and the two checks never contradict each other.
 
 #include "FuzzSupport.h"
-#include "HeaderVfs.h"
-#include "JetHeader.h"
+#include "db/HeaderVfs.h"
+#include "db/JetHeader.h"
 
 #include <QDir>
 #include <QFile>

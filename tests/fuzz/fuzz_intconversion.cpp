@@ -2,9 +2,9 @@
 // an independent reading of the rules gives, or exactly the "not a valid
 // integer value" error, when the rules give none.
 
-#include "AppError.h"
+#include "core/AppError.h"
 #include "FuzzSupport.h"
-#include "IntConversion.h"
+#include "core/IntConversion.h"
 
 #include <optional>
 #include <string>

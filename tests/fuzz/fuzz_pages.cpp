@@ -6,13 +6,13 @@
 // Input: four count bytes (question count, option count, explanation line
 // count, unused), then texts separated by byte 0xFF (see FuzzFields).
 
-#include "AnswerSheetPage.h"
-#include "DataFile.h"
-#include "FramesetPage.h"
+#include "pages/AnswerSheetPage.h"
+#include "pages/DataFile.h"
+#include "pages/FramesetPage.h"
 #include "FuzzSupport.h"
-#include "LineFile.h"
-#include "QuestionPage.h"
-#include "ResultPage.h"
+#include "core/LineFile.h"
+#include "pages/QuestionPage.h"
+#include "pages/ResultPage.h"
 
 #include <QStringDecoder>
 #include <QXmlStreamReader>

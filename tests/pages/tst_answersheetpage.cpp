@@ -1,6 +1,6 @@
-#include "AnswerSheetPage.h"
+#include "pages/AnswerSheetPage.h"
 #include "ExpectedFile.h"
-#include "LineFile.h"
+#include "core/LineFile.h"
 
 #include <QTest>
 

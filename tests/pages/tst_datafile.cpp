@@ -1,6 +1,6 @@
-#include "DataFile.h"
+#include "pages/DataFile.h"
 #include "ExpectedFile.h"
-#include "LineFile.h"
+#include "core/LineFile.h"
 
 #include <QTest>
 #include <QXmlStreamReader>

@@ -1,6 +1,6 @@
 #include "ExpectedFile.h"
-#include "LineFile.h"
-#include "QuestionPage.h"
+#include "core/LineFile.h"
+#include "pages/QuestionPage.h"
 
 #include <QTest>
 

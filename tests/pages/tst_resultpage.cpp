@@ -1,6 +1,6 @@
 #include "ExpectedFile.h"
-#include "LineFile.h"
-#include "ResultPage.h"
+#include "core/LineFile.h"
+#include "pages/ResultPage.h"
 
 #include <QTest>
 

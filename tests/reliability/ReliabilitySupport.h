@@ -4,9 +4,9 @@
 // child processes that run part of the program until they are killed.
 
 #include "DbTestSupport.h"
-#include "ErrorHandler.h"
+#include "ui/ErrorHandler.h"
 #include "ScriptedPrompts.h"
-#include "Tanaekr.h"
+#include "ui/Tanaekr.h"
 #include "WindowTestSupport.h"
 
 #include <QAbstractItemModel>

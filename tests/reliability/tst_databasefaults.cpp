@@ -4,8 +4,8 @@
 
 #include "ReliabilitySupport.h"
 
-#include "Database.h"
-#include "HeaderVfs.h"
+#include "db/Database.h"
+#include "db/HeaderVfs.h"
 
 #include <QApplication>
 #include <QRandomGenerator>

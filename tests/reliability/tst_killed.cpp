@@ -5,7 +5,7 @@
 
 #include "ReliabilitySupport.h"
 
-#include "Settings.h"
+#include "db/Settings.h"
 
 #include <QApplication>
 #include <QRandomGenerator>

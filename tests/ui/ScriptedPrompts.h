@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Prompts.h"
+#include "ui/Prompts.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "../pages/ExpectedFile.h"
-#include "Prompts.h"
-#include "Tanaekr.h"
+#include "ui/Prompts.h"
+#include "ui/Tanaekr.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -92,7 +92,7 @@ inline void typeInto(QWidget* field, const QString& text)
         QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
-#include "NewDatabase.h"
+#include "db/NewDatabase.h"
 
 #include <QTemporaryDir>
 

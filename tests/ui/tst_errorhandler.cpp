@@ -1,5 +1,5 @@
-#include "AppError.h"
-#include "ErrorHandler.h"
+#include "core/AppError.h"
+#include "ui/ErrorHandler.h"
 #include "ScriptedPrompts.h"
 
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
-#include "AppSetup.h"
-#include "ErrorHandler.h"
+#include "ui/AppSetup.h"
+#include "ui/ErrorHandler.h"
 #include "ScriptedPrompts.h"
-#include "Tanaekr.h"
+#include "ui/Tanaekr.h"
 #include "WindowTestSupport.h"
 
-#include "DatasetModel.h"
+#include "ui/DatasetModel.h"
 
 #include <QLineEdit>
 #include <QTableView>

@@ -1,10 +1,10 @@
 #include "../db/DbTestSupport.h"
 
-#include "AppSetup.h"
-#include "ErrorHandler.h"
-#include "HeaderVfs.h"
+#include "ui/AppSetup.h"
+#include "ui/ErrorHandler.h"
+#include "db/HeaderVfs.h"
 #include "ScriptedPrompts.h"
-#include "Tanaekr.h"
+#include "ui/Tanaekr.h"
 #include "WindowTestSupport.h"
 
 #include <QLineEdit>

@@ -1,7 +1,7 @@
-#include "AppSetup.h"
-#include "DirectoryList.h"
+#include "ui/AppSetup.h"
+#include "ui/DirectoryList.h"
 #include "ScriptedPrompts.h"
-#include "Tanaekr.h"
+#include "ui/Tanaekr.h"
 #include "WindowTestSupport.h"
 
 #include <QAccessible>
