@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ScriptedPrompts.h"
-#include "ui/Tanaekr.h"
 #include "WindowTestSupport.h"
+#include "ui/Tanaekr.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,16 +19,14 @@
 // Set when a benchmark could not do its work; the run then ends with a failure.
 inline bool g_benchFailed = false;
 
-inline void benchFail(benchmark::State& state, const std::string& why)
-{
+inline void benchFail(benchmark::State& state, const std::string& why) {
     g_benchFailed = true;
     state.SkipWithError(why.c_str());
 }
 
 // Processes events until the window is on the (offscreen) screen, then once
 // more so that its first paint is done. False when it does not appear.
-inline bool waitUntilShown(QWidget& window, int timeoutMs = 10000)
-{
+inline bool waitUntilShown(QWidget& window, int timeoutMs = 10000) {
     QElapsedTimer clock;
     clock.start();
     while (!(window.windowHandle() && window.windowHandle()->isExposed())) {
@@ -50,17 +48,16 @@ struct BenchWindow {
 
     // outputBase: the folder to make the output folder in; empty for the system's temporary folder.
     explicit BenchWindow(const QString& outputBase = {})
-        : outputFolder(outputBase.isEmpty() ? QDir::tempPath() + QStringLiteral("/dorvana-bench-XXXXXX")
-                                            : outputBase + QStringLiteral("/dorvana-bench-XXXXXX"))
-    {
+        : outputFolder(outputBase.isEmpty()
+                           ? QDir::tempPath() + QStringLiteral("/dorvana-bench-XXXXXX")
+                           : outputBase + QStringLiteral("/dorvana-bench-XXXXXX")) {
         window = std::make_unique<Tanaekr>(prompts, Tanaekr::Options{programFolder.path()});
         window->show();
         window->activateWindow();
     }
 
     // Empty when the window came up as at a normal start, else what went wrong.
-    std::string startProblem()
-    {
+    std::string startProblem() {
         if (!outputFolder.isValid())
             return "no output folder";
         if (!waitUntilShown(*window))

@@ -2,12 +2,12 @@
 // row per question, in one transaction, while the grid shows the table. The
 // table holds the previous test's rows, their keys entered, each time.
 
-#include "db/AnswerKey.h"
-#include "ui/AnswerKeyGrid.h"
 #include "BenchSupport.h"
+#include "db/AnswerKey.h"
 #include "db/Database.h"
-#include "ui/DatasetModel.h"
 #include "db/TableDataset.h"
+#include "ui/AnswerKeyGrid.h"
+#include "ui/DatasetModel.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,17 +15,16 @@
 namespace {
 
 // Adds `count` answered rows of an earlier test, the way they stand after its preparation.
-void addEarlierTest(Database& db, int count)
-{
-    db.exec(QStringLiteral("INSERT INTO websoru (testadi, soruno, dosya, dc) "
-                           "WITH RECURSIVE q(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM q WHERE n < %1) "
-                           "SELECT 'Önceki deneme', n, 'test01s' || n || '.mht', 'C' FROM q")
+void addEarlierTest(Database& db, int count) {
+    db.exec(QStringLiteral(
+                "INSERT INTO websoru (testadi, soruno, dosya, dc) "
+                "WITH RECURSIVE q(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM q WHERE n < %1) "
+                "SELECT 'Önceki deneme', n, 'test01s' || n || '.mht', 'C' FROM q")
                 .arg(count));
 }
 
 // Through the window: the button pressed, the grid repainted afterwards.
-void AnswerKeyPreparation(benchmark::State& state)
-{
+void AnswerKeyPreparation(benchmark::State& state) {
     const int questions = int(state.range(0));
     BenchWindow bench;
     if (const std::string problem = bench.startProblem(); !problem.empty())
@@ -58,8 +57,7 @@ void AnswerKeyPreparation(benchmark::State& state)
 }
 
 // The same dataset calls as the command, with the grid's model attached but no window.
-void AnswerKeyPreparationDataset(benchmark::State& state)
-{
+void AnswerKeyPreparationDataset(benchmark::State& state) {
     const int questions = int(state.range(0));
     ProgramFolder folder;
     TableDataset websoru(QStringLiteral("websoru"));
@@ -95,8 +93,16 @@ void AnswerKeyPreparationDataset(benchmark::State& state)
 } // namespace
 
 BENCHMARK(AnswerKeyPreparation)
-    ->ArgName("questions")->Arg(100)->Arg(1000)->Arg(10000)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->ArgName("questions")
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(AnswerKeyPreparationDataset)
-    ->ArgName("questions")->Arg(100)->Arg(1000)->Arg(10000)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->ArgName("questions")
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();

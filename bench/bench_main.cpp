@@ -2,8 +2,8 @@
 // needs no display. Called as "dorvana_bench --startup-child <folder> <fd>" it
 // is instead one start of the program for the start-up benchmark.
 
-#include "ui/AppSetup.h"
 #include "BenchSupport.h"
+#include "ui/AppSetup.h"
 
 #include <QApplication>
 
@@ -18,8 +18,7 @@ namespace {
 // database in `folder`), writes one byte to the file descriptor `ready` as soon
 // as the window is shown with its settings loaded, then closes as the program
 // does. Returns 0 when it came up cleanly.
-int startupChild(int argc, char** argv, const char* folder, int ready)
-{
+int startupChild(int argc, char** argv, const char* folder, int ready) {
     QApplication app(argc, argv);
     prepareApplication(app);
     ScriptedPrompts prompts;
@@ -36,8 +35,7 @@ int startupChild(int argc, char** argv, const char* folder, int ready)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc == 4 && std::strcmp(argv[1], "--startup-child") == 0)
         return startupChild(argc, argv, argv[2], std::atoi(argv[3]));

@@ -10,8 +10,7 @@
 
 namespace {
 
-void SettingsSave(benchmark::State& state)
-{
+void SettingsSave(benchmark::State& state) {
     BenchWindow bench;
     if (const std::string problem = bench.startProblem(); !problem.empty())
         return benchFail(state, problem);
@@ -33,8 +32,7 @@ void SettingsSave(benchmark::State& state)
             return benchFail(state, shown.text.toStdString());
 }
 
-void SettingsLoad(benchmark::State& state)
-{
+void SettingsLoad(benchmark::State& state) {
     ProgramFolder folder;
     const QString connection = QStringLiteral("Data Source=") + folder.databasePath;
     std::array<QString, 8> texts;
@@ -43,7 +41,9 @@ void SettingsLoad(benchmark::State& state)
         webrenk.setConnectionString(connection);
         webrenk.setTableName(QStringLiteral("webrenk"));
         webrenk.open();
-        loadSettings(webrenk, [&texts](int index, const QString& text) { texts[std::size_t(index)] = text; });
+        loadSettings(webrenk, [&texts](int index, const QString& text) {
+            texts[std::size_t(index)] = text;
+        });
         state.PauseTiming(); // closing the connection is not part of loading
         webrenk.close();
         state.ResumeTiming();

@@ -12,26 +12,25 @@
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <unistd.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
 namespace {
 
 // A database as a previous session leaves it: `rows` answer-key rows of its test.
-void makeDatabase(const QString& path, int rows)
-{
+void makeDatabase(const QString& path, int rows) {
     createDatabase(path);
     Database db(path);
-    db.exec(QStringLiteral("INSERT INTO websoru (testadi, soruno, dosya, dc) "
-                           "WITH RECURSIVE q(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM q WHERE n < %1) "
-                           "SELECT 'Önceki deneme', n, 'test01s' || n || '.mht', 'C' FROM q")
+    db.exec(QStringLiteral(
+                "INSERT INTO websoru (testadi, soruno, dosya, dc) "
+                "WITH RECURSIVE q(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM q WHERE n < %1) "
+                "SELECT 'Önceki deneme', n, 'test01s' || n || '.mht', 'C' FROM q")
                 .arg(rows));
 }
 
-bool restoreDatabase(const QString& from, const QString& to)
-{
+bool restoreDatabase(const QString& from, const QString& to) {
     for (const char* suffix : {"", "-wal", "-shm"})
         QFile::remove(to + QLatin1String(suffix));
     return QFile::copy(from, to);
@@ -39,8 +38,7 @@ bool restoreDatabase(const QString& from, const QString& to)
 
 // The window made and shown in this process, whose application is already up.
 // range(0): answer-key rows the database holds from the previous session.
-void StartupWindow(benchmark::State& state)
-{
+void StartupWindow(benchmark::State& state) {
     const int rows = int(state.range(0));
     ProgramFolder folder(false);
     QTemporaryDir templates;
@@ -71,8 +69,7 @@ void StartupWindow(benchmark::State& state)
 // A whole new program process: libraries loaded, application and fonts set
 // up, then the window as above. The time runs until the process says its
 // window is shown; its closing afterwards is not counted.
-void StartupProcess(benchmark::State& state)
-{
+void StartupProcess(benchmark::State& state) {
     ProgramFolder folder;
     const QByteArray folderPath = QFile::encodeName(folder.path());
     char program[] = "/proc/self/exe";
@@ -85,7 +82,8 @@ void StartupProcess(benchmark::State& state)
             return benchFail(state, "no pipe");
         ::fcntl(ready[0], F_SETFD, FD_CLOEXEC);
         QByteArray readyFd = QByteArray::number(ready[1]);
-        char* argv[] = {name, mode, const_cast<char*>(folderPath.constData()), readyFd.data(), nullptr};
+        char* argv[] = {name, mode, const_cast<char*>(folderPath.constData()), readyFd.data(),
+                        nullptr};
 
         const auto start = std::chrono::steady_clock::now();
         pid_t child = 0;
@@ -100,13 +98,18 @@ void StartupProcess(benchmark::State& state)
         int status = 0;
         if (spawned != 0)
             return benchFail(state, "cannot start the program");
-        if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || !told)
+        if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
+            !told)
             return benchFail(state, "the program did not start cleanly");
     }
 }
 
 } // namespace
 
-BENCHMARK(StartupWindow)->ArgName("earlier_rows")->Arg(0)->Arg(10000)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(StartupWindow)
+    ->ArgName("earlier_rows")
+    ->Arg(0)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(StartupProcess)->Unit(benchmark::kMillisecond)->UseManualTime();

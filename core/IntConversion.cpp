@@ -6,8 +6,7 @@
 
 namespace {
 
-int digitValue(QChar c, int base)
-{
+int digitValue(QChar c, int base) {
     const char16_t u = c.unicode();
     int v = -1;
     if (u >= u'0' && u <= u'9')
@@ -21,8 +20,7 @@ int digitValue(QChar c, int base)
 
 } // namespace
 
-qint32 strToInt(const QString& text)
-{
+qint32 strToInt(const QString& text) {
     const auto fail = [&text]() -> AppError {
         return AppError(QStringLiteral("'%1' is not a valid integer value").arg(text));
     };
@@ -45,7 +43,8 @@ qint32 strToInt(const QString& text)
     } else if (i < n && (text.at(i) == u'x' || text.at(i) == u'X')) {
         base = 16;
         ++i;
-    } else if (i + 1 < n && text.at(i) == u'0' && (text.at(i + 1) == u'x' || text.at(i + 1) == u'X')) {
+    } else if (i + 1 < n && text.at(i) == u'0' &&
+               (text.at(i + 1) == u'x' || text.at(i + 1) == u'X')) {
         base = 16;
         i += 2;
     }

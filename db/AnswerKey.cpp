@@ -13,13 +13,11 @@ const QString kKey = QStringLiteral("dc");
 
 } // namespace
 
-QString questionFileName(const QString& stem, qint32 n)
-{
+QString questionFileName(const QString& stem, qint32 n) {
     return stem + u's' + QString::number(n) + QStringLiteral(".mht");
 }
 
-void clearAnswerKey(TableDataset& websoru)
-{
+void clearAnswerKey(TableDataset& websoru) {
     Transaction transaction(websoru.database());
     websoru.setFiltered(false);
     websoru.deleteAll();
@@ -27,8 +25,7 @@ void clearAnswerKey(TableDataset& websoru)
 }
 
 void fillAnswerKey(TableDataset& websoru, const QString& testName, const QString& stem,
-                   qint32 count)
-{
+                   qint32 count) {
     Transaction transaction(websoru.database());
     websoru.setFilter(kTestName, testName);
     websoru.setFiltered(true);
@@ -43,8 +40,7 @@ void fillAnswerKey(TableDataset& websoru, const QString& testName, const QString
     transaction.commit();
 }
 
-std::vector<DataRecord> readAnswerKey(TableDataset& websoru, qint32 questionCount)
-{
+std::vector<DataRecord> readAnswerKey(TableDataset& websoru, qint32 questionCount) {
     Transaction transaction(websoru.database());
     websoru.first();
     std::vector<DataRecord> records;

@@ -27,8 +27,7 @@ constexpr int kBusyTimeoutMs = 3000;
 // a window closed a moment ago does not keep the next one out.
 constexpr int kOwnerWaitMs = 1000;
 
-QString engineText(sqlite3* db, int rc)
-{
+QString engineText(sqlite3* db, int rc) {
     QString text =
         db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     const int primary = rc & 0xff;
@@ -41,8 +40,7 @@ QString engineText(sqlite3* db, int rc)
     return text;
 }
 
-QByteArray firstBytes(const QString& path)
-{
+QByteArray firstBytes(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw AppError(
@@ -56,8 +54,7 @@ QByteArray firstBytes(const QString& path)
 // own byte-range locks, and the system drops it when the process ends, also
 // when it is killed. Returns the descriptor, or -1 when another program holds
 // the claim past kOwnerWaitMs.
-int claimFile(const QString& path)
-{
+int claimFile(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         throw AppError(QStringLiteral("Cannot open the database file '%1': %2")
@@ -80,18 +77,15 @@ int claimFile(const QString& path)
 
 } // namespace
 
-QString Database::inUseText()
-{
+QString Database::inUseText() {
     return QStringLiteral("The database file is in use by another program");
 }
 
-QString Database::damagedText(const QString& engineText)
-{
+QString Database::damagedText(const QString& engineText) {
     return QStringLiteral("The database file is damaged (%1)").arg(engineText);
 }
 
-Database::Database(const QString& path, Mode mode) : m_path(path)
-{
+Database::Database(const QString& path, Mode mode) : m_path(path) {
     const QFileInfo info(path);
     if (mode == Mode::OpenExisting) {
         if (!info.exists())
@@ -148,13 +142,11 @@ Database::Database(const QString& path, Mode mode) : m_path(path)
     }
 }
 
-Database::~Database()
-{
+Database::~Database() {
     closeConnection();
 }
 
-void Database::closeConnection()
-{
+void Database::closeConnection() {
     if (m_db)
         sqlite3_close_v2(m_db);
     m_db = nullptr;
@@ -170,16 +162,15 @@ void Database::closeConnection()
 // Reads the whole image once before anything is written to it. A damaged
 // file is refused as it is: writing to it (the answer key is cleared at every
 // start) could only make it worse.
-void Database::checkSound()
-{
+void Database::checkSound() {
     sqlite3_stmt* stmt = nullptr;
     int rc = sqlite3_prepare_v2(m_db, "PRAGMA quick_check(1)", -1, &stmt, nullptr);
     QString verdict;
     if (rc == SQLITE_OK) {
         rc = sqlite3_step(stmt);
         if (rc == SQLITE_ROW) {
-            verdict = QString::fromUtf8(
-                reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+            verdict =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
             rc = SQLITE_OK;
         }
     }
@@ -194,8 +185,7 @@ void Database::checkSound()
         throw AppError(damagedText(verdict));
 }
 
-std::shared_ptr<Database> Database::shared(const QString& path)
-{
+std::shared_ptr<Database> Database::shared(const QString& path) {
     static QHash<QString, std::weak_ptr<Database>> registry;
     const QFileInfo info(path);
     const QString key = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
@@ -206,8 +196,7 @@ std::shared_ptr<Database> Database::shared(const QString& path)
     return db;
 }
 
-void Database::exec(const QString& sql)
-{
+void Database::exec(const QString& sql) {
     const QByteArray utf8 = sql.toUtf8();
     const char* tail = utf8.constData();
     while (tail && *tail) {
@@ -226,34 +215,29 @@ void Database::exec(const QString& sql)
     }
 }
 
-qint64 Database::lastInsertRowId() const
-{
+qint64 Database::lastInsertRowId() const {
     return sqlite3_last_insert_rowid(m_db);
 }
 
-void Database::setBusyTimeout(int milliseconds)
-{
+void Database::setBusyTimeout(int milliseconds) {
     sqlite3_busy_timeout(m_db, milliseconds);
 }
 
-void Database::raise(int rc) const
-{
+void Database::raise(int rc) const {
     const QString text = engineText(m_db, rc);
     const_cast<Database*>(this)->noteFailure();
     throw AppError(text);
 }
 
 // Some errors make the engine roll back an open transaction on its own.
-void Database::noteFailure()
-{
+void Database::noteFailure() {
     if (m_began && sqlite3_get_autocommit(m_db)) {
         m_began = false;
         emit transactionRolledBack();
     }
 }
 
-void Database::beginTransaction()
-{
+void Database::beginTransaction() {
     if (m_depth == 0 && sqlite3_get_autocommit(m_db)) {
         exec(QStringLiteral("BEGIN"));
         m_began = true;
@@ -261,8 +245,7 @@ void Database::beginTransaction()
     ++m_depth;
 }
 
-void Database::endTransaction(bool quiet)
-{
+void Database::endTransaction(bool quiet) {
     if (--m_depth > 0)
         return;
     struct Announce {
@@ -285,8 +268,7 @@ void Database::endTransaction(bool quiet)
         throw AppError(text);
 }
 
-Statement::Statement(Database& db, const QString& sql) : m_db(db)
-{
+Statement::Statement(Database& db, const QString& sql) : m_db(db) {
     const QByteArray utf8 = sql.toUtf8();
     const int rc = sqlite3_prepare_v3(db.handle(), utf8.constData(), int(utf8.size()),
                                       SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr);
@@ -294,13 +276,11 @@ Statement::Statement(Database& db, const QString& sql) : m_db(db)
         db.raise(rc);
 }
 
-Statement::~Statement()
-{
+Statement::~Statement() {
     sqlite3_finalize(m_stmt);
 }
 
-void Statement::bind(int index, const QVariant& value)
-{
+void Statement::bind(int index, const QVariant& value) {
     int rc = SQLITE_OK;
     if (value.isNull()) {
         rc = sqlite3_bind_null(m_stmt, index);
@@ -337,8 +317,7 @@ void Statement::bind(int index, const QVariant& value)
         m_db.raise(rc);
 }
 
-bool Statement::step()
-{
+bool Statement::step() {
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW)
         return true;
@@ -350,29 +329,24 @@ bool Statement::step()
     throw AppError(text);
 }
 
-void Statement::reset()
-{
+void Statement::reset() {
     sqlite3_reset(m_stmt);
     sqlite3_clear_bindings(m_stmt);
 }
 
-int Statement::columnCount() const
-{
+int Statement::columnCount() const {
     return sqlite3_column_count(m_stmt);
 }
 
-QString Statement::columnName(int column) const
-{
+QString Statement::columnName(int column) const {
     return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
 }
 
-QString Statement::declaredType(int column) const
-{
+QString Statement::declaredType(int column) const {
     return QString::fromUtf8(sqlite3_column_decltype(m_stmt, column));
 }
 
-QVariant Statement::value(int column) const
-{
+QVariant Statement::value(int column) const {
     switch (sqlite3_column_type(m_stmt, column)) {
     case SQLITE_INTEGER: {
         const qint64 v = sqlite3_column_int64(m_stmt, column);
@@ -395,13 +369,11 @@ QVariant Statement::value(int column) const
     }
 }
 
-Transaction::Transaction(Database& db) : m_db(db), m_uncaught(std::uncaught_exceptions())
-{
+Transaction::Transaction(Database& db) : m_db(db), m_uncaught(std::uncaught_exceptions()) {
     m_db.beginTransaction();
 }
 
-Transaction::~Transaction() noexcept(false)
-{
+Transaction::~Transaction() noexcept(false) {
     if (m_done)
         return;
     m_done = true;
@@ -410,8 +382,7 @@ Transaction::~Transaction() noexcept(false)
     m_db.endTransaction(std::uncaught_exceptions() > m_uncaught);
 }
 
-void Transaction::commit()
-{
+void Transaction::commit() {
     if (m_done)
         return;
     m_done = true;

@@ -24,62 +24,51 @@ struct ShiftFile {
     bool shifted; // a main database file: every offset moves past the header block
 };
 
-constexpr int realOffset()
-{
+constexpr int realOffset() {
     // Keep the wrapped object aligned for any type it may hold.
     constexpr std::size_t align = alignof(std::max_align_t);
     return int((sizeof(ShiftFile) + align - 1) / align * align);
 }
 
-sqlite3_vfs* baseVfs(sqlite3_vfs* vfs)
-{
+sqlite3_vfs* baseVfs(sqlite3_vfs* vfs) {
     return static_cast<sqlite3_vfs*>(vfs->pAppData);
 }
-ShiftFile* self(sqlite3_file* file)
-{
+ShiftFile* self(sqlite3_file* file) {
     return reinterpret_cast<ShiftFile*>(file);
 }
-sqlite3_file* real(sqlite3_file* file)
-{
+sqlite3_file* real(sqlite3_file* file) {
     return self(file)->real;
 }
-sqlite3_int64 shift(sqlite3_file* file)
-{
+sqlite3_int64 shift(sqlite3_file* file) {
     return self(file)->shifted ? kHeaderSize : 0;
 }
 
-int xClose(sqlite3_file* file)
-{
+int xClose(sqlite3_file* file) {
     sqlite3_file* r = real(file);
     return r->pMethods ? r->pMethods->xClose(r) : SQLITE_OK;
 }
 
-int xRead(sqlite3_file* file, void* buffer, int amount, sqlite3_int64 offset)
-{
+int xRead(sqlite3_file* file, void* buffer, int amount, sqlite3_int64 offset) {
     sqlite3_file* r = real(file);
     return r->pMethods->xRead(r, buffer, amount, offset + shift(file));
 }
 
-int xWrite(sqlite3_file* file, const void* buffer, int amount, sqlite3_int64 offset)
-{
+int xWrite(sqlite3_file* file, const void* buffer, int amount, sqlite3_int64 offset) {
     sqlite3_file* r = real(file);
     return r->pMethods->xWrite(r, buffer, amount, offset + shift(file));
 }
 
-int xTruncate(sqlite3_file* file, sqlite3_int64 size)
-{
+int xTruncate(sqlite3_file* file, sqlite3_int64 size) {
     sqlite3_file* r = real(file);
     return r->pMethods->xTruncate(r, size + shift(file));
 }
 
-int xSync(sqlite3_file* file, int flags)
-{
+int xSync(sqlite3_file* file, int flags) {
     sqlite3_file* r = real(file);
     return r->pMethods->xSync(r, flags);
 }
 
-int xFileSize(sqlite3_file* file, sqlite3_int64* size)
-{
+int xFileSize(sqlite3_file* file, sqlite3_int64* size) {
     sqlite3_file* r = real(file);
     const int rc = r->pMethods->xFileSize(r, size);
     if (rc == SQLITE_OK) {
@@ -90,26 +79,22 @@ int xFileSize(sqlite3_file* file, sqlite3_int64* size)
     return rc;
 }
 
-int xLock(sqlite3_file* file, int level)
-{
+int xLock(sqlite3_file* file, int level) {
     sqlite3_file* r = real(file);
     return r->pMethods->xLock(r, level);
 }
 
-int xUnlock(sqlite3_file* file, int level)
-{
+int xUnlock(sqlite3_file* file, int level) {
     sqlite3_file* r = real(file);
     return r->pMethods->xUnlock(r, level);
 }
 
-int xCheckReservedLock(sqlite3_file* file, int* out)
-{
+int xCheckReservedLock(sqlite3_file* file, int* out) {
     sqlite3_file* r = real(file);
     return r->pMethods->xCheckReservedLock(r, out);
 }
 
-int xFileControl(sqlite3_file* file, int op, void* arg)
-{
+int xFileControl(sqlite3_file* file, int op, void* arg) {
     sqlite3_file* r = real(file);
     if (self(file)->shifted) {
         if (op == SQLITE_FCNTL_SIZE_HINT) {
@@ -128,44 +113,37 @@ int xFileControl(sqlite3_file* file, int op, void* arg)
     return r->pMethods->xFileControl(r, op, arg);
 }
 
-int xSectorSize(sqlite3_file* file)
-{
+int xSectorSize(sqlite3_file* file) {
     sqlite3_file* r = real(file);
     return r->pMethods->xSectorSize(r);
 }
 
-int xDeviceCharacteristics(sqlite3_file* file)
-{
+int xDeviceCharacteristics(sqlite3_file* file) {
     sqlite3_file* r = real(file);
     return r->pMethods->xDeviceCharacteristics(r);
 }
 
-int xShmMap(sqlite3_file* file, int region, int size, int extend, void volatile** out)
-{
+int xShmMap(sqlite3_file* file, int region, int size, int extend, void volatile** out) {
     sqlite3_file* r = real(file);
     return r->pMethods->xShmMap(r, region, size, extend, out);
 }
 
-int xShmLock(sqlite3_file* file, int offset, int n, int flags)
-{
+int xShmLock(sqlite3_file* file, int offset, int n, int flags) {
     sqlite3_file* r = real(file);
     return r->pMethods->xShmLock(r, offset, n, flags);
 }
 
-void xShmBarrier(sqlite3_file* file)
-{
+void xShmBarrier(sqlite3_file* file) {
     sqlite3_file* r = real(file);
     r->pMethods->xShmBarrier(r);
 }
 
-int xShmUnmap(sqlite3_file* file, int deleteFlag)
-{
+int xShmUnmap(sqlite3_file* file, int deleteFlag) {
     sqlite3_file* r = real(file);
     return r->pMethods->xShmUnmap(r, deleteFlag);
 }
 
-int xFetch(sqlite3_file* file, sqlite3_int64 offset, int amount, void** out)
-{
+int xFetch(sqlite3_file* file, sqlite3_int64 offset, int amount, void** out) {
     if (self(file)->shifted) {
         *out = nullptr; // no mapping: SQLite falls back to xRead
         return SQLITE_OK;
@@ -174,8 +152,7 @@ int xFetch(sqlite3_file* file, sqlite3_int64 offset, int amount, void** out)
     return r->pMethods->xFetch(r, offset, amount, out);
 }
 
-int xUnfetch(sqlite3_file* file, sqlite3_int64 offset, void* page)
-{
+int xUnfetch(sqlite3_file* file, sqlite3_int64 offset, void* page) {
     if (self(file)->shifted)
         return SQLITE_OK;
     sqlite3_file* r = real(file);
@@ -206,8 +183,7 @@ const sqlite3_io_methods kMethods = {
 
 // Checks the header block of a main database file that is being opened, or
 // writes it into a new, empty file.
-int prepareMainFile(sqlite3_file* r, int flags)
-{
+int prepareMainFile(sqlite3_file* r, int flags) {
     sqlite3_int64 size = 0;
     int rc = r->pMethods->xFileSize(r, &size);
     if (rc != SQLITE_OK)
@@ -227,8 +203,7 @@ int prepareMainFile(sqlite3_file* r, int flags)
     return classify(block) == HeaderKind::Ours ? SQLITE_OK : SQLITE_NOTADB;
 }
 
-int xOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags)
-{
+int xOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
     ShiftFile* f = self(file);
     f->base.pMethods = nullptr;
     f->real = reinterpret_cast<sqlite3_file*>(reinterpret_cast<char*>(file) + realOffset());
@@ -250,64 +225,49 @@ int xOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* file, int flags
 }
 
 // The remaining VFS methods hand the wrapped VFS its own object.
-int xDelete(sqlite3_vfs* v, const char* n, int s)
-{
+int xDelete(sqlite3_vfs* v, const char* n, int s) {
     return baseVfs(v)->xDelete(baseVfs(v), n, s);
 }
-int xAccess(sqlite3_vfs* v, const char* n, int f, int* o)
-{
+int xAccess(sqlite3_vfs* v, const char* n, int f, int* o) {
     return baseVfs(v)->xAccess(baseVfs(v), n, f, o);
 }
-int xFullPathname(sqlite3_vfs* v, const char* n, int size, char* out)
-{
+int xFullPathname(sqlite3_vfs* v, const char* n, int size, char* out) {
     return baseVfs(v)->xFullPathname(baseVfs(v), n, size, out);
 }
-void* xDlOpen(sqlite3_vfs* v, const char* n)
-{
+void* xDlOpen(sqlite3_vfs* v, const char* n) {
     return baseVfs(v)->xDlOpen(baseVfs(v), n);
 }
-void xDlError(sqlite3_vfs* v, int n, char* m)
-{
+void xDlError(sqlite3_vfs* v, int n, char* m) {
     baseVfs(v)->xDlError(baseVfs(v), n, m);
 }
-void (*xDlSym(sqlite3_vfs* v, void* h, const char* s))(void)
-{
+void (*xDlSym(sqlite3_vfs* v, void* h, const char* s))(void) {
     return baseVfs(v)->xDlSym(baseVfs(v), h, s);
 }
-void xDlClose(sqlite3_vfs* v, void* h)
-{
+void xDlClose(sqlite3_vfs* v, void* h) {
     baseVfs(v)->xDlClose(baseVfs(v), h);
 }
-int xRandomness(sqlite3_vfs* v, int n, char* out)
-{
+int xRandomness(sqlite3_vfs* v, int n, char* out) {
     return baseVfs(v)->xRandomness(baseVfs(v), n, out);
 }
-int xSleep(sqlite3_vfs* v, int us)
-{
+int xSleep(sqlite3_vfs* v, int us) {
     return baseVfs(v)->xSleep(baseVfs(v), us);
 }
-int xCurrentTime(sqlite3_vfs* v, double* t)
-{
+int xCurrentTime(sqlite3_vfs* v, double* t) {
     return baseVfs(v)->xCurrentTime(baseVfs(v), t);
 }
-int xGetLastError(sqlite3_vfs* v, int n, char* m)
-{
+int xGetLastError(sqlite3_vfs* v, int n, char* m) {
     return baseVfs(v)->xGetLastError(baseVfs(v), n, m);
 }
-int xCurrentTimeInt64(sqlite3_vfs* v, sqlite3_int64* t)
-{
+int xCurrentTimeInt64(sqlite3_vfs* v, sqlite3_int64* t) {
     return baseVfs(v)->xCurrentTimeInt64(baseVfs(v), t);
 }
-int xSetSystemCall(sqlite3_vfs* v, const char* n, sqlite3_syscall_ptr p)
-{
+int xSetSystemCall(sqlite3_vfs* v, const char* n, sqlite3_syscall_ptr p) {
     return baseVfs(v)->xSetSystemCall(baseVfs(v), n, p);
 }
-sqlite3_syscall_ptr xGetSystemCall(sqlite3_vfs* v, const char* n)
-{
+sqlite3_syscall_ptr xGetSystemCall(sqlite3_vfs* v, const char* n) {
     return baseVfs(v)->xGetSystemCall(baseVfs(v), n);
 }
-const char* xNextSystemCall(sqlite3_vfs* v, const char* n)
-{
+const char* xNextSystemCall(sqlite3_vfs* v, const char* n) {
     return baseVfs(v)->xNextSystemCall(baseVfs(v), n);
 }
 
@@ -315,8 +275,7 @@ constexpr char kVfsName[] = "dorvana-header";
 
 } // namespace
 
-const char* name()
-{
+const char* name() {
     static std::once_flag once;
     static sqlite3_vfs vfs;
     std::call_once(once, [] {
@@ -350,8 +309,7 @@ const char* name()
     return kVfsName;
 }
 
-QByteArray headerBlock()
-{
+QByteArray headerBlock() {
     QByteArray block(int(kHeaderSize), '\0');
     std::memcpy(block.data(), kLeadBytes, sizeof(kLeadBytes));
     std::memcpy(block.data() + kEngineTextOffset, kEngineText, kEngineTextLength);
@@ -360,8 +318,7 @@ QByteArray headerBlock()
     return block;
 }
 
-HeaderKind classify(const QByteArray& firstBytes)
-{
+HeaderKind classify(const QByteArray& firstBytes) {
     if (firstBytes.isEmpty())
         return HeaderKind::Empty;
     const QByteArray lead = QByteArray::fromRawData(reinterpret_cast<const char*>(kLeadBytes), 4) +
@@ -376,14 +333,12 @@ HeaderKind classify(const QByteArray& firstBytes)
                                                                    : HeaderKind::Foreign;
 }
 
-QString otherEngineText()
-{
+QString otherEngineText() {
     return QStringLiteral("The database file was made by another database engine and cannot be "
                           "opened by this program");
 }
 
-QString foreignFileText()
-{
+QString foreignFileText() {
     return QStringLiteral("The file is not a database of this program");
 }
 

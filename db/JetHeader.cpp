@@ -15,8 +15,7 @@ constexpr int kHeaderTextLength = 19;
 
 } // namespace
 
-QByteArray readHeaderBytes(const QString& path)
-{
+QByteArray readHeaderBytes(const QString& path) {
     // No O_CREAT: checking a name must never make a file of it.
     int fd = -1;
     do
@@ -61,8 +60,7 @@ QByteArray readHeaderBytes(const QString& path)
     return bytes;
 }
 
-bool isJetHeaderText(const QByteArray& bytes)
-{
+bool isJetHeaderText(const QByteArray& bytes) {
     // A one-character text loses its character exactly when its code is 0 to 32.
     QByteArray text;
     for (const char byte : bytes)

@@ -17,13 +17,11 @@
 
 namespace {
 
-QString systemText(int error)
-{
+QString systemText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-void syncPath(const QString& path, int flags)
-{
+void syncPath(const QString& path, int flags) {
     const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
     if (fd < 0)
         return;
@@ -31,14 +29,12 @@ void syncPath(const QString& path, int flags)
     ::close(fd);
 }
 
-void removeLeftovers(const QString& temp)
-{
+void removeLeftovers(const QString& temp) {
     for (const auto* suffix : {"", "-wal", "-shm", "-journal"})
         QFile::remove(temp + QString::fromLatin1(suffix));
 }
 
-void fillNewDatabase(const QString& temp)
-{
+void fillNewDatabase(const QString& temp) {
     Database db(temp, Database::Mode::CreateNew);
     Transaction transaction(db);
     db.exec(QStringLiteral(
@@ -54,8 +50,7 @@ void fillNewDatabase(const QString& temp)
 
 } // namespace
 
-void createDatabase(const QString& path)
-{
+void createDatabase(const QString& path) {
     const QFileInfo target(path);
     if (target.exists() || target.isSymLink())
         throw AppError(QStringLiteral("The file \"%1\" already exists; a new database is never "

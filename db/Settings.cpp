@@ -1,12 +1,11 @@
 #include "db/Settings.h"
 
 #include "core/AppError.h"
-#include "db/Database.h"
 #include "core/IntConversion.h"
+#include "db/Database.h"
 #include "db/TableDataset.h"
 
-const QStringList& settingsFields()
-{
+const QStringList& settingsFields() {
     static const QStringList fields = {
         QStringLiteral("sorus"),  QStringLiteral("cevaps"), QStringLiteral("sonucs"),
         QStringLiteral("soruac"), QStringLiteral("ace"),    QStringLiteral("bd"),
@@ -15,8 +14,7 @@ const QStringList& settingsFields()
     return fields;
 }
 
-QString variantText(const QVariant& value)
-{
+QString variantText(const QVariant& value) {
     if (value.isNull())
         throw AppError(
             QStringLiteral("Could not convert variant of type (Null) into type (String)"));
@@ -24,15 +22,13 @@ QString variantText(const QVariant& value)
 }
 
 void loadSettings(TableDataset& webrenk,
-                  const std::function<void(int index, const QString& text)>& apply)
-{
+                  const std::function<void(int index, const QString& text)>& apply) {
     const QStringList& fields = settingsFields();
     for (int i = 0; i < fields.size(); ++i)
         apply(i, variantText(webrenk.fieldValue(fields.at(i))));
 }
 
-void saveSettings(TableDataset& webrenk, const std::array<QString, 8>& texts)
-{
+void saveSettings(TableDataset& webrenk, const std::array<QString, 8>& texts) {
     const QStringList& fields = settingsFields();
     const qint32 options = strToInt(texts[7]);
 

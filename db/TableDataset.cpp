@@ -9,8 +9,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString quoted(const QString& identifier)
-{
+QString quoted(const QString& identifier) {
     // Statement texts are built for every stored row; most names hold no quote to double.
     if (!identifier.contains(u'"'))
         return u'"' + identifier + u'"';
@@ -23,18 +22,15 @@ QString quoted(const QString& identifier)
 
 TableDataset::TableDataset(const QString& name, QObject* parent) : QObject(parent), m_name(name) {}
 
-TableDataset::~TableDataset()
-{
+TableDataset::~TableDataset() {
     m_statements.clear();
 }
 
-void TableDataset::setConnectionString(const QString& connectionString)
-{
+void TableDataset::setConnectionString(const QString& connectionString) {
     m_connectionString = connectionString;
 }
 
-QString TableDataset::dataSourceOf(const QString& connectionString)
-{
+QString TableDataset::dataSourceOf(const QString& connectionString) {
     static const QString key = QStringLiteral("Data Source=");
     qsizetype at = 0;
     // The key must start the string or follow a ";".
@@ -54,18 +50,15 @@ QString TableDataset::dataSourceOf(const QString& connectionString)
     return connectionString.mid(start, end < 0 ? -1 : end - start);
 }
 
-void TableDataset::setTableName(const QString& table)
-{
+void TableDataset::setTableName(const QString& table) {
     m_table = table;
 }
 
-QString TableDataset::quotedTable() const
-{
+QString TableDataset::quotedTable() const {
     return quoted(m_table);
 }
 
-void TableDataset::open()
-{
+void TableDataset::open() {
     if (m_open)
         return;
     const QString path = dataSourceOf(m_connectionString);
@@ -99,8 +92,7 @@ void TableDataset::open()
     reset(m_rows.empty() ? -1 : 0);
 }
 
-void TableDataset::close()
-{
+void TableDataset::close() {
     if (!m_open)
         return;
     beginReset();
@@ -117,29 +109,25 @@ void TableDataset::close()
     notifyCurrent();
 }
 
-Database& TableDataset::database()
-{
+Database& TableDataset::database() {
     checkOpen();
     return *m_db;
 }
 
-void TableDataset::checkOpen() const
-{
+void TableDataset::checkOpen() const {
     if (!m_open)
         throw AppError(m_name +
                        QStringLiteral(": Cannot perform this operation on a closed dataset"));
 }
 
-int TableDataset::fieldIndex(const QString& field) const
-{
+int TableDataset::fieldIndex(const QString& field) const {
     const auto it = m_fieldIndex.constFind(field.toLower());
     if (it == m_fieldIndex.constEnd())
         throw AppError(m_name + QStringLiteral(": Field '%1' not found").arg(field));
     return it.value();
 }
 
-Statement& TableDataset::statement(const QString& sql)
-{
+Statement& TableDataset::statement(const QString& sql) {
     auto& slot = m_statements[sql];
     if (!slot)
         slot = std::make_shared<Statement>(*m_db, sql);
@@ -148,8 +136,7 @@ Statement& TableDataset::statement(const QString& sql)
 }
 
 // Reads the visible rows from the engine, in the order they were appended.
-void TableDataset::loadRows()
-{
+void TableDataset::loadRows() {
     QString sql = QStringLiteral("SELECT rowid, * FROM %1").arg(quotedTable());
     const bool where = m_filtered && !m_filterField.isEmpty();
     if (where)
@@ -174,8 +161,7 @@ void TableDataset::loadRows()
 
 // Shows freshly loaded rows: no pending change, the cursor on `cursor`.
 // The caller has called beginReset() before changing the rows.
-void TableDataset::reset(int cursor)
-{
+void TableDataset::reset(int cursor) {
     m_state = State::Browse;
     m_buffer.clear();
     m_cursor = m_rows.empty() ? -1 : std::clamp(cursor, 0, int(m_rows.size()) - 1);
@@ -184,8 +170,7 @@ void TableDataset::reset(int cursor)
     notifyCurrent();
 }
 
-void TableDataset::afterRollback()
-{
+void TableDataset::afterRollback() {
     // What the engine holds is the truth again; show it.
     try {
         beginReset();
@@ -197,8 +182,7 @@ void TableDataset::afterRollback()
     reset(m_cursor);
 }
 
-QVariantList TableDataset::readRow(qint64 rowid)
-{
+QVariantList TableDataset::readRow(qint64 rowid) {
     Statement& select =
         statement(QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(quotedTable()));
     select.bind(1, rowid);
@@ -216,71 +200,61 @@ QVariantList TableDataset::readRow(qint64 rowid)
 // is announced as one reset that ends with the transaction, and cursor moves
 // as one move at its end: a view then follows a command of thousands of rows
 // in one step instead of one per row.
-bool TableDataset::deferring() const
-{
+bool TableDataset::deferring() const {
     return m_db && m_db->inTransaction();
 }
 
-void TableDataset::beginReset()
-{
+void TableDataset::beginReset() {
     if (!m_resetOpen) {
         m_resetOpen = true;
         emit rowsAboutToBeReset();
     }
 }
 
-void TableDataset::endReset()
-{
+void TableDataset::endReset() {
     if (m_resetOpen && !deferring()) {
         m_resetOpen = false;
         emit rowsReset();
     }
 }
 
-void TableDataset::beginInsertRow(int row)
-{
+void TableDataset::beginInsertRow(int row) {
     if (deferring() || m_resetOpen)
         beginReset();
     else
         emit rowAboutToBeInserted(row);
 }
 
-void TableDataset::endInsertRow(int row)
-{
+void TableDataset::endInsertRow(int row) {
     if (!m_resetOpen)
         emit rowInserted(row);
 }
 
-void TableDataset::beginRemoveRow(int row)
-{
+void TableDataset::beginRemoveRow(int row) {
     if (deferring() || m_resetOpen)
         beginReset();
     else
         emit rowAboutToBeRemoved(row);
 }
 
-void TableDataset::endRemoveRow(int row)
-{
+void TableDataset::endRemoveRow(int row) {
     if (!m_resetOpen)
         emit rowRemoved(row);
 }
 
-void TableDataset::notifyRowChanged(int row)
-{
+void TableDataset::notifyRowChanged(int row) {
     if (!m_resetOpen)
         emit rowChanged(row);
 }
 
-void TableDataset::notifyCurrent()
-{
+void TableDataset::notifyCurrent() {
     if (deferring() || m_resetOpen)
         m_currentPending = true;
     else
         emit currentChanged(currentIndex());
 }
 
-void TableDataset::transactionEnded()
-{
+void TableDataset::transactionEnded() {
     endReset();
     if (m_currentPending && !m_resetOpen) {
         m_currentPending = false;
@@ -288,29 +262,25 @@ void TableDataset::transactionEnded()
     }
 }
 
-void TableDataset::setCursor(int index)
-{
+void TableDataset::setCursor(int index) {
     if (index == m_cursor)
         return;
     m_cursor = index;
     notifyCurrent();
 }
 
-bool TableDataset::anyModified() const
-{
+bool TableDataset::anyModified() const {
     return std::find(m_modified.begin(), m_modified.end(), true) != m_modified.end();
 }
 
-void TableDataset::first()
-{
+void TableDataset::first() {
     checkOpen();
     post();
     m_eof = m_rows.empty();
     setCursor(m_rows.empty() ? -1 : 0);
 }
 
-void TableDataset::next()
-{
+void TableDataset::next() {
     checkOpen();
     post();
     if (m_cursor + 1 < int(m_rows.size())) {
@@ -321,8 +291,7 @@ void TableDataset::next()
     }
 }
 
-void TableDataset::moveTo(int index)
-{
+void TableDataset::moveTo(int index) {
     checkOpen();
     if (index == currentIndex())
         return;
@@ -333,8 +302,7 @@ void TableDataset::moveTo(int index)
     setCursor(std::clamp(index, 0, int(m_rows.size()) - 1));
 }
 
-void TableDataset::edit()
-{
+void TableDataset::edit() {
     checkOpen();
     if (m_state != State::Browse)
         return;
@@ -347,15 +315,13 @@ void TableDataset::edit()
     m_state = State::Edit;
 }
 
-void TableDataset::append()
-{
+void TableDataset::append() {
     checkOpen();
     post();
     startInsert();
 }
 
-void TableDataset::startInsert()
-{
+void TableDataset::startInsert() {
     const int row = int(m_rows.size());
     m_returnIndex = m_cursor;
     beginInsertRow(row);
@@ -368,8 +334,7 @@ void TableDataset::startInsert()
 }
 
 // Abandons the new row and returns to the row that was current before it.
-void TableDataset::dropInsert()
-{
+void TableDataset::dropInsert() {
     const int row = int(m_rows.size());
     beginRemoveRow(row);
     m_state = State::Browse;
@@ -379,8 +344,7 @@ void TableDataset::dropInsert()
     notifyCurrent();
 }
 
-void TableDataset::deleteRow()
-{
+void TableDataset::deleteRow() {
     checkOpen();
     if (m_state == State::Insert) {
         dropInsert();
@@ -406,8 +370,7 @@ void TableDataset::deleteRow()
     notifyCurrent();
 }
 
-void TableDataset::deleteAll()
-{
+void TableDataset::deleteAll() {
     checkOpen();
     QString sql = QStringLiteral("DELETE FROM %1").arg(quotedTable());
     const bool where = m_filtered && !m_filterField.isEmpty();
@@ -424,8 +387,7 @@ void TableDataset::deleteAll()
     reset(-1);
 }
 
-void TableDataset::post()
-{
+void TableDataset::post() {
     checkOpen();
     if (m_state == State::Edit) {
         const std::size_t row = std::size_t(m_cursor);
@@ -502,8 +464,7 @@ void TableDataset::post()
     notifyCurrent();
 }
 
-void TableDataset::cancel()
-{
+void TableDataset::cancel() {
     checkOpen();
     if (m_state == State::Edit) {
         m_state = State::Browse;
@@ -514,8 +475,7 @@ void TableDataset::cancel()
     }
 }
 
-void TableDataset::setFilter(const QString& field, const QVariant& value)
-{
+void TableDataset::setFilter(const QString& field, const QVariant& value) {
     if (m_open)
         fieldIndex(field);
     m_filterField = field;
@@ -524,23 +484,20 @@ void TableDataset::setFilter(const QString& field, const QVariant& value)
         setFiltered(true);
 }
 
-void TableDataset::clearFilter()
-{
+void TableDataset::clearFilter() {
     m_filterField.clear();
     m_filterValue = QVariant();
     if (m_open && m_filtered)
         setFiltered(true);
 }
 
-QString TableDataset::filterText() const
-{
+QString TableDataset::filterText() const {
     if (m_filterField.isEmpty())
         return {};
     return m_filterField + QStringLiteral("='") + m_filterValue.toString() + u'\'';
 }
 
-void TableDataset::setFiltered(bool on)
-{
+void TableDataset::setFiltered(bool on) {
     checkOpen();
     post();
     const bool was = m_filtered;
@@ -556,31 +513,26 @@ void TableDataset::setFiltered(bool on)
     reset(0);
 }
 
-int TableDataset::recordCount() const
-{
+int TableDataset::recordCount() const {
     checkOpen();
     return int(m_rows.size());
 }
 
-QStringList TableDataset::fieldNames() const
-{
+QStringList TableDataset::fieldNames() const {
     checkOpen();
     return m_fields;
 }
 
-bool TableDataset::hasField(const QString& field) const
-{
+bool TableDataset::hasField(const QString& field) const {
     return m_fieldIndex.contains(field.toLower());
 }
 
-bool TableDataset::isIntegerField(const QString& field) const
-{
+bool TableDataset::isIntegerField(const QString& field) const {
     checkOpen();
     return m_integerField[std::size_t(fieldIndex(field))];
 }
 
-QVariant TableDataset::fieldValue(const QString& field) const
-{
+QVariant TableDataset::fieldValue(const QString& field) const {
     checkOpen();
     const int c = fieldIndex(field);
     if (m_state != State::Browse)
@@ -590,8 +542,7 @@ QVariant TableDataset::fieldValue(const QString& field) const
     return m_rows[std::size_t(m_cursor)].values.at(c);
 }
 
-void TableDataset::setFieldValue(const QString& field, const QVariant& value)
-{
+void TableDataset::setFieldValue(const QString& field, const QVariant& value) {
     checkOpen();
     const int c = fieldIndex(field);
     if (m_state == State::Browse)
@@ -601,18 +552,15 @@ void TableDataset::setFieldValue(const QString& field, const QVariant& value)
     notifyRowChanged(currentIndex());
 }
 
-int TableDataset::visibleRowCount() const
-{
+int TableDataset::visibleRowCount() const {
     return int(m_rows.size()) + (m_state == State::Insert ? 1 : 0);
 }
 
-int TableDataset::currentIndex() const
-{
+int TableDataset::currentIndex() const {
     return m_cursor;
 }
 
-QVariant TableDataset::value(int row, const QString& field) const
-{
+QVariant TableDataset::value(int row, const QString& field) const {
     const auto it = m_fieldIndex.constFind(field.toLower());
     if (!m_open || it == m_fieldIndex.constEnd() || row < 0 || row >= visibleRowCount())
         return {};

@@ -2,8 +2,7 @@
 
 #include <QMetaProperty>
 
-void AnswerKeyGrid::commitOpenEditor()
-{
+void AnswerKeyGrid::commitOpenEditor() {
     if (state() != QAbstractItemView::EditingState)
         return;
     // Cell editors are children of the viewport; the open one holds the typed text.

@@ -6,8 +6,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-void prepareApplication(QApplication& app)
-{
+void prepareApplication(QApplication& app) {
     const QStringList freeSans{QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")};
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), freeSans);
     QFont::insertSubstitutions(QStringLiteral("Arial"), freeSans);

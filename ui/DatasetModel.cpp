@@ -10,8 +10,7 @@
 #include <QRegularExpressionValidator>
 
 DatasetModel::DatasetModel(TableDataset& dataset, QObject* parent)
-    : QAbstractTableModel(parent), m_dataset(&dataset)
-{
+    : QAbstractTableModel(parent), m_dataset(&dataset) {
     // While the dataset changes its rows, the view's own moves of its current
     // index are not the user's: the dataset is not moved for them, and the
     // view is put back on the dataset's row afterwards.
@@ -49,21 +48,18 @@ DatasetModel::DatasetModel(TableDataset& dataset, QObject* parent)
     connect(&dataset, &TableDataset::currentChanged, this, &DatasetModel::datasetRowChanged);
 }
 
-void DatasetModel::setColumns(const QList<DatasetColumn>& columns)
-{
+void DatasetModel::setColumns(const QList<DatasetColumn>& columns) {
     beginResetModel();
     m_columns = columns;
     endResetModel();
     showDatasetRow();
 }
 
-void DatasetModel::setRunner(Runner runner)
-{
+void DatasetModel::setRunner(Runner runner) {
     m_runner = std::move(runner);
 }
 
-bool DatasetModel::run(const std::function<void()>& operation)
-{
+bool DatasetModel::run(const std::function<void()>& operation) {
     if (m_runner)
         return m_runner(operation);
     try {
@@ -75,8 +71,7 @@ bool DatasetModel::run(const std::function<void()>& operation)
     }
 }
 
-void DatasetModel::setSelectionModel(QItemSelectionModel* selection)
-{
+void DatasetModel::setSelectionModel(QItemSelectionModel* selection) {
     if (m_selection)
         disconnect(m_selection, nullptr, this, nullptr);
     m_selection = selection;
@@ -89,8 +84,7 @@ void DatasetModel::setSelectionModel(QItemSelectionModel* selection)
 
 // The user moved to another row of the grid: the dataset follows, storing the
 // row it leaves. If the dataset cannot follow, the grid goes back to its row.
-void DatasetModel::viewRowChanged(const QModelIndex& current)
-{
+void DatasetModel::viewRowChanged(const QModelIndex& current) {
     if (m_syncing || !m_dataset || !current.isValid() || !m_dataset->isOpen())
         return;
     if (current.row() != m_dataset->currentIndex())
@@ -99,14 +93,12 @@ void DatasetModel::viewRowChanged(const QModelIndex& current)
         showDatasetRow();
 }
 
-void DatasetModel::datasetRowChanged(int)
-{
+void DatasetModel::datasetRowChanged(int) {
     showDatasetRow();
 }
 
 // Puts the view's current row on the dataset's current row.
-void DatasetModel::showDatasetRow()
-{
+void DatasetModel::showDatasetRow() {
     if (!m_selection || !m_dataset || m_syncing || m_selection->model() != this)
         return;
     const int row = m_dataset->currentIndex();
@@ -127,39 +119,33 @@ void DatasetModel::showDatasetRow()
     m_syncing = false;
 }
 
-bool DatasetModel::isAnswerLetter(const QString& text)
-{
+bool DatasetModel::isAnswerLetter(const QString& text) {
     if (text.size() != 1)
         return false;
     const char16_t c = text.at(0).unicode();
     return (c >= u'A' && c <= u'E') || (c >= u'a' && c <= u'e');
 }
 
-bool DatasetModel::isAnswerKeyColumn(int column) const
-{
+bool DatasetModel::isAnswerKeyColumn(int column) const {
     return column >= 0 && column < m_columns.size() &&
            m_columns.at(column).field.compare(QStringLiteral("dc"), Qt::CaseInsensitive) == 0;
 }
 
-QValidator* DatasetModel::createValidator(int column, QObject* parent) const
-{
+QValidator* DatasetModel::createValidator(int column, QObject* parent) const {
     if (!isAnswerKeyColumn(column))
         return nullptr;
     return new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[A-Ea-e]")), parent);
 }
 
-int DatasetModel::rowCount(const QModelIndex& parent) const
-{
+int DatasetModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() || !m_dataset ? 0 : m_dataset->visibleRowCount();
 }
 
-int DatasetModel::columnCount(const QModelIndex& parent) const
-{
+int DatasetModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_columns.size());
 }
 
-QVariant DatasetModel::data(const QModelIndex& index, int role) const
-{
+QVariant DatasetModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !m_dataset || index.column() >= m_columns.size())
         return {};
     const DatasetColumn& column = m_columns.at(index.column());
@@ -178,23 +164,20 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const
     }
 }
 
-QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
+QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < m_columns.size())
         return m_columns.at(section).title;
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
-Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const
-{
+Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 
-bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int role)
-{
+bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !index.isValid() || !m_dataset || !m_dataset->isOpen() ||
         index.column() >= m_columns.size() || index.row() >= rowCount())
         return false;
@@ -219,8 +202,7 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
 }
 
 QWidget* DatasetItemDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                                           const QModelIndex& index) const
-{
+                                           const QModelIndex& index) const {
     const auto* model = qobject_cast<const DatasetModel*>(index.model());
     if (model && model->isAnswerKeyColumn(index.column())) {
         auto* editor = new QLineEdit(parent);

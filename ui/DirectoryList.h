@@ -18,9 +18,9 @@ public:
     QString folderOfRow(int row) const;
 
 signals:
-    void folderChanged();   // the current folder changed
-    void mousePressed();    // any mouse press, before it is handled
-    void itemClicked();     // a click that selected an item
+    void folderChanged(); // the current folder changed
+    void mousePressed();  // any mouse press, before it is handled
+    void itemClicked();   // a click that selected an item
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

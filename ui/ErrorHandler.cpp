@@ -6,8 +6,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-QString applicationTitleFor(const QString& programPath)
-{
+QString applicationTitleFor(const QString& programPath) {
     QString name = QFileInfo(programPath).fileName();
     const qsizetype dot = name.indexOf(QLatin1Char('.'));
     if (dot >= 0)
@@ -17,20 +16,17 @@ QString applicationTitleFor(const QString& programPath)
     return name;
 }
 
-QString applicationTitle()
-{
+QString applicationTitle() {
     return applicationTitleFor(QCoreApplication::applicationFilePath());
 }
 
-QString errorBoxText(const QString& errorText)
-{
+QString errorBoxText(const QString& errorText) {
     if (!errorText.isEmpty() && errorText.back() > QLatin1Char('.'))
         return errorText + QLatin1Char('.');
     return errorText;
 }
 
-bool runCommand(Prompts& prompts, const std::function<void()>& command)
-{
+bool runCommand(Prompts& prompts, const std::function<void()>& command) {
     QString text;
     try {
         command();

@@ -4,8 +4,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-QIcon paletteIcon()
-{
+QIcon paletteIcon() {
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);

@@ -4,8 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-void QtPrompts::message(Kind kind, const QString& caption, const QString& text)
-{
+void QtPrompts::message(Kind kind, const QString& caption, const QString& text) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     if (kind == Kind::Information)
         icon = QMessageBox::Information;
@@ -15,8 +14,7 @@ void QtPrompts::message(Kind kind, const QString& caption, const QString& text)
     box.exec();
 }
 
-QString QtPrompts::openFileName(const QString& filterDescription, const QString& pattern)
-{
+QString QtPrompts::openFileName(const QString& filterDescription, const QString& pattern) {
     QFileDialog dialog(m_parent);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -26,11 +24,12 @@ QString QtPrompts::openFileName(const QString& filterDescription, const QString&
     return dialog.selectedFiles().constFirst();
 }
 
-std::optional<ColourValue> QtPrompts::chooseColour(ColourValue initial)
-{
-    const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF), int((initial >> 16) & 0xFF));
+std::optional<ColourValue> QtPrompts::chooseColour(ColourValue initial) {
+    const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF),
+                       int((initial >> 16) & 0xFF));
     const QColor chosen = QColorDialog::getColor(start, m_parent);
     if (!chosen.isValid())
         return std::nullopt;
-    return ColourValue(chosen.red()) | ColourValue(chosen.green()) << 8 | ColourValue(chosen.blue()) << 16;
+    return ColourValue(chosen.red()) | ColourValue(chosen.green()) << 8 |
+           ColourValue(chosen.blue()) << 16;
 }

@@ -27,19 +27,21 @@ namespace {
 constexpr QSize ClientSize(825, 557);
 constexpr int StatusBarHeight = 19;
 
-QFont pixelFont(const QString& family, int pixels, bool bold)
-{
+QFont pixelFont(const QString& family, int pixels, bool bold) {
     QFont font(family);
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;
 }
 
-QFont msSansSerif(int pixels, bool bold) { return pixelFont(QStringLiteral("MS Sans Serif"), pixels, bold); }
-QFont arial(int pixels, bool bold) { return pixelFont(QStringLiteral("Arial"), pixels, bold); }
+QFont msSansSerif(int pixels, bool bold) {
+    return pixelFont(QStringLiteral("MS Sans Serif"), pixels, bold);
+}
+QFont arial(int pixels, bool bold) {
+    return pixelFont(QStringLiteral("Arial"), pixels, bold);
+}
 
-void setTextColour(QWidget* widget, const QColor& colour)
-{
+void setTextColour(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colour);
     palette.setColor(QPalette::ButtonText, colour);
@@ -47,36 +49,36 @@ void setTextColour(QWidget* widget, const QColor& colour)
     widget->setPalette(palette);
 }
 
-const QString HintTestadl = QStringLiteral(
-    u"Soruların üst kısmında görüntülenir. Sınıf, testin konusu gibi bilgileri içermesi tercih edilebilir.");
+const QString HintTestadl = QStringLiteral(u"Soruların üst kısmında görüntülenir. Sınıf, testin "
+                                           u"konusu gibi bilgileri içermesi tercih edilebilir.");
 const QString HintSorusaye = QStringLiteral(
     u"Test sorularının sayısı. Daha sonra \"Doğru cevapları gir\" seçeneğinin seçilmesi gerekir.");
-const QString HintSayfaad = QStringLiteral(
-    u"Bu alana yazılan isime s harfi soru numaraları eklenerek, otomatik soru dosyası ismi oluşturulur.");
-const QString HintSorusrenk = QStringLiteral(u"Soruların görüntüleneceği ekranda arka plan rengini belirler.");
-const QString HintSacikl = QStringLiteral(u"Soruların altında görüntülenecek açıklamanın arka plan rengini belirler.");
+const QString HintSayfaad = QStringLiteral(u"Bu alana yazılan isime s harfi soru numaraları "
+                                           u"eklenerek, otomatik soru dosyası ismi oluşturulur.");
+const QString HintSorusrenk =
+    QStringLiteral(u"Soruların görüntüleneceği ekranda arka plan rengini belirler.");
+const QString HintSacikl =
+    QStringLiteral(u"Soruların altında görüntülenecek açıklamanın arka plan rengini belirler.");
 const QString HintKlasor = QStringLiteral(u"Oluşturulacak web sayfalarının kaydedileceği klasör.");
 const QString HintGezyerl = QStringLiteral(
     u"Oluşturulacak sayfalarda kayıtlar arasında ileri/geri gidilmesini sağlayan düğmelerin resim "
     u"dosyalarının bulunduğu klasör.");
 const QString HintSoruac = QStringLiteral(u"Soruların altında görüntülenmek istenilen metin.");
 const QString HintSiksayl = QStringLiteral(u"Bir soru için kaç cevap şıkkı olacağını belirler.");
-const QString HintDir = QStringLiteral(
-    u"Bu alanda çift tıklama yapıldığında klasör ismi \"Sayfaların kaydedileceği klasör\" alanına yazılır.");
+const QString HintDir = QStringLiteral(u"Bu alanda çift tıklama yapıldığında klasör ismi "
+                                       u"\"Sayfaların kaydedileceği klasör\" alanına yazılır.");
 
 } // namespace
 
 Tanaekr::Tanaekr(Prompts& prompts, Options options, QWidget* parent)
-    : QMainWindow(parent), m_prompts(prompts), m_options(std::move(options))
-{
+    : QMainWindow(parent), m_prompts(prompts), m_options(std::move(options)) {
     buildControls();
     runCommand(m_prompts, [this] { FormCreate(); });
 }
 
 Tanaekr::~Tanaekr() = default;
 
-void Tanaekr::buildControls()
-{
+void Tanaekr::buildControls() {
     setObjectName(QStringLiteral("anaekr"));
     setWindowTitle(QStringLiteral(u"Dorvana - Test Hazırlama"));
     setFont(msSansSerif(11, false));
@@ -85,7 +87,9 @@ void Tanaekr::buildControls()
     setCentralWidget(central);
     setFixedSize(ClientSize);
 
-    Label2 = new QLabel(QStringLiteral(u"Bu program, öğrencilerine emek veren bütün öğretmenlerimize armağandır."), central);
+    Label2 = new QLabel(
+        QStringLiteral(u"Bu program, öğrencilerine emek veren bütün öğretmenlerimize armağandır."),
+        central);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(0, 0, ClientSize.width(), 19);
     Label2->setAlignment(Qt::AlignCenter);
@@ -118,9 +122,12 @@ void Tanaekr::buildControls()
         setTextColour(button, Qt::red);
         return button;
     };
-    dogrugir = commandButton("dogrugir", QStringLiteral(u"Doğru cevapları gir"), QRect(520, 445, 110, 25));
-    sayfab = commandButton("sayfab", QStringLiteral(u"Sayfaları oluştur "), QRect(636, 445, 95, 25));
-    BitBtn7 = commandButton("BitBtn7", QStringLiteral(u"Renk ve klasör bilgilerini kaydet"), QRect(520, 475, 210, 25));
+    dogrugir =
+        commandButton("dogrugir", QStringLiteral(u"Doğru cevapları gir"), QRect(520, 445, 110, 25));
+    sayfab =
+        commandButton("sayfab", QStringLiteral(u"Sayfaları oluştur "), QRect(636, 445, 95, 25));
+    BitBtn7 = commandButton("BitBtn7", QStringLiteral(u"Renk ve klasör bilgilerini kaydet"),
+                            QRect(520, 475, 210, 25));
     connect(dogrugir, &QPushButton::clicked, this, [this] { sorusayeExit(); });
     connect(sayfab, &QPushButton::clicked, this, [this] { sayfabClick(); });
     connect(BitBtn7, &QPushButton::clicked, this, [this] { renkkaydet(); });
@@ -136,8 +143,7 @@ void Tanaekr::buildControls()
 }
 
 QLineEdit* Tanaekr::labelledEdit(QWidget* page, const char* name, const QString& labelText,
-                                 const QString& text, QRect geometry, const QFont& labelFont)
-{
+                                 const QString& text, QRect geometry, const QFont& labelFont) {
     auto* edit = new QLineEdit(text, page);
     edit->setObjectName(QLatin1String(name));
     edit->setGeometry(geometry);
@@ -155,9 +161,9 @@ QLineEdit* Tanaekr::labelledEdit(QWidget* page, const char* name, const QString&
     return edit;
 }
 
-QToolButton* Tanaekr::colourButton(QWidget* page, const char* name, QRect geometry, const char* actionName,
-                                   QLineEdit* field, ColourValue startColour, const QString& accessibleName)
-{
+QToolButton* Tanaekr::colourButton(QWidget* page, const char* name, QRect geometry,
+                                   const char* actionName, QLineEdit* field,
+                                   ColourValue startColour, const QString& accessibleName) {
     auto* action = new QAction(paletteIcon(), accessibleName, this);
     action->setObjectName(QLatin1String(actionName));
     auto* button = new QToolButton(page);
@@ -177,16 +183,16 @@ QToolButton* Tanaekr::colourButton(QWidget* page, const char* name, QRect geomet
     return button;
 }
 
-void Tanaekr::buildQuestionPage(QWidget* page)
-{
+void Tanaekr::buildQuestionPage(QWidget* page) {
     renkler.reserve(6);
     const QFont bigLabel = arial(13, true);
     const QFont smallLabel = arial(11, true);
 
     testadl = labelledEdit(page, "testadl", QStringLiteral(u"Test adı:"),
-                           QStringLiteral(u"2. sınıf Matematik Test - 1"), QRect(10, 20, 200, 21), bigLabel);
-    sorusaye = labelledEdit(page, "sorusaye", QStringLiteral(u"Soru Sayısı :"), QStringLiteral("10"),
-                            QRect(10, 60, 50, 24), bigLabel);
+                           QStringLiteral(u"2. sınıf Matematik Test - 1"), QRect(10, 20, 200, 21),
+                           bigLabel);
+    sorusaye = labelledEdit(page, "sorusaye", QStringLiteral(u"Soru Sayısı :"),
+                            QStringLiteral("10"), QRect(10, 60, 50, 24), bigLabel);
     sorusaye->setFont(arial(13, true));
     setTextColour(sorusaye, Qt::red);
 
@@ -221,35 +227,37 @@ void Tanaekr::buildQuestionPage(QWidget* page)
     BitBtn2 = colourButton(page, "BitBtn2", QRect(375, 56, 25, 25), "sacikzr", sacikl, 0x000000,
                            QStringLiteral(u"Sınav açıklaması zemin rengini seç"));
 
-    klasor = labelledEdit(page, "klasor", QStringLiteral(u"Sayfaların kaydedileceği klasör"), QString(),
-                          QRect(420, 16, 170, 21), msSansSerif(11, true));
+    klasor = labelledEdit(page, "klasor", QStringLiteral(u"Sayfaların kaydedileceği klasör"),
+                          QString(), QRect(420, 16, 170, 21), msSansSerif(11, true));
     dir = new DirectoryList(page);
     dir->setObjectName(QStringLiteral("dir"));
     dir->setGeometry(600, 0, 120, 75);
     dir->setAccessibleName(QStringLiteral(u"Klasörler"));
     dir->setFont(msSansSerif(11, false));
-    connect(dir, &DirectoryList::folderChanged, this, [this] { runCommand(m_prompts, [this] { dirChange(); }); });
-    connect(dir, &DirectoryList::itemClicked, this, [this] { runCommand(m_prompts, [this] { dirChange(); }); });
-    connect(dir, &DirectoryList::mousePressed, this, [this] { runCommand(m_prompts, [this] { dirMouseDown(); }); });
+    connect(dir, &DirectoryList::folderChanged, this,
+            [this] { runCommand(m_prompts, [this] { dirChange(); }); });
+    connect(dir, &DirectoryList::itemClicked, this,
+            [this] { runCommand(m_prompts, [this] { dirChange(); }); });
+    connect(dir, &DirectoryList::mousePressed, this,
+            [this] { runCommand(m_prompts, [this] { dirMouseDown(); }); });
     watch(dir);
 
-    sayfaad = labelledEdit(page, "sayfaad", QStringLiteral(u"Dosya adı: "), QStringLiteral("test01"),
-                           QRect(140, 63, 70, 21), msSansSerif(11, true));
-    gezyerl = labelledEdit(page, "gezyerl", QStringLiteral(u"Gezinti düğmelerinin bulunduğu yer"), QString(),
-                           QRect(420, 55, 170, 21), msSansSerif(11, false));
+    sayfaad = labelledEdit(page, "sayfaad", QStringLiteral(u"Dosya adı: "),
+                           QStringLiteral("test01"), QRect(140, 63, 70, 21), msSansSerif(11, true));
+    gezyerl = labelledEdit(page, "gezyerl", QStringLiteral(u"Gezinti düğmelerinin bulunduğu yer"),
+                           QString(), QRect(420, 55, 170, 21), msSansSerif(11, false));
 }
 
-void Tanaekr::buildAnswerPage(QWidget* page)
-{
+void Tanaekr::buildAnswerPage(QWidget* page) {
     const QFont labelFont = arial(11, true);
     cevapzrl = labelledEdit(page, "cevapzrl", QStringLiteral(u"Cevap sayfası zemin rengi"),
                             QStringLiteral("#B86397"), QRect(20, 20, 121, 21), labelFont);
     BitBtn3 = colourButton(page, "BitBtn3", QRect(150, 16, 25, 25), "cevapszr", cevapzrl, 0,
                            QStringLiteral(u"Cevap sayfası zemin rengini seç"));
-    acer = labelledEdit(page, "acer", QStringLiteral(u"A-C-D sütunları zemin rengi"), QStringLiteral("#F1CFE4"),
-                        QRect(20, 60, 121, 21), labelFont);
-    ber = labelledEdit(page, "ber", QStringLiteral(u"B-E sütunları zemin rengi"), QStringLiteral("#DA70D6"),
-                       QRect(20, 100, 121, 21), labelFont);
+    acer = labelledEdit(page, "acer", QStringLiteral(u"A-C-D sütunları zemin rengi"),
+                        QStringLiteral("#F1CFE4"), QRect(20, 60, 121, 21), labelFont);
+    ber = labelledEdit(page, "ber", QStringLiteral(u"B-E sütunları zemin rengi"),
+                       QStringLiteral("#DA70D6"), QRect(20, 100, 121, 21), labelFont);
     BitBtn4 = colourButton(page, "BitBtn4", QRect(150, 56, 25, 25), "acezr", acer, 0,
                            QStringLiteral(u"A, C ve E sütunlarının zemin rengini seç"));
     BitBtn5 = colourButton(page, "BitBtn5", QRect(150, 96, 25, 25), "bdzr", ber, 0,
@@ -263,11 +271,11 @@ void Tanaekr::buildAnswerPage(QWidget* page)
                            QRect(20, 180, 20, 21), labelFont);
 }
 
-void Tanaekr::setTabOrders()
-{
-    const QList<QWidget*> questionPage{testadl, sorusaye, liste, soruac, sorusrenk, sacikl,
-                                       BitBtn1, BitBtn2, klasor, dir, sayfaad, gezyerl};
-    const QList<QWidget*> answerPage{cevapzrl, BitBtn3, acer, ber, BitBtn4, BitBtn5, BitBtn6, sonuczrl, siksayl};
+void Tanaekr::setTabOrders() {
+    const QList<QWidget*> questionPage{testadl, sorusaye, liste,  soruac, sorusrenk, sacikl,
+                                       BitBtn1, BitBtn2,  klasor, dir,    sayfaad,   gezyerl};
+    const QList<QWidget*> answerPage{cevapzrl, BitBtn3, acer,     ber,    BitBtn4,
+                                     BitBtn5,  BitBtn6, sonuczrl, siksayl};
     const QList<QWidget*> buttons{dogrugir, sayfab, BitBtn7};
     QList<QWidget*> chain = questionPage + answerPage + buttons;
     chain.prepend(sayfalar);
@@ -275,19 +283,18 @@ void Tanaekr::setTabOrders()
         setTabOrder(chain[i - 1], chain[i]);
 }
 
-void Tanaekr::watch(QWidget* field)
-{
+void Tanaekr::watch(QWidget* field) {
     field->installEventFilter(this);
 }
 
-bool Tanaekr::eventFilter(QObject* watched, QEvent* event)
-{
+bool Tanaekr::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget && event->type() == QEvent::FocusIn) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         // Coming back to the window is not entering the field again.
-        const bool returning = (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-                               && widget == m_activeField;
+        const bool returning =
+            (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) &&
+            widget == m_activeField;
         if (!returning) {
             m_activeField = widget;
             runCommand(m_prompts, [this, widget] { fieldEntered(widget); });
@@ -300,8 +307,7 @@ bool Tanaekr::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void Tanaekr::showEvent(QShowEvent* event)
-{
+void Tanaekr::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!m_shownOnce) {
         m_shownOnce = true;
@@ -309,18 +315,15 @@ void Tanaekr::showEvent(QShowEvent* event)
     }
 }
 
-QString Tanaekr::statusText() const
-{
+QString Tanaekr::statusText() const {
     return durum->text();
 }
 
-void Tanaekr::showHint(const QString& hint)
-{
+void Tanaekr::showHint(const QString& hint) {
     durum->setText(hint);
 }
 
-void Tanaekr::fieldEntered(QWidget* field)
-{
+void Tanaekr::fieldEntered(QWidget* field) {
     if (field == testadl)
         showHint(HintTestadl); // testadlEnter
     else if (field == sorusaye)
@@ -344,32 +347,27 @@ void Tanaekr::fieldEntered(QWidget* field)
     // The other fields of the answer page have no hint and leave the status text as it is.
 }
 
-void Tanaekr::fieldLeft(QWidget* field)
-{
+void Tanaekr::fieldLeft(QWidget* field) {
     if (field == gezyerl)
         gezyerlExit();
 }
 
-void Tanaekr::dirChange()
-{
+void Tanaekr::dirChange() {
     showHint(HintDir);
     klasor->setText(QDir::toNativeSeparators(dir->currentFolder()));
 }
 
-void Tanaekr::dirMouseDown()
-{
+void Tanaekr::dirMouseDown() {
     klasor->setText(QDir::toNativeSeparators(dir->currentFolder()));
 }
 
-void Tanaekr::gezyerlExit()
-{
+void Tanaekr::gezyerlExit() {
     const QString text = gezyerl->text();
     if (!text.isEmpty() && !text.endsWith(u'\\') && !text.endsWith(u'/'))
         gezyerl->setText(text + QDir::separator());
 }
 
-void Tanaekr::runColourAction(ColourAction& colourAction)
-{
+void Tanaekr::runColourAction(ColourAction& colourAction) {
     // Cancelling leaves the field as it was; accepting writes the chosen colour once.
     const std::optional<ColourValue> chosen = m_prompts.chooseColour(colourAction.dialogColour);
     if (!chosen)
@@ -378,8 +376,7 @@ void Tanaekr::runColourAction(ColourAction& colourAction)
     colourAction.field->setText(DCOLOR_HEXCOLOR(*chosen));
 }
 
-QStringList Tanaekr::explanationLines() const
-{
+QStringList Tanaekr::explanationLines() const {
     const QString text = soruac->toPlainText();
     if (text.isEmpty())
         return {};
@@ -388,9 +385,10 @@ QStringList Tanaekr::explanationLines() const
         paragraphs.removeLast(); // a final line break adds no line
 
     // The width the box wraps at: its viewport less the document's margins.
-    const int viewportWidth = soruac->isVisible()
-                                  ? soruac->viewport()->width()
-                                  : soruac->contentsRect().width() - soruac->verticalScrollBar()->sizeHint().width();
+    const int viewportWidth =
+        soruac->isVisible()
+            ? soruac->viewport()->width()
+            : soruac->contentsRect().width() - soruac->verticalScrollBar()->sizeHint().width();
     const qreal wrapWidth = viewportWidth - 2 * soruac->document()->documentMargin();
 
     QTextOption option = soruac->document()->defaultTextOption();
@@ -412,4 +410,3 @@ QStringList Tanaekr::explanationLines() const
     }
     return lines;
 }
-

@@ -69,8 +69,9 @@ private:
     void buildAnswerPage(QWidget* page);
     QLineEdit* labelledEdit(QWidget* page, const char* name, const QString& label,
                             const QString& text, QRect geometry, const QFont& labelFont);
-    QToolButton* colourButton(QWidget* page, const char* name, QRect geometry, const char* actionName,
-                              QLineEdit* field, ColourValue startColour, const QString& accessibleName);
+    QToolButton* colourButton(QWidget* page, const char* name, QRect geometry,
+                              const char* actionName, QLineEdit* field, ColourValue startColour,
+                              const QString& accessibleName);
     void setTabOrders();
     void watch(QWidget* field);
 

@@ -3,18 +3,18 @@
 
 #include "ui/Tanaekr.h"
 
-#include "db/AnswerKey.h"
-#include "ui/AnswerKeyGrid.h"
 #include "core/AppError.h"
+#include "core/IntConversion.h"
+#include "db/AnswerKey.h"
 #include "db/Database.h"
+#include "db/JetHeader.h"
+#include "db/Settings.h"
+#include "db/TableDataset.h"
+#include "ui/AnswerKeyGrid.h"
 #include "ui/DatasetModel.h"
 #include "ui/DirectoryList.h"
 #include "ui/ErrorHandler.h"
-#include "core/IntConversion.h"
-#include "db/JetHeader.h"
 #include "ui/Prompts.h"
-#include "db/Settings.h"
-#include "db/TableDataset.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,8 +25,7 @@
 namespace {
 
 // Removes the characters of codes 0 to 32 from both ends.
-QString trimControls(const QString& text)
-{
+QString trimControls(const QString& text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && text.at(begin).unicode() <= 32)
@@ -38,21 +37,22 @@ QString trimControls(const QString& text)
 
 } // namespace
 
-void Tanaekr::FormCreate()
-{
+void Tanaekr::FormCreate() {
     webtable = new TableDataset(QStringLiteral("webtable"), this);
     webrenk = new TableDataset(QStringLiteral("webrenk"), this);
     websoru = new TableDataset(QStringLiteral("websoru"), this);
 
     websoruds = new DatasetModel(*websoru, this);
-    websoruds->setRunner([this](const std::function<void()>& operation) { return runCommand(m_prompts, operation); });
+    websoruds->setRunner([this](const std::function<void()>& operation) {
+        return runCommand(m_prompts, operation);
+    });
     liste->setModel(websoruds);
     liste->setItemDelegate(new DatasetItemDelegate(liste));
     websoruds->setSelectionModel(liste->selectionModel());
     liste->setSelectionBehavior(QAbstractItemView::SelectItems);
     liste->setSelectionMode(QAbstractItemView::SingleSelection);
-    liste->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked
-                           | QAbstractItemView::EditKeyPressed);
+    liste->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
+                           QAbstractItemView::EditKeyPressed);
     // Compact rows as in a data grid; the question number column already numbers them.
     liste->verticalHeader()->setDefaultSectionSize(liste->fontMetrics().height() + 6);
     liste->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -67,8 +67,7 @@ void Tanaekr::FormCreate()
     ConnectToMSAccessDB(QStringLiteral("dorvana.MDB"), QString());
 }
 
-void Tanaekr::ConnectToMSAccessDB(const QString& fileName, const QString& password)
-{
+void Tanaekr::ConnectToMSAccessDB(const QString& fileName, const QString& password) {
     const QString path = GetDBPath(fileName);
     if (trimControls(path).isEmpty()) {
         m_prompts.message(Prompts::Kind::Information, QStringLiteral("Information"),
@@ -79,18 +78,17 @@ void Tanaekr::ConnectToMSAccessDB(const QString& fileName, const QString& passwo
         ConnectToAccessDB(path, password);
 }
 
-QString Tanaekr::GetDBPath(const QString& fileName)
-{
-    const QString folder = m_options.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                             : m_options.programFolder;
+QString Tanaekr::GetDBPath(const QString& fileName) {
+    const QString folder = m_options.programFolder.isEmpty()
+                               ? QCoreApplication::applicationDirPath()
+                               : m_options.programFolder;
     const QString besideProgram = folder + QDir::separator() + fileName;
     if (QFileInfo(besideProgram).isFile())
         return besideProgram;
     return m_prompts.openFileName(QStringLiteral("MS Access DB"), fileName);
 }
 
-bool Tanaekr::CheckIfAccessDB(const QString& path)
-{
+bool Tanaekr::CheckIfAccessDB(const QString& path) {
     if (isJetHeaderText(readHeaderBytes(path)))
         return true;
     m_prompts.message(Prompts::Kind::Information, QStringLiteral("Information"),
@@ -98,8 +96,7 @@ bool Tanaekr::CheckIfAccessDB(const QString& path)
     return false;
 }
 
-void Tanaekr::ConnectToAccessDB(const QString& path, const QString& password)
-{
+void Tanaekr::ConnectToAccessDB(const QString& path, const QString& password) {
     connectionString = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
                        QStringLiteral(";") + QStringLiteral("Persist Security Info=False;") +
                        QStringLiteral("Jet OLEDB:Database Password=") + password;
@@ -116,8 +113,7 @@ void Tanaekr::ConnectToAccessDB(const QString& path, const QString& password)
     bindGridColumns(250);
 }
 
-void Tanaekr::bindGridColumns(int fileColumnWidth)
-{
+void Tanaekr::bindGridColumns(int fileColumnWidth) {
     websoruds->setColumns({
         {QStringLiteral("soruno"), QStringLiteral("Soru No"), Qt::AlignRight | Qt::AlignVCenter},
         {QStringLiteral("dosya"), QStringLiteral(u"Dosya Adı"), Qt::AlignLeft | Qt::AlignVCenter},
@@ -128,17 +124,17 @@ void Tanaekr::bindGridColumns(int fileColumnWidth)
     liste->setColumnWidth(2, 80);
 }
 
-void Tanaekr::FormShow()
-{
+void Tanaekr::FormShow() {
     klasor->setText(QDir::toNativeSeparators(dir->currentFolder()));
     clearAnswerKey(*websoru);
-    QLineEdit* const fields[] = {sorusrenk, cevapzrl, sonuczrl, sacikl, acer, ber, gezyerl, siksayl};
-    loadSettings(*webrenk, [&fields](int index, const QString& text) { fields[index]->setText(text); });
+    QLineEdit* const fields[] = {sorusrenk, cevapzrl, sonuczrl, sacikl,
+                                 acer,      ber,      gezyerl,  siksayl};
+    loadSettings(*webrenk,
+                 [&fields](int index, const QString& text) { fields[index]->setText(text); });
     sorusaye->setFocus(Qt::OtherFocusReason);
 }
 
-void Tanaekr::sorusayeExit()
-{
+void Tanaekr::sorusayeExit() {
     runCommand(m_prompts, [this] {
         // One transaction: a kill part-way leaves the old rows or the new, never an empty table.
         Transaction command(websoru->database());
@@ -155,11 +151,11 @@ void Tanaekr::sorusayeExit()
     });
 }
 
-void Tanaekr::renkkaydet()
-{
+void Tanaekr::renkkaydet() {
     runCommand(m_prompts, [this] {
-        saveSettings(*webrenk, {sorusrenk->text(), cevapzrl->text(), sonuczrl->text(), sacikl->text(),
-                                acer->text(), ber->text(), gezyerl->text(), siksayl->text()});
+        saveSettings(*webrenk,
+                     {sorusrenk->text(), cevapzrl->text(), sonuczrl->text(), sacikl->text(),
+                      acer->text(), ber->text(), gezyerl->text(), siksayl->text()});
         m_prompts.message(Prompts::Kind::Plain, applicationTitle(),
                           QStringLiteral(u"Renk ve klasör bilgileri kaydedildi."));
     });

@@ -3,25 +3,25 @@
 
 #include "ui/Tanaekr.h"
 
-#include "db/AnswerKey.h"
-#include "ui/AnswerKeyGrid.h"
-#include "pages/AnswerSheetPage.h"
 #include "core/AppError.h"
-#include "ui/ErrorHandler.h"
 #include "core/FileSet.h"
-#include "pages/DataFile.h"
-#include "pages/FramesetPage.h"
 #include "core/IntConversion.h"
 #include "core/LineFile.h"
-#include "ui/Prompts.h"
+#include "db/AnswerKey.h"
+#include "db/TableDataset.h"
+#include "pages/AnswerSheetPage.h"
+#include "pages/DataFile.h"
+#include "pages/FramesetPage.h"
 #include "pages/QuestionPage.h"
 #include "pages/ResultPage.h"
-#include "db/TableDataset.h"
+#include "ui/AnswerKeyGrid.h"
+#include "ui/ErrorHandler.h"
+#include "ui/Prompts.h"
 
 #include <QDir>
 
-#include <algorithm>
 #include <QLineEdit>
+#include <algorithm>
 
 namespace {
 
@@ -31,15 +31,15 @@ constexpr qint32 MaxQuestionCount = 10000;
 
 // The stem names files and stands in script strings and in the data file: it
 // must survive the code page whole and hold no control character.
-void Tanaekr::refuseUnusableStem()
-{
+void Tanaekr::refuseUnusableStem() {
     const QString stem = sayfaad->text();
     QString message;
     if (const auto bad = firstCharOutsideCp1254(stem)) {
         message = QStringLiteral(u"Dosya adında Türkçe kod sayfasında bulunmayan bir karakter var: "
                                  u"\"%1\". Lütfen bu karakteri dosya adından çıkarınız.")
                       .arg(QString::fromUcs4(&*bad, 1));
-    } else if (std::any_of(stem.cbegin(), stem.cend(), [](QChar c) { return c.unicode() < 32 || c.unicode() == 127; })) {
+    } else if (std::any_of(stem.cbegin(), stem.cend(),
+                           [](QChar c) { return c.unicode() < 32 || c.unicode() == 127; })) {
         message = QStringLiteral(u"Dosya adında görünmeyen bir denetim karakteri var. "
                                  u"Lütfen dosya adını yeniden yazınız.");
     }
@@ -50,28 +50,25 @@ void Tanaekr::refuseUnusableStem()
 }
 
 // Above the limit the pages would be of no use and only cost memory and time.
-void Tanaekr::refuseTooManyQuestions(qint32 count)
-{
+void Tanaekr::refuseTooManyQuestions(qint32 count) {
     if (count <= MaxQuestionCount)
         return;
-    m_prompts.message(Prompts::Kind::Plain, applicationTitle(), QStringLiteral(u"Soru sayısı en fazla 10000 olabilir."));
+    m_prompts.message(Prompts::Kind::Plain, applicationTitle(),
+                      QStringLiteral(u"Soru sayısı en fazla 10000 olabilir."));
     throw CommandStopped();
 }
 
-QString Tanaekr::outputPathFor(const QString& suffix) const
-{
+QString Tanaekr::outputPathFor(const QString& suffix) const {
     return klasor->text() + QDir::separator() + sayfaad->text() + suffix;
 }
 
 // Every writer ends alike: its file's path is set, and its bytes wait for the set to be written.
-void Tanaekr::queueFile(const QString& suffix, QByteArray bytes)
-{
+void Tanaekr::queueFile(const QString& suffix, QByteArray bytes) {
     m_gen.outputPath = outputPathFor(suffix);
     m_pendingFiles.push_back({m_gen.outputPath, std::move(bytes)});
 }
 
-void Tanaekr::sayfabClick()
-{
+void Tanaekr::sayfabClick() {
     runCommand(m_prompts, [this] {
         refuseUnusableStem();
 
@@ -92,8 +89,7 @@ void Tanaekr::sayfabClick()
     });
 }
 
-void Tanaekr::sayfaindf()
-{
+void Tanaekr::sayfaindf() {
     m_gen.questionPageName = sayfaad->text() + QStringLiteral("sor.htm");
     m_gen.answerPageName = sayfaad->text() + QStringLiteral("cev.htm");
     m_gen.resultPageName = sayfaad->text() + QStringLiteral("son.htm");
@@ -101,8 +97,7 @@ void Tanaekr::sayfaindf()
     queueFile(QStringLiteral("ind.htm"), encodeCp1254Lines(m_gen.sayfaind));
 }
 
-void Tanaekr::sayfasorf()
-{
+void Tanaekr::sayfasorf() {
     const qint32 count = strToInt(sorusaye->text());
     refuseTooManyQuestions(count);
     m_gen.questionCount = count;
@@ -121,8 +116,7 @@ void Tanaekr::sayfasorf()
     queueFile(QStringLiteral("sor.htm"), encodeCp1254Lines(m_gen.sayfasor));
 }
 
-void Tanaekr::sayfacevf()
-{
+void Tanaekr::sayfacevf() {
     m_gen.sayfacev.clear(); // the option count below may still stop the writer
     AnswerSheetInput input;
     input.pageColour = cevapzrl->text();
@@ -138,8 +132,7 @@ void Tanaekr::sayfacevf()
     queueFile(QStringLiteral("cev.htm"), encodeCp1254Lines(m_gen.sayfacev));
 }
 
-void Tanaekr::sayfasonf()
-{
+void Tanaekr::sayfasonf() {
     m_gen.sayfason = resultPageLines({m_gen.questionCount, m_gen.dataFileName, sonuczrl->text()});
     if (m_gen.questionCount > 0)
         m_gen.questionIndex = m_gen.questionCount + 1;
@@ -147,8 +140,7 @@ void Tanaekr::sayfasonf()
     queueFile(QStringLiteral("son.htm"), encodeCp1254Lines(m_gen.sayfason));
 }
 
-void Tanaekr::sayfaxmlf()
-{
+void Tanaekr::sayfaxmlf() {
     m_gen.sayfaxml.clear(); // a missing key stops the writer with nothing built
     // A letter still in the grid's cell editor belongs to its row before the rows are read.
     liste->commitOpenEditor();

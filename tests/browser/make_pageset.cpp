@@ -10,14 +10,14 @@
 // which it is to be stored ("" for no question). Exit status 0 when the set is
 // written, 2 on bad arguments, 1 when a file cannot be written.
 
-#include "pages/AnswerSheetPage.h"
 #include "core/AppError.h"
-#include "pages/DataFile.h"
 #include "core/DataRecord.h"
 #include "core/FileSet.h"
-#include "pages/FramesetPage.h"
 #include "core/IntConversion.h"
 #include "core/LineFile.h"
+#include "pages/AnswerSheetPage.h"
+#include "pages/DataFile.h"
+#include "pages/FramesetPage.h"
 #include "pages/QuestionPage.h"
 #include "pages/ResultPage.h"
 
@@ -110,8 +110,8 @@ int main(int argc, char** argv) {
 
     // The four pages in Windows-1254 and the data file in UTF-8, as the window writes them.
     std::vector<OutputFile> files;
-    files.push_back({path(stem + u"ind.htm"_s),
-                     encodeCp1254Lines(framesetLines({questionPage, answerPage}))});
+    files.push_back(
+        {path(stem + u"ind.htm"_s), encodeCp1254Lines(framesetLines({questionPage, answerPage}))});
     files.push_back({path(questionPage), encodeCp1254Lines(questionPageLines(question))});
     files.push_back({path(answerPage), encodeCp1254Lines(answerSheetLines(sheet))});
     files.push_back({path(resultPage),

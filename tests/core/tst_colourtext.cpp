@@ -9,8 +9,7 @@ private slots:
     void text();
 };
 
-void tst_ColourText::text_data()
-{
+void tst_ColourText::text_data() {
     QTest::addColumn<quint32>("value");
     QTest::addColumn<QString>("expected");
     // Red sits in the low byte, blue in the third.
@@ -24,8 +23,7 @@ void tst_ColourText::text_data()
     QTest::newRow("system colour flag ignored") << quint32(0x80FFFFFF) << QStringLiteral("#FFFFFF");
 }
 
-void tst_ColourText::text()
-{
+void tst_ColourText::text() {
     QFETCH(quint32, value);
     QFETCH(QString, expected);
     QCOMPARE(colourText(value), expected);

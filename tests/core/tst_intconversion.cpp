@@ -12,8 +12,7 @@ private slots:
     void rejects();
 };
 
-void tst_IntConversion::accepts_data()
-{
+void tst_IntConversion::accepts_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<qint32>("value");
     QTest::newRow("plain") << QStringLiteral("10") << 10;
@@ -34,18 +33,17 @@ void tst_IntConversion::accepts_data()
     QTest::newRow("hex max") << QStringLiteral("$7FFFFFFF") << 2147483647;
     QTest::newRow("hex min") << QStringLiteral("-$80000000") << qint32(-2147483647 - 1);
     QTest::newRow("zero then x") << QStringLiteral("0x0") << 0;
-    QTest::newRow("many leading zeros beyond range digits") << QStringLiteral("0000000000012") << 12;
+    QTest::newRow("many leading zeros beyond range digits")
+        << QStringLiteral("0000000000012") << 12;
 }
 
-void tst_IntConversion::accepts()
-{
+void tst_IntConversion::accepts() {
     QFETCH(QString, text);
     QFETCH(qint32, value);
     QCOMPARE(strToInt(text), value);
 }
 
-void tst_IntConversion::rejects_data()
-{
+void tst_IntConversion::rejects_data() {
     QTest::addColumn<QString>("text");
     QTest::newRow("empty") << QString();
     QTest::newRow("blanks only") << QStringLiteral("   ");
@@ -70,8 +68,7 @@ void tst_IntConversion::rejects_data()
     QTest::newRow("Turkish letter") << QStringLiteral(u"ş");
 }
 
-void tst_IntConversion::rejects()
-{
+void tst_IntConversion::rejects() {
     QFETCH(QString, text);
     try {
         strToInt(text);

@@ -17,23 +17,20 @@
 
 namespace dbtest {
 
-inline QString connectionStringFor(const QString& path)
-{
+inline QString connectionStringFor(const QString& path) {
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
            QStringLiteral(";Persist Security Info=False;Jet OLEDB:Database Password=");
 }
 
 inline QString newDatabase(const QTemporaryDir& dir,
-                           const QString& name = QStringLiteral("dorvana.MDB"))
-{
+                           const QString& name = QStringLiteral("dorvana.MDB")) {
     const QString path = dir.filePath(name);
     createDatabase(path);
     return path;
 }
 
 inline std::unique_ptr<TableDataset> openTable(const QString& datasetName, const QString& table,
-                                               const QString& path)
-{
+                                               const QString& path) {
     auto dataset = std::make_unique<TableDataset>(datasetName);
     dataset->setConnectionString(connectionStringFor(path));
     dataset->setTableName(table);
@@ -43,8 +40,7 @@ inline std::unique_ptr<TableDataset> openTable(const QString& datasetName, const
 
 // Runs SQL on a connection of its own, which sees only committed data.
 // Returns the rows; each value as the engine gives it, null as a null QVariant.
-inline QList<QVariantList> query(const QString& path, const QString& sql)
-{
+inline QList<QVariantList> query(const QString& path, const QString& sql) {
     sqlite3* db = nullptr;
     QList<QVariantList> rows;
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE,
@@ -80,8 +76,7 @@ inline QList<QVariantList> query(const QString& path, const QString& sql)
     return rows;
 }
 
-inline qint64 count(const QString& path, const QString& table)
-{
+inline qint64 count(const QString& path, const QString& table) {
     return query(path, QStringLiteral("SELECT count(*) FROM ") + table)
         .value(0)
         .value(0)

@@ -1,10 +1,10 @@
 // The answer-key rows: clearing, preparation, the walk that reads them for
 // the question data file, speed, and a preparation killed half way.
 
-#include "db/AnswerKey.h"
-#include "core/AppError.h"
-#include "db/Database.h"
 #include "DbTestSupport.h"
+#include "core/AppError.h"
+#include "db/AnswerKey.h"
+#include "db/Database.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -19,14 +19,12 @@ namespace {
 
 const QString kKey = QStringLiteral("dc");
 
-std::unique_ptr<TableDataset> openWebsoru(const QString& path)
-{
+std::unique_ptr<TableDataset> openWebsoru(const QString& path) {
     return openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), path);
 }
 
 // Types a key into the dataset's row `row`, as the grid does, and stores it.
-void typeKey(TableDataset& websoru, int row, const QString& key, bool store = true)
-{
+void typeKey(TableDataset& websoru, int row, const QString& key, bool store = true) {
     websoru.moveTo(row);
     websoru.edit();
     websoru.setFieldValue(kKey, key);
@@ -36,8 +34,7 @@ void typeKey(TableDataset& websoru, int row, const QString& key, bool store = tr
 
 // Run as a child process by killedPreparation: one large preparation,
 // clearing and filling in one command's transaction.
-int fillChild(const QString& path, int count)
-{
+int fillChild(const QString& path, int count) {
     auto websoru = openWebsoru(path);
     Transaction command(websoru->database());
     clearAnswerKey(*websoru);
@@ -70,14 +67,12 @@ private:
     QString m_path;
 };
 
-void TestAnswerKey::init()
-{
+void TestAnswerKey::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     m_path = newDatabase(*m_dir);
 }
 
-void TestAnswerKey::clearRemovesEveryName()
-{
+void TestAnswerKey::clearRemovesEveryName() {
     auto websoru = openWebsoru(m_path);
     clearAnswerKey(*websoru); // an empty table ends at once
     QCOMPARE(websoru->recordCount(), 0);
@@ -100,8 +95,7 @@ void TestAnswerKey::clearRemovesEveryName()
                     QStringLiteral("websoru: Cannot perform this operation on a closed dataset"));
 }
 
-void TestAnswerKey::fillTwiceSameAndOtherName()
-{
+void TestAnswerKey::fillTwiceSameAndOtherName() {
     auto websoru = openWebsoru(m_path);
     for (int press = 0; press < 2; ++press) {
         clearAnswerKey(*websoru);
@@ -125,8 +119,7 @@ void TestAnswerKey::fillTwiceSameAndOtherName()
     QCOMPARE(count(m_path, QStringLiteral("websoru")), 2);
 }
 
-void TestAnswerKey::fillCountZeroAndNegative()
-{
+void TestAnswerKey::fillCountZeroAndNegative() {
     auto websoru = openWebsoru(m_path);
     fillAnswerKey(*websoru, QString(), QStringLiteral("s"), 0);
     QVERIFY(websoru->isFiltered());
@@ -138,8 +131,7 @@ void TestAnswerKey::fillCountZeroAndNegative()
     QCOMPARE(websoru->recordCount(), 2);
 }
 
-void TestAnswerKey::fillWithQuoteInName()
-{
+void TestAnswerKey::fillWithQuoteInName() {
     auto websoru = openWebsoru(m_path);
     const QString name = QStringLiteral("Ali'nin sınavı'); DROP TABLE websoru; --");
     fillAnswerKey(*websoru, name, QStringLiteral("q"), 3);
@@ -149,8 +141,7 @@ void TestAnswerKey::fillWithQuoteInName()
     QCOMPARE(count(m_path, QStringLiteral("websoru")), 3);
 }
 
-void TestAnswerKey::walkKeysAsTyped()
-{
+void TestAnswerKey::walkKeysAsTyped() {
     auto websoru = openWebsoru(m_path);
     fillAnswerKey(*websoru, QStringLiteral("t"), QStringLiteral("test01"), 2);
     typeKey(*websoru, 0, QStringLiteral("A"));
@@ -166,8 +157,7 @@ void TestAnswerKey::walkKeysAsTyped()
     QCOMPARE(websoru->currentIndex(), 0); // moved to the first row all the same
 }
 
-void TestAnswerKey::walkMoreQuestionsThanRows()
-{
+void TestAnswerKey::walkMoreQuestionsThanRows() {
     auto websoru = openWebsoru(m_path);
     fillAnswerKey(*websoru, QStringLiteral("t"), QStringLiteral("s"), 10);
     for (int row = 0; row < 10; ++row)
@@ -184,16 +174,14 @@ void TestAnswerKey::walkMoreQuestionsThanRows()
     QCOMPARE(readAnswerKey(*websoru, 3).size(), 3u);
 }
 
-void TestAnswerKey::walkMissingKeyStopsOnItsRow_data()
-{
+void TestAnswerKey::walkMissingKeyStopsOnItsRow_data() {
     QTest::addColumn<QVariant>("third");
     QTest::newRow("null") << QVariant();
     QTest::newRow("empty") << QVariant(QString());
     QTest::newRow("blanks") << QVariant(QStringLiteral("  "));
 }
 
-void TestAnswerKey::walkMissingKeyStopsOnItsRow()
-{
+void TestAnswerKey::walkMissingKeyStopsOnItsRow() {
     QFETCH(QVariant, third);
     auto websoru = openWebsoru(m_path);
     fillAnswerKey(*websoru, QStringLiteral("t"), QStringLiteral("s"), 10);
@@ -222,8 +210,7 @@ void TestAnswerKey::walkMissingKeyStopsOnItsRow()
     }
 }
 
-void TestAnswerKey::walkStoresTypedKey()
-{
+void TestAnswerKey::walkStoresTypedKey() {
     auto websoru = openWebsoru(m_path);
     fillAnswerKey(*websoru, QStringLiteral("t"), QStringLiteral("s"), 2);
     typeKey(*websoru, 0, QStringLiteral("C"));
@@ -235,8 +222,7 @@ void TestAnswerKey::walkStoresTypedKey()
              (QList<QVariantList>{{QStringLiteral("C")}, {QStringLiteral("e")}}));
 }
 
-void TestAnswerKey::walkNullFileName()
-{
+void TestAnswerKey::walkNullFileName() {
     auto websoru = openWebsoru(m_path);
     fillAnswerKey(*websoru, QStringLiteral("t"), QStringLiteral("s"), 3);
     for (int row = 0; row < 3; ++row)
@@ -251,8 +237,7 @@ void TestAnswerKey::walkNullFileName()
     QCOMPARE(count(m_path, QStringLiteral("websoru WHERE dosya IS NULL")), 1);
 }
 
-void TestAnswerKey::tenThousandRows()
-{
+void TestAnswerKey::tenThousandRows() {
     auto websoru = openWebsoru(m_path);
     fillAnswerKey(*websoru, QStringLiteral("t"), QStringLiteral("s"), 10000);
     QCOMPARE(websoru->recordCount(), 10000);
@@ -263,8 +248,7 @@ void TestAnswerKey::tenThousandRows()
     clearAnswerKey(*websoru);
 }
 
-void TestAnswerKey::killedPreparation()
-{
+void TestAnswerKey::killedPreparation() {
     constexpr int kOld = 50;
     constexpr int kNew = 400000;
     {
@@ -313,8 +297,7 @@ void TestAnswerKey::killedPreparation()
     QCOMPARE(websoru->fieldValue(QStringLiteral("testadi")), QVariant(QStringLiteral("new")));
 }
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     if (argc == 4 && qstrcmp(argv[1], "--fill-child") == 0)
         return fillChild(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
     QCoreApplication app(argc, argv);

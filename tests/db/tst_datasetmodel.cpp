@@ -1,10 +1,10 @@
 // The grid's model over the answer-key dataset: rows shown, editing and
 // posting, the one-letter key column, and the current row kept in step.
 
-#include "db/AnswerKey.h"
-#include "core/AppError.h"
-#include "ui/DatasetModel.h"
 #include "DbTestSupport.h"
+#include "core/AppError.h"
+#include "db/AnswerKey.h"
+#include "ui/DatasetModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -35,8 +35,7 @@ private:
     std::unique_ptr<DatasetModel> m_model;
 };
 
-void TestDatasetModel::init()
-{
+void TestDatasetModel::init() {
     m_model.reset();
     m_websoru.reset();
     m_dir = std::make_unique<QTemporaryDir>();
@@ -48,8 +47,7 @@ void TestDatasetModel::init()
                          {QStringLiteral("dc"), QStringLiteral("Doğru Cevap"), Qt::AlignCenter}});
 }
 
-void TestDatasetModel::showsVisibleRows()
-{
+void TestDatasetModel::showsVisibleRows() {
     fillAnswerKey(*m_websoru, QStringLiteral("a"), QStringLiteral("t"), 2);
     fillAnswerKey(*m_websoru, QStringLiteral("b"), QStringLiteral("u"), 3); // filter on b
     QCOMPARE(m_model->rowCount(), 3);
@@ -71,8 +69,7 @@ void TestDatasetModel::showsVisibleRows()
     QCOMPARE(m_model->rowCount(), 0);
 }
 
-void TestDatasetModel::editingPostsWhenLeavingRow()
-{
+void TestDatasetModel::editingPostsWhenLeavingRow() {
     fillAnswerKey(*m_websoru, QStringLiteral("a"), QStringLiteral("t"), 3);
     QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
     QVERIFY(m_model->setData(m_model->index(0, 2), QStringLiteral("a")));
@@ -99,8 +96,7 @@ void TestDatasetModel::editingPostsWhenLeavingRow()
              (QList<QVariantList>{{qint64(1)}, {qint64(12)}, {qint64(3)}}));
 }
 
-void TestDatasetModel::keyColumnTakesOneLetter()
-{
+void TestDatasetModel::keyColumnTakesOneLetter() {
     fillAnswerKey(*m_websoru, QStringLiteral("a"), QStringLiteral("t"), 1);
     const QModelIndex key = m_model->index(0, 2);
     for (const QString& bad : {QString(), QStringLiteral(" "), QStringLiteral("F"),
@@ -121,8 +117,7 @@ void TestDatasetModel::keyColumnTakesOneLetter()
     QCOMPARE(validator->validate(text, pos), QValidator::Acceptable);
 }
 
-void TestDatasetModel::currentRowFollowsBothWays()
-{
+void TestDatasetModel::currentRowFollowsBothWays() {
     QTableView view;
     view.setModel(m_model.get());
     m_model->setSelectionModel(view.selectionModel());
@@ -146,8 +141,7 @@ void TestDatasetModel::currentRowFollowsBothWays()
     QCOMPARE(view.currentIndex().row(), 2);
 }
 
-void TestDatasetModel::typingIntoTheGrid()
-{
+void TestDatasetModel::typingIntoTheGrid() {
     QTableView view;
     view.setItemDelegate(new DatasetItemDelegate(&view));
     view.setModel(m_model.get());
@@ -171,8 +165,7 @@ void TestDatasetModel::typingIntoTheGrid()
     QCOMPARE(count(m_path, QStringLiteral("websoru WHERE dc = 'd'")), 1);
 }
 
-void TestDatasetModel::largePreparationWithGrid()
-{
+void TestDatasetModel::largePreparationWithGrid() {
     QTableView view;
     view.setModel(m_model.get());
     m_model->setSelectionModel(view.selectionModel());

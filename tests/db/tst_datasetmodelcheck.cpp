@@ -8,9 +8,9 @@
 // DORVANA_TRACE=1 every step is printed); DORVANA_SEEDS and DORVANA_STEPS make
 // longer runs.
 
+#include "DbTestSupport.h"
 #include "core/AppError.h"
 #include "db/Database.h"
-#include "DbTestSupport.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -30,13 +30,13 @@ namespace {
 const QStringList kFields = {QStringLiteral("testadi"), QStringLiteral("soruno"),
                              QStringLiteral("dosya"), QStringLiteral("dc")};
 constexpr int kIntegerField = 1;
-const QString kEmptyText = QStringLiteral("websoru: Cannot perform this operation on an empty dataset");
+const QString kEmptyText =
+    QStringLiteral("websoru: Cannot perform this operation on an empty dataset");
 const QString kBrowseText = QStringLiteral("websoru: Dataset not in edit or insert mode");
 
 using Values = QVariantList; // one value per field of kFields; null as an invalid QVariant
 
-bool sameValue(const QVariant& a, const QVariant& b)
-{
+bool sameValue(const QVariant& a, const QVariant& b) {
     if (!a.isValid() || !b.isValid())
         return a.isValid() == b.isValid();
     if (a.typeId() == QMetaType::QString || b.typeId() == QMetaType::QString)
@@ -44,8 +44,7 @@ bool sameValue(const QVariant& a, const QVariant& b)
     return a.toLongLong() == b.toLongLong() && a.typeId() == b.typeId();
 }
 
-QString show(const QVariant& v)
-{
+QString show(const QVariant& v) {
     if (!v.isValid())
         return QStringLiteral("null");
     if (v.typeId() == QMetaType::QString)
@@ -72,8 +71,7 @@ struct Model {
 
     int count() const { return int(visible.size()); }
 
-    bool matches(const Values& row) const
-    {
+    bool matches(const Values& row) const {
         if (!filtered || filterField.isEmpty())
             return true;
         const QVariant& v = row.at(int(kFields.indexOf(filterField)));
@@ -81,8 +79,7 @@ struct Model {
             return v.isValid() == filterValue.isValid();
         return sameValue(v, filterValue);
     }
-    void reload()
-    {
+    void reload() {
         visible.clear();
         for (const auto& [rowid, row] : stored)
             if (matches(row))
@@ -92,23 +89,22 @@ struct Model {
         cursor = visible.empty() ? -1 : 0;
         eof = visible.empty();
     }
-    void startInsert()
-    {
+    void startInsert() {
         returnIndex = cursor;
         buffer = Values(kFields.size());
         modified.assign(std::size_t(kFields.size()), false);
         state = State::Insert;
         cursor = count();
     }
-    void dropInsert()
-    {
+    void dropInsert() {
         state = State::Browse;
         buffer.clear();
         cursor = visible.empty() ? -1 : std::clamp(returnIndex, 0, count() - 1);
     }
-    bool anyModified() const { return std::find(modified.begin(), modified.end(), true) != modified.end(); }
-    void post()
-    {
+    bool anyModified() const {
+        return std::find(modified.begin(), modified.end(), true) != modified.end();
+    }
+    void post() {
         if (state == State::Edit) {
             Values& row = stored[visible[std::size_t(cursor)]];
             for (int c = 0; c < kFields.size(); ++c)
@@ -131,14 +127,12 @@ struct Model {
             buffer.clear();
         }
     }
-    void first()
-    {
+    void first() {
         post();
         eof = visible.empty();
         cursor = visible.empty() ? -1 : 0;
     }
-    void next()
-    {
+    void next() {
         post();
         if (cursor + 1 < count()) {
             ++cursor;
@@ -147,8 +141,7 @@ struct Model {
             eof = true;
         }
     }
-    void moveTo(int index)
-    {
+    void moveTo(int index) {
         if (index == cursor)
             return;
         post();
@@ -157,8 +150,7 @@ struct Model {
         eof = false;
         cursor = std::clamp(index, 0, count() - 1);
     }
-    void edit()
-    {
+    void edit() {
         if (state != State::Browse)
             return;
         if (visible.empty())
@@ -167,14 +159,12 @@ struct Model {
         modified.assign(std::size_t(kFields.size()), false);
         state = State::Edit;
     }
-    void append()
-    {
+    void append() {
         post();
         startInsert();
     }
     // The error text it must raise, if any.
-    std::optional<QString> deleteRow()
-    {
+    std::optional<QString> deleteRow() {
         if (state == State::Insert) {
             dropInsert();
             return std::nullopt;
@@ -190,8 +180,7 @@ struct Model {
         cursor = visible.empty() ? -1 : std::min(row, count() - 1);
         return std::nullopt;
     }
-    void deleteAll()
-    {
+    void deleteAll() {
         for (auto it = stored.begin(); it != stored.end();)
             it = matches(it->second) ? stored.erase(it) : std::next(it);
         visible.clear();
@@ -200,8 +189,7 @@ struct Model {
         cursor = -1;
         eof = true;
     }
-    void cancel()
-    {
+    void cancel() {
         if (state == State::Edit) {
             state = State::Browse;
             buffer.clear();
@@ -209,35 +197,30 @@ struct Model {
             dropInsert();
         }
     }
-    std::optional<QString> setField(int field, const QVariant& value)
-    {
+    std::optional<QString> setField(int field, const QVariant& value) {
         if (state == State::Browse)
             return kBrowseText;
         buffer[field] = value;
         modified[std::size_t(field)] = true;
         return std::nullopt;
     }
-    void setFilter(const QString& field, const QVariant& value)
-    {
+    void setFilter(const QString& field, const QVariant& value) {
         filterField = field;
         filterValue = value;
         if (filtered)
             setFiltered(true);
     }
-    void setFiltered(bool on)
-    {
+    void setFiltered(bool on) {
         post();
         filtered = on;
         reload();
     }
-    void reopen()
-    {
+    void reopen() {
         // Closing drops a pending change; opening shows the rows under the filter.
         reload();
     }
 
-    Values shown(int row) const
-    {
+    Values shown(int row) const {
         if (row == cursor && state != State::Browse)
             return buffer;
         return stored.at(visible[std::size_t(row)]);
@@ -248,13 +231,10 @@ struct Model {
 class Checker {
 public:
     Checker(const QString& path, quint32 seed, int steps, bool trace)
-        : m_path(path), m_seed(seed), m_steps(steps), m_trace(trace), m_random(seed)
-    {
-    }
+        : m_path(path), m_seed(seed), m_steps(steps), m_trace(trace), m_random(seed) {}
 
     // Empty on success, else what went wrong and where.
-    QString run()
-    {
+    QString run() {
         m_ds = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
         // Each post is its own commit here; durability is not what is checked.
         m_ds->database().exec(QStringLiteral("PRAGMA synchronous=OFF"));
@@ -280,7 +260,8 @@ public:
         transaction.reset();
         m_ds.reset();
         // Another connection sees exactly what the model stored.
-        const auto rows = query(m_path, QStringLiteral("SELECT rowid, * FROM websoru ORDER BY rowid"));
+        const auto rows =
+            query(m_path, QStringLiteral("SELECT rowid, * FROM websoru ORDER BY rowid"));
         if (rows.size() != qsizetype(m_model.stored.size()))
             return report(m_steps, QStringLiteral("another connection sees %1 rows, the model %2")
                                        .arg(rows.size())
@@ -289,20 +270,19 @@ public:
     }
 
 private:
-    QVariant randomValue(int field)
-    {
+    QVariant randomValue(int field) {
         if (m_random.bounded(5) == 0)
             return QVariant();
         if (field == kIntegerField)
             return QVariant(qint32(m_random.bounded(1, 4)));
-        static const QStringList texts = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral(""),
-                                          QStringLiteral("O'Brien"), QStringLiteral(u"şık")};
+        static const QStringList texts = {QStringLiteral("a"), QStringLiteral("b"),
+                                          QStringLiteral(""), QStringLiteral("O'Brien"),
+                                          QStringLiteral(u"şık")};
         return QVariant(texts.at(m_random.bounded(int(texts.size()))));
     }
 
     // Runs one random operation on both sides; returns its description.
-    QString doStep()
-    {
+    QString doStep() {
         TableDataset& ds = *m_ds;
         const int n = m_model.count();
         const int pick = m_random.bounded(100);
@@ -391,14 +371,14 @@ private:
         return op;
     }
 
-    QString compare()
-    {
+    QString compare() {
         if (!m_mismatch.isEmpty())
             return m_mismatch;
         TableDataset& ds = *m_ds;
         // The rows the engine holds, seen through the dataset's own connection.
         std::map<qint64, Values> stored;
-        Statement select(ds.database(), QStringLiteral("SELECT rowid, * FROM websoru ORDER BY rowid"));
+        Statement select(ds.database(),
+                         QStringLiteral("SELECT rowid, * FROM websoru ORDER BY rowid"));
         while (select.step()) {
             Values row;
             for (int c = 0; c < kFields.size(); ++c)
@@ -406,7 +386,9 @@ private:
             stored[select.value(0).toLongLong()] = row;
         }
         if (stored.size() != m_model.stored.size())
-            return QStringLiteral("stored rows: %1, model %2").arg(stored.size()).arg(m_model.stored.size());
+            return QStringLiteral("stored rows: %1, model %2")
+                .arg(stored.size())
+                .arg(m_model.stored.size());
         for (const auto& [rowid, row] : m_model.stored) {
             const auto it = stored.find(rowid);
             if (it == stored.end())
@@ -420,7 +402,10 @@ private:
 
         const auto expectInt = [](const char* what, int actual, int wanted) {
             return actual == wanted ? QString()
-                                    : QStringLiteral("%1: %2, model %3").arg(QLatin1String(what)).arg(actual).arg(wanted);
+                                    : QStringLiteral("%1: %2, model %3")
+                                          .arg(QLatin1String(what))
+                                          .arg(actual)
+                                          .arg(wanted);
         };
         for (const QString& problem :
              {expectInt("recordCount", ds.recordCount(), m_model.count()),
@@ -453,10 +438,10 @@ private:
         return {};
     }
 
-    QString report(int step, const QString& problem) const
-    {
+    QString report(int step, const QString& problem) const {
         const QStringList recent = m_history.mid(std::max<qsizetype>(0, m_history.size() - 15));
-        return QStringLiteral("seed %1, step %2: %3\n  last steps: %4\n  replay: DORVANA_SEED=%1 DORVANA_TRACE=1")
+        return QStringLiteral("seed %1, step %2: %3\n  last steps: %4\n  replay: DORVANA_SEED=%1 "
+                              "DORVANA_TRACE=1")
             .arg(m_seed)
             .arg(step)
             .arg(problem, recent.join(QStringLiteral("; ")));
@@ -474,8 +459,7 @@ private:
     QString m_mismatch;
 };
 
-int envInt(const char* name, int fallback)
-{
+int envInt(const char* name, int fallback) {
     bool ok = false;
     const int value = qEnvironmentVariableIntValue(name, &ok);
     return ok ? value : fallback;
@@ -489,8 +473,7 @@ private slots:
     void randomSequencesAgreeWithModel();
 };
 
-void TestDatasetModelCheck::randomSequencesAgreeWithModel()
-{
+void TestDatasetModelCheck::randomSequencesAgreeWithModel() {
     const int steps = envInt("DORVANA_STEPS", 300);
     const bool trace = envInt("DORVANA_TRACE", 0) != 0;
     std::vector<quint32> seeds;

@@ -2,9 +2,9 @@
 // header check, refusal of files this program did not make, the connection
 // and its transactions.
 
+#include "DbTestSupport.h"
 #include "core/AppError.h"
 #include "db/Database.h"
-#include "DbTestSupport.h"
 #include "db/JetHeader.h"
 
 #include <QFile>
@@ -29,8 +29,7 @@ private slots:
     void busyDatabaseReportsInUse();
 };
 
-void TestHeaderVfs::newFileCarriesHeaderThenImage()
-{
+void TestHeaderVfs::newFileCarriesHeaderThenImage() {
     QTemporaryDir dir;
     const QString path = newDatabase(dir);
     QFile file(path);
@@ -48,8 +47,7 @@ void TestHeaderVfs::newFileCarriesHeaderThenImage()
              QVariant(QStringLiteral("ok")));
 }
 
-void TestHeaderVfs::headerText_data()
-{
+void TestHeaderVfs::headerText_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("passes");
     const QByteArray jet("\x00\x01\x00\x00Standard Jet DB", 19);
@@ -67,8 +65,7 @@ void TestHeaderVfs::headerText_data()
     QTest::newRow("byte above 127") << QByteArray("\xa0StandardJetDB") << false;
 }
 
-void TestHeaderVfs::headerText()
-{
+void TestHeaderVfs::headerText() {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, passes);
     QCOMPARE(isJetHeaderText(bytes), passes);
@@ -86,8 +83,7 @@ void TestHeaderVfs::headerText()
         QCOMPARE(isJetHeaderText(read), passes);
 }
 
-void TestHeaderVfs::readHeaderBytesErrors()
-{
+void TestHeaderVfs::readHeaderBytesErrors() {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("yok.MDB"));
     DB_EXPECT_ERROR(readHeaderBytes(missing), QStringLiteral("File not found"));
@@ -107,8 +103,7 @@ void TestHeaderVfs::readHeaderBytesErrors()
     DB_EXPECT_ERROR(readHeaderBytes(path), QStringLiteral("File access denied"));
 }
 
-void TestHeaderVfs::filesOfOtherMakersRefused()
-{
+void TestHeaderVfs::filesOfOtherMakersRefused() {
     QTemporaryDir dir;
     // A file of the older engine: the same first bytes, no marker of ours.
     const QString old = dir.filePath(QStringLiteral("old.MDB"));
@@ -146,8 +141,7 @@ void TestHeaderVfs::filesOfOtherMakersRefused()
     QCOMPARE(file.readAll().right(10), QByteArray(10, '\x5a'));
 }
 
-void TestHeaderVfs::walFilePassesThroughUnshifted()
-{
+void TestHeaderVfs::walFilePassesThroughUnshifted() {
     QTemporaryDir dir;
     const QString path = newDatabase(dir);
     Database db(path);
@@ -161,8 +155,7 @@ void TestHeaderVfs::walFilePassesThroughUnshifted()
     QCOMPARE(count(path, QStringLiteral("websoru")), 1);
 }
 
-void TestHeaderVfs::transactionsCommitAlsoOnError()
-{
+void TestHeaderVfs::transactionsCommitAlsoOnError() {
     QTemporaryDir dir;
     const QString path = newDatabase(dir);
     Database db(path);
@@ -185,8 +178,7 @@ void TestHeaderVfs::transactionsCommitAlsoOnError()
     QVERIFY(!db.inTransaction());
 }
 
-void TestHeaderVfs::busyDatabaseReportsInUse()
-{
+void TestHeaderVfs::busyDatabaseReportsInUse() {
     QTemporaryDir dir;
     const QString path = newDatabase(dir);
     sqlite3* other = nullptr;

@@ -1,7 +1,7 @@
 // Creating a new database file, by function and by the dorvana-newdb program.
 
-#include "core/AppError.h"
 #include "DbTestSupport.h"
+#include "core/AppError.h"
 #include "db/JetHeader.h"
 #include "db/Settings.h"
 
@@ -20,8 +20,7 @@ private slots:
     void programReportsOnOneLine();
 };
 
-void TestNewDb::createsTablesAndDefaultRecord()
-{
+void TestNewDb::createsTablesAndDefaultRecord() {
     QTemporaryDir dir;
     const QString path = newDatabase(dir);
     QVERIFY(isJetHeaderText(readHeaderBytes(path)));
@@ -43,8 +42,7 @@ void TestNewDb::createsTablesAndDefaultRecord()
     QCOMPARE(webrenk->fieldValue(QStringLiteral("siksay")), QVariant(qint32(4)));
 }
 
-void TestNewDb::refusesToOverwrite()
-{
+void TestNewDb::refusesToOverwrite() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("dorvana.MDB"));
     QFile file(path);
@@ -61,8 +59,7 @@ void TestNewDb::refusesToOverwrite()
                         .arg(dir.filePath(QStringLiteral("yok"))));
 }
 
-void TestNewDb::programReportsOnOneLine()
-{
+void TestNewDb::programReportsOnOneLine() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("dorvana.MDB"));
     QProcess program;

@@ -1,8 +1,8 @@
 // The settings record: load field by field with the null error, save with the
 // option count converted before anything is stored.
 
-#include "core/AppError.h"
 #include "DbTestSupport.h"
+#include "core/AppError.h"
 #include "db/Settings.h"
 
 #include <QTemporaryDir>
@@ -15,16 +15,14 @@ namespace {
 const QString kNullError =
     QStringLiteral("Could not convert variant of type (Null) into type (String)");
 
-std::array<QString, 8> sampleTexts(const QString& options)
-{
+std::array<QString, 8> sampleTexts(const QString& options) {
     return {QStringLiteral("#000001"),   QStringLiteral("#000002"),
             QStringLiteral("kırmızı"),   QStringLiteral("#000004"),
             QStringLiteral("#000005"),   QStringLiteral("#000006"),
             QStringLiteral("C:\\img\\"), options};
 }
 
-QStringList load(TableDataset& webrenk, QString* error = nullptr)
-{
+QStringList load(TableDataset& webrenk, QString* error = nullptr) {
     QStringList applied;
     try {
         loadSettings(webrenk, [&](int index, const QString& text) {
@@ -55,14 +53,12 @@ private:
     QString m_path;
 };
 
-void TestSettings::init()
-{
+void TestSettings::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     m_path = newDatabase(*m_dir);
 }
 
-void TestSettings::defaultRecordLoads()
-{
+void TestSettings::defaultRecordLoads() {
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
     QCOMPARE(load(*webrenk), (QStringList{QStringLiteral("#B86397"), QStringLiteral("#B86397"),
                                           QStringLiteral("#B86397"), QStringLiteral("#F1CFE4"),
@@ -71,8 +67,7 @@ void TestSettings::defaultRecordLoads()
     QCOMPARE(variantText(QVariant(qint32(-12))), QStringLiteral("-12"));
 }
 
-void TestSettings::noRowThenSaveCreatesIt()
-{
+void TestSettings::noRowThenSaveCreatesIt() {
     query(m_path, QStringLiteral("DELETE FROM webrenk"));
     {
         auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
@@ -92,8 +87,7 @@ void TestSettings::noRowThenSaveCreatesIt()
              QVariant(QStringLiteral("integer")));
 }
 
-void TestSettings::nullStopsAtItsField()
-{
+void TestSettings::nullStopsAtItsField() {
     query(m_path, QStringLiteral("UPDATE webrenk SET soruac = NULL, bd = NULL"));
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
     QString error;
@@ -101,8 +95,7 @@ void TestSettings::nullStopsAtItsField()
     QCOMPARE(error, kNullError);
 }
 
-void TestSettings::failedConversionStoresNothingThenOrLater()
-{
+void TestSettings::failedConversionStoresNothingThenOrLater() {
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
     DB_EXPECT_ERROR(saveSettings(*webrenk, sampleTexts(QString())),
                     QStringLiteral("'' is not a valid integer value"));
@@ -116,8 +109,7 @@ void TestSettings::failedConversionStoresNothingThenOrLater()
              (QList<QVariantList>{{QStringLiteral("#B86397"), qint64(4)}}));
 }
 
-void TestSettings::severalRowsUseTheFirst()
-{
+void TestSettings::severalRowsUseTheFirst() {
     query(m_path, QStringLiteral("INSERT INTO webrenk VALUES ('x','x','x','x','x','x','x',2)"));
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
     QCOMPARE(load(*webrenk).value(7), QStringLiteral("4"));

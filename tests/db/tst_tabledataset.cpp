@@ -1,9 +1,9 @@
 // The table dataset: cursor, posting, deletion, filter, field access and its
 // two error texts, on real database files.
 
+#include "DbTestSupport.h"
 #include "core/AppError.h"
 #include "db/Database.h"
-#include "DbTestSupport.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -18,16 +18,14 @@ const QString kNo = QStringLiteral("soruno");
 const QString kFile = QStringLiteral("dosya");
 const QString kKey = QStringLiteral("dc");
 
-void appendRow(TableDataset& ds, const QString& name, qint32 no)
-{
+void appendRow(TableDataset& ds, const QString& name, qint32 no) {
     ds.append();
     ds.setFieldValue(kTest, name);
     ds.setFieldValue(kNo, no);
     ds.next();
 }
 
-QList<qint32> visibleNumbers(TableDataset& ds)
-{
+QList<qint32> visibleNumbers(TableDataset& ds) {
     QList<qint32> numbers;
     for (int r = 0; r < ds.recordCount(); ++r)
         numbers.append(ds.value(r, kNo).toInt());
@@ -56,14 +54,12 @@ private:
     QString m_path;
 };
 
-void TestTableDataset::init()
-{
+void TestTableDataset::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     m_path = newDatabase(*m_dir);
 }
 
-void TestTableDataset::closedDatasetAndMissingNames()
-{
+void TestTableDataset::closedDatasetAndMissingNames() {
     TableDataset ds(QStringLiteral("websoru"));
     const QString closed =
         QStringLiteral("websoru: Cannot perform this operation on a closed dataset");
@@ -96,8 +92,7 @@ void TestTableDataset::closedDatasetAndMissingNames()
     QCOMPARE(soru->fieldValue(QStringLiteral("DC")), QVariant()); // names ignore case
 }
 
-void TestTableDataset::connectionString()
-{
+void TestTableDataset::connectionString() {
     QCOMPARE(TableDataset::dataSourceOf(connectionStringFor(QStringLiteral("/a b/dorvana.MDB"))),
              QStringLiteral("/a b/dorvana.MDB"));
     QCOMPARE(TableDataset::dataSourceOf(QStringLiteral("Data Source=\"/x;y.MDB\";Persist=1")),
@@ -112,8 +107,7 @@ void TestTableDataset::connectionString()
     QVERIFY(!ds.isOpen());
 }
 
-void TestTableDataset::emptyTable()
-{
+void TestTableDataset::emptyTable() {
     auto ds = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     QVERIFY(ds->eof());
     QCOMPARE(ds->recordCount(), 0);
@@ -127,8 +121,7 @@ void TestTableDataset::emptyTable()
                     QStringLiteral("websoru: Cannot perform this operation on an empty dataset"));
 }
 
-void TestTableDataset::appendOrderAndCursorMoves()
-{
+void TestTableDataset::appendOrderAndCursorMoves() {
     auto ds = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     for (qint32 n : {3, 1, 2})
         appendRow(*ds, QStringLiteral("t"), n);
@@ -155,8 +148,7 @@ void TestTableDataset::appendOrderAndCursorMoves()
     QCOMPARE(ds->currentIndex(), 0);
 }
 
-void TestTableDataset::postingStoresOnlySetRows()
-{
+void TestTableDataset::postingStoresOnlySetRows() {
     auto ds = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     // Edit with no visible row starts a new row; an unset new row is dropped.
     ds->edit();
@@ -193,8 +185,7 @@ void TestTableDataset::postingStoresOnlySetRows()
                     QStringLiteral("websoru: Dataset not in edit or insert mode"));
 }
 
-void TestTableDataset::deletion()
-{
+void TestTableDataset::deletion() {
     auto ds = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     for (qint32 n = 1; n <= 4; ++n)
         appendRow(*ds, QStringLiteral("t"), n);
@@ -225,8 +216,7 @@ void TestTableDataset::deletion()
     QCOMPARE(count(m_path, QStringLiteral("websoru")), 0);
 }
 
-void TestTableDataset::filterIsBoundValue()
-{
+void TestTableDataset::filterIsBoundValue() {
     auto ds = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     const QString quoted = QStringLiteral("O'Brien");
     const QString injection = QStringLiteral("x' OR '1'='1");
@@ -263,8 +253,7 @@ void TestTableDataset::filterIsBoundValue()
     QCOMPARE(count(m_path, QStringLiteral("websoru")), 4);
 }
 
-void TestTableDataset::fieldTypesAndNulls()
-{
+void TestTableDataset::fieldTypesAndNulls() {
     auto ds = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     ds->append();
     ds->setFieldValue(kNo, qint32(-2147483647 - 1));
@@ -289,8 +278,7 @@ void TestTableDataset::fieldTypesAndNulls()
              QVariant(qint64(1)));
 }
 
-void TestTableDataset::datasetsOfOneFileShareAConnection()
-{
+void TestTableDataset::datasetsOfOneFileShareAConnection() {
     auto soru = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     auto renk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
     QCOMPARE(&soru->database(), &renk->database());
@@ -309,8 +297,7 @@ void TestTableDataset::datasetsOfOneFileShareAConnection()
              QVariant(QStringLiteral("img/")));
 }
 
-void TestTableDataset::gridOperations()
-{
+void TestTableDataset::gridOperations() {
     auto ds = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     for (qint32 n = 1; n <= 3; ++n)
         appendRow(*ds, QStringLiteral("t"), n);

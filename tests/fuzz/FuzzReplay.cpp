@@ -22,8 +22,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes readFile(const std::filesystem::path& path)
-{
+Bytes readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -39,8 +38,7 @@ class Mutator {
 public:
     Mutator(std::uint64_t seed, std::size_t maxLen) : m_random(seed), m_maxLen(maxLen) {}
 
-    Bytes make(const std::vector<Bytes>& seeds)
-    {
+    Bytes make(const std::vector<Bytes>& seeds) {
         Bytes data;
         if (!seeds.empty() && below(8) != 0)
             data = seeds[below(seeds.size())];
@@ -59,13 +57,11 @@ public:
 private:
     std::size_t below(std::size_t n) { return n == 0 ? 0 : std::size_t(m_random() % n); }
 
-    std::uint8_t anyByte()
-    {
+    std::uint8_t anyByte() {
         return below(2) ? std::uint8_t(m_random()) : kInteresting[below(std::size(kInteresting))];
     }
 
-    void mutate(Bytes& data, const std::vector<Bytes>& seeds)
-    {
+    void mutate(Bytes& data, const std::vector<Bytes>& seeds) {
         switch (below(7)) {
         case 0: // flip a bit
             if (!data.empty())
@@ -83,15 +79,18 @@ private:
             if (!data.empty()) {
                 const std::size_t at = below(data.size());
                 const std::size_t len = 1 + below(std::min<std::size_t>(8, data.size() - at));
-                data.erase(data.begin() + std::ptrdiff_t(at), data.begin() + std::ptrdiff_t(at + len));
+                data.erase(data.begin() + std::ptrdiff_t(at),
+                           data.begin() + std::ptrdiff_t(at + len));
             }
             break;
         case 4: // repeat a run
             if (!data.empty()) {
                 const std::size_t at = below(data.size());
                 const std::size_t len = 1 + below(std::min<std::size_t>(16, data.size() - at));
-                const Bytes run(data.begin() + std::ptrdiff_t(at), data.begin() + std::ptrdiff_t(at + len));
-                data.insert(data.begin() + std::ptrdiff_t(below(data.size() + 1)), run.begin(), run.end());
+                const Bytes run(data.begin() + std::ptrdiff_t(at),
+                                data.begin() + std::ptrdiff_t(at + len));
+                data.insert(data.begin() + std::ptrdiff_t(below(data.size() + 1)), run.begin(),
+                            run.end());
             }
             break;
         case 5: // splice in part of another seed
@@ -117,8 +116,7 @@ private:
     std::size_t m_maxLen;
 };
 
-std::string hex(const Bytes& data)
-{
+std::string hex(const Bytes& data) {
     static const char digits[] = "0123456789abcdef";
     std::string out;
     for (const std::uint8_t b : data) {
@@ -130,8 +128,7 @@ std::string hex(const Bytes& data)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     std::size_t runs = 2000;
     std::uint64_t seed = 20240601;
     std::size_t maxLen = 4096;

@@ -15,8 +15,8 @@
 // check says which input broke it; libFuzzer saves the input itself.
 inline const char* g_fuzzInputName = nullptr;
 
-[[noreturn]] inline void fuzzFail(const char* what, const char* file, int line, const QString& detail)
-{
+[[noreturn]] inline void fuzzFail(const char* what, const char* file, int line,
+                                  const QString& detail) {
     std::fprintf(stderr, "%s:%d: fuzz check failed: %s\n", file, line, what);
     if (!detail.isEmpty())
         std::fprintf(stderr, "  %s\n", detail.toUtf8().constData());
@@ -25,24 +25,23 @@ inline const char* g_fuzzInputName = nullptr;
     std::abort();
 }
 
-#define FUZZ_CHECK(cond) \
-    do { \
-        if (!(cond)) \
-            fuzzFail(#cond, __FILE__, __LINE__, QString()); \
+#define FUZZ_CHECK(cond)                                                                           \
+    do {                                                                                           \
+        if (!(cond))                                                                               \
+            fuzzFail(#cond, __FILE__, __LINE__, QString());                                        \
     } while (0)
 
-#define FUZZ_CHECK_MSG(cond, detail) \
-    do { \
-        if (!(cond)) \
-            fuzzFail(#cond, __FILE__, __LINE__, (detail)); \
+#define FUZZ_CHECK_MSG(cond, detail)                                                               \
+    do {                                                                                           \
+        if (!(cond))                                                                               \
+            fuzzFail(#cond, __FILE__, __LINE__, (detail));                                         \
     } while (0)
 
 // Text from raw bytes. A piece that starts with byte 0xFE is read as UTF-16
 // code units (little-endian, an odd last byte dropped), so lone surrogates and
 // any other code unit can be reached; any other piece is read as UTF-8, whose
 // invalid sequences become U+FFFD.
-inline QString fuzzText(const std::uint8_t* data, std::size_t size)
-{
+inline QString fuzzText(const std::uint8_t* data, std::size_t size) {
     if (size > 0 && data[0] == 0xFE) {
         QString text;
         for (std::size_t i = 1; i + 1 < size; i += 2)
@@ -59,14 +58,10 @@ public:
     FuzzFields(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
 
     // The next leading byte, 0 once the input is used up.
-    std::uint8_t byte()
-    {
-        return m_pos < m_size ? m_data[m_pos++] : 0;
-    }
+    std::uint8_t byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
 
     // The next text up to the separator, empty once the input is used up.
-    QString text()
-    {
+    QString text() {
         const std::size_t start = m_pos;
         while (m_pos < m_size && m_data[m_pos] != 0xFF)
             ++m_pos;

@@ -17,8 +17,7 @@ namespace {
 
 // Every byte as a one-character text, trimmed of codes 0 to 32 at both ends,
 // the pieces joined.
-bool referenceHeaderText(const QByteArray& bytes)
-{
+bool referenceHeaderText(const QByteArray& bytes) {
     std::string joined;
     for (const char b : bytes) {
         std::string piece(1, b);
@@ -32,8 +31,7 @@ bool referenceHeaderText(const QByteArray& bytes)
 }
 
 // One scratch file, rewritten for every input.
-const QString& scratchPath()
-{
+const QString& scratchPath() {
     static const std::unique_ptr<QTemporaryDir> dir = std::make_unique<QTemporaryDir>();
     static const QString path = dir->filePath(QStringLiteral("header.mdb"));
     return path;
@@ -41,8 +39,7 @@ const QString& scratchPath()
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
 
     // The start-up check reads 19 bytes at most.

@@ -2,8 +2,8 @@
 // an independent reading of the rules gives, or exactly the "not a valid
 // integer value" error, when the rules give none.
 
-#include "core/AppError.h"
 #include "FuzzSupport.h"
+#include "core/AppError.h"
 #include "core/IntConversion.h"
 
 #include <optional>
@@ -14,8 +14,7 @@ namespace {
 // The rules, read a second way: cut the text into blanks, sign, prefix and
 // digits, then judge the digits by their count and value after the leading
 // zeros, so no arithmetic can overflow on the way.
-std::optional<qint32> referenceValue(const QString& text)
-{
+std::optional<qint32> referenceValue(const QString& text) {
     const std::u16string s = text.toStdU16String();
     std::size_t i = s.find_first_not_of(u' ');
     if (i == std::u16string::npos)
@@ -61,8 +60,7 @@ std::optional<qint32> referenceValue(const QString& text)
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QString text = fuzzText(data, size);
     const std::optional<qint32> expected = referenceValue(text);
 

@@ -6,11 +6,11 @@
 // Input: four count bytes (question count, option count, explanation line
 // count, unused), then texts separated by byte 0xFF (see FuzzFields).
 
+#include "FuzzSupport.h"
+#include "core/LineFile.h"
 #include "pages/AnswerSheetPage.h"
 #include "pages/DataFile.h"
 #include "pages/FramesetPage.h"
-#include "FuzzSupport.h"
-#include "core/LineFile.h"
 #include "pages/QuestionPage.h"
 #include "pages/ResultPage.h"
 
@@ -45,16 +45,14 @@ constexpr std::array<char16_t, 128> kHighHalf = {
     0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x0131, 0x015F, 0x00FF, // F8
 };
 
-bool undefinedByte(unsigned char b)
-{
+bool undefinedByte(unsigned char b) {
     return b == 0x81 || b == 0x8D || b == 0x8E || b == 0x8F || b == 0x90 || b == 0x9D || b == 0x9E;
 }
 
 // What the page bytes must be: every line's characters as their byte where
 // the code page has one, else as "&#N;" of the code point (a lone surrogate
 // stands for itself), then CR LF.
-QByteArray expectedCp1254(const QStringList& lines)
-{
+QByteArray expectedCp1254(const QStringList& lines) {
     QByteArray out;
     out.reserve(4096);
     for (const QString& line : lines) {
@@ -78,14 +76,12 @@ QByteArray expectedCp1254(const QStringList& lines)
     return out;
 }
 
-bool hasLineBreakChar(const QString& text)
-{
+bool hasLineBreakChar(const QString& text) {
     return text.contains(u'\r') || text.contains(u'\n');
 }
 
 // Checks one encoded page: its line ends, its code page bytes and its exact bytes.
-void checkPage(const char* page, const QStringList& lines, bool fieldsHoldLineBreaks)
-{
+void checkPage(const char* page, const QStringList& lines, bool fieldsHoldLineBreaks) {
     const QByteArray bytes = encodeCp1254Lines(lines);
     const QString name = QString::fromLatin1(page);
 
@@ -103,8 +99,7 @@ void checkPage(const char* page, const QStringList& lines, bool fieldsHoldLineBr
 
 // What an XML reader must give back for a stored value: characters XML cannot
 // carry become U+FFFD, and line ends read as LF, as XML prescribes.
-QString expectedXmlValue(const QString& value)
-{
+QString expectedXmlValue(const QString& value) {
     QString out;
     for (qsizetype i = 0; i < value.size(); ++i) {
         const QChar c = value.at(i);
@@ -126,8 +121,7 @@ QString expectedXmlValue(const QString& value)
     return out;
 }
 
-void checkDataFile(qint32 questionCount, const std::vector<DataRecord>& records)
-{
+void checkDataFile(qint32 questionCount, const std::vector<DataRecord>& records) {
     const QStringList lines = dataFileLines(questionCount, records);
     FUZZ_CHECK(lines.size() == 6 * qsizetype(records.size()) + 3);
     const QByteArray bytes = encodeUtf8Lines(lines);
@@ -173,7 +167,8 @@ void checkDataFile(qint32 questionCount, const std::vector<DataRecord>& records)
     if (!records.empty()) {
         bool refused = false;
         try {
-            dataFileLines(questionCount, std::vector<DataRecord>(records.begin(), records.end() - 1));
+            dataFileLines(questionCount,
+                          std::vector<DataRecord>(records.begin(), records.end() - 1));
         } catch (const std::invalid_argument&) {
             refused = true;
         }
@@ -183,8 +178,7 @@ void checkDataFile(qint32 questionCount, const std::vector<DataRecord>& records)
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzFields input(data, size);
     // Small counts, a few of them zero or negative.
     const qint32 questionCount = qint32(input.byte() % 64) - 3;

@@ -1,6 +1,6 @@
-#include "pages/AnswerSheetPage.h"
 #include "ExpectedFile.h"
 #include "core/LineFile.h"
+#include "pages/AnswerSheetPage.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
-#include "pages/DataFile.h"
 #include "ExpectedFile.h"
 #include "core/LineFile.h"
+#include "pages/DataFile.h"
 
 #include <QTest>
 #include <QXmlStreamReader>

@@ -1,6 +1,6 @@
 #include "ExpectedFile.h"
-#include "pages/FramesetPage.h"
 #include "core/LineFile.h"
+#include "pages/FramesetPage.h"
 
 #include <QTest>
 

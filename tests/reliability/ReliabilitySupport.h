@@ -4,10 +4,10 @@
 // child processes that run part of the program until they are killed.
 
 #include "DbTestSupport.h"
-#include "ui/ErrorHandler.h"
 #include "ScriptedPrompts.h"
-#include "ui/Tanaekr.h"
 #include "WindowTestSupport.h"
+#include "ui/ErrorHandler.h"
+#include "ui/Tanaekr.h"
 
 #include <QAbstractItemModel>
 #include <QCoreApplication>
@@ -31,8 +31,7 @@ struct Window {
     QLineEdit* edit(const char* name) const { return lineEdit(*window, name); }
     void click(const char* name) { clickButton(*window, name); }
     // "Doğru cevapları gir" for the count, then the letters entered through the grid's model.
-    void prepareKeys(const QString& testName, int count, const QString& letters)
-    {
+    void prepareKeys(const QString& testName, int count, const QString& letters) {
         edit("testadl")->setText(testName);
         edit("sorusaye")->setText(QString::number(count));
         prepareAnswerKey(*window, letters);
@@ -40,8 +39,7 @@ struct Window {
 };
 
 // Tells the parent how far the child got: one line on standard output, sent at once.
-inline void tellParent(const QByteArray& line)
-{
+inline void tellParent(const QByteArray& line) {
     std::fputs((line + '\n').constData(), stdout);
     std::fflush(stdout);
 }
@@ -49,8 +47,7 @@ inline void tellParent(const QByteArray& line)
 // Starts this test program again with `args` (its child mode) and waits for
 // its first line; returns false when it did not come.
 inline bool startChild(QProcess& child, const QStringList& args, QByteArray* firstLine = nullptr,
-                       int timeoutMs = 60000)
-{
+                       int timeoutMs = 60000) {
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(), args);
     if (!child.waitForStarted())
@@ -68,8 +65,7 @@ inline bool startChild(QProcess& child, const QStringList& args, QByteArray* fir
     return true;
 }
 
-inline QList<QVariantList> integrityCheck(const QString& path)
-{
+inline QList<QVariantList> integrityCheck(const QString& path) {
     return dbtest::query(path, QStringLiteral("PRAGMA integrity_check"));
 }
 

@@ -19,24 +19,24 @@ namespace {
 const QString kInUse = QStringLiteral("The database file is in use by another program.");
 
 // A database as a teacher's session leaves it: stored colours and five keys.
-void fillDatabase(const QString& path)
-{
+void fillDatabase(const QString& path) {
     dbtest::query(path, QStringLiteral("UPDATE webrenk SET sorus='#111111', siksay=5"));
-    dbtest::query(path, QStringLiteral("INSERT INTO websoru (testadi, soruno, dosya, dc) "
-                                       "WITH RECURSIVE q(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM q WHERE n < 500) "
-                                       "SELECT 'ilk', n, 'ts' || n || '.mht', 'A' FROM q"));
+    dbtest::query(
+        path, QStringLiteral(
+                  "INSERT INTO websoru (testadi, soruno, dosya, dc) "
+                  "WITH RECURSIVE q(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM q WHERE n < 500) "
+                  "SELECT 'ilk', n, 'ts' || n || '.mht', 'A' FROM q"));
 }
 
-QList<QVariantList> everyRow(const QString& path)
-{
-    return dbtest::query(path, QStringLiteral("SELECT 'soru', rowid, * FROM websoru UNION ALL "
-                                              "SELECT 'renk', rowid, sorus, cevaps, siksay, gezyer FROM webrenk"));
+QList<QVariantList> everyRow(const QString& path) {
+    return dbtest::query(
+        path, QStringLiteral("SELECT 'soru', rowid, * FROM websoru UNION ALL "
+                             "SELECT 'renk', rowid, sorus, cevaps, siksay, gezyer FROM webrenk"));
 }
 
 // Child: the program itself, with a prepared key, kept running until told to stop.
 // Exits 0 when its rows are still the ones it made.
-int windowChild(int argc, char* argv[], const QString& programFolder)
-{
+int windowChild(int argc, char* argv[], const QString& programFolder) {
     QApplication app(argc, argv);
     Window w(programFolder);
     w.edit("siksayl")->setText(QStringLiteral("3"));
@@ -53,13 +53,12 @@ int windowChild(int argc, char* argv[], const QString& programFolder)
 
 // Child: another program with a write transaction open on the file and one
 // row not yet committed; commits when the parent says so.
-int transactionChild(const QString& path)
-{
+int transactionChild(const QString& path) {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, HeaderVfs::name()) !=
-            SQLITE_OK ||
-        sqlite3_exec(db, "BEGIN IMMEDIATE; INSERT INTO websoru (testadi) VALUES ('other')", nullptr, nullptr,
-                     nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE,
+                        HeaderVfs::name()) != SQLITE_OK ||
+        sqlite3_exec(db, "BEGIN IMMEDIATE; INSERT INTO websoru (testadi) VALUES ('other')", nullptr,
+                     nullptr, nullptr) != SQLITE_OK)
         return 2;
     tellParent("ready");
     char line[64];
@@ -80,8 +79,7 @@ private slots:
     void openWriteTransactionOfAnotherProgram();
 };
 
-void TestDatabaseFaults::damagedFileIsRefusedUntouched_data()
-{
+void TestDatabaseFaults::damagedFileIsRefusedUntouched_data() {
     QTest::addColumn<QString>("damage");
     QTest::addColumn<qint64>("at");
     const qint64 image = HeaderVfs::kHeaderSize;
@@ -94,8 +92,7 @@ void TestDatabaseFaults::damagedFileIsRefusedUntouched_data()
     QTest::newRow("cut inside the header block") << "truncate" << qint64(100);
 }
 
-void TestDatabaseFaults::damagedFileIsRefusedUntouched()
-{
+void TestDatabaseFaults::damagedFileIsRefusedUntouched() {
     QFETCH(QString, damage);
     QFETCH(qint64, at);
     ProgramFolder folder;
@@ -124,20 +121,21 @@ void TestDatabaseFaults::damagedFileIsRefusedUntouched()
     Window w(folder.path());
     const QStringList texts = w.prompts.texts();
     QCOMPARE(texts.size(), 2);
-    QVERIFY2(texts[0].startsWith(QStringLiteral("The database file is damaged (")), qPrintable(texts[0]));
+    QVERIFY2(texts[0].startsWith(QStringLiteral("The database file is damaged (")),
+             qPrintable(texts[0]));
     QCOMPARE(w.prompts.shown[0].kind, Prompts::Kind::Error);
     QCOMPARE(texts[1], closedDataset("websoru"));
     // Later commands fail the same plain way and write nothing.
     w.edit("siksayl")->setText(QStringLiteral("4"));
     w.click("BitBtn7");
     w.prepareKeys(QStringLiteral("x"), 3, QString());
-    QCOMPARE(w.prompts.texts().mid(2), (QStringList{closedDataset("webrenk"), closedDataset("websoru")}));
+    QCOMPARE(w.prompts.texts().mid(2),
+             (QStringList{closedDataset("webrenk"), closedDataset("websoru")}));
     w.window.reset();
     QCOMPARE(fileBytes(folder.databasePath), before);
 }
 
-void TestDatabaseFaults::secondProgramIsRefused()
-{
+void TestDatabaseFaults::secondProgramIsRefused() {
     ProgramFolder folder;
     QProcess first;
     QByteArray said;
@@ -172,8 +170,7 @@ void TestDatabaseFaults::secondProgramIsRefused()
     QCOMPARE(third.edit("siksayl")->text(), QStringLiteral("3"));
 }
 
-void TestDatabaseFaults::openWriteTransactionOfAnotherProgram()
-{
+void TestDatabaseFaults::openWriteTransactionOfAnotherProgram() {
     ProgramFolder folder;
     fillDatabase(folder.databasePath);
     const auto rows = everyRow(folder.databasePath);
@@ -188,7 +185,8 @@ void TestDatabaseFaults::openWriteTransactionOfAnotherProgram()
         Window w(folder.path());
         const qint64 elapsed = timer.elapsed();
         QCOMPARE(w.prompts.texts(),
-                 QStringList{QStringLiteral("The database file is in use by another program (database is locked)")});
+                 QStringList{QStringLiteral(
+                     "The database file is in use by another program (database is locked)")});
         QVERIFY2(elapsed < 10000, qPrintable(QString::number(elapsed)));
     }
     QCOMPARE(everyRow(folder.databasePath), rows);
@@ -198,12 +196,12 @@ void TestDatabaseFaults::openWriteTransactionOfAnotherProgram()
     other.closeWriteChannel();
     QVERIFY(other.waitForFinished(30000));
     QCOMPARE(other.exitCode(), 0);
-    QCOMPARE(dbtest::count(folder.databasePath, QStringLiteral("websoru WHERE testadi = 'other'")), 1);
+    QCOMPARE(dbtest::count(folder.databasePath, QStringLiteral("websoru WHERE testadi = 'other'")),
+             1);
     QCOMPARE(integrityCheck(folder.databasePath), kIntegrityOk);
 }
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     if (argc == 3 && qstrcmp(argv[1], "--window-child") == 0)
         return windowChild(argc, argv, QString::fromLocal8Bit(argv[2]));
     if (argc == 3 && qstrcmp(argv[1], "--transaction-child") == 0)

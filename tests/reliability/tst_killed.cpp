@@ -21,8 +21,7 @@ constexpr int kQuestions = 10000; // the window's largest count
 // The texts of settings generation `gen`: every field names the generation, so
 // a record mixing two saves is seen at once. Long texts make each save take
 // long enough to be killed in its middle.
-std::array<QString, 8> generationTexts(int gen)
-{
+std::array<QString, 8> generationTexts(int gen) {
     std::array<QString, 8> texts;
     for (int i = 0; i < kSaveFields; ++i)
         texts[std::size_t(i)] = QStringLiteral("g%1-f%2-").arg(gen).arg(i) + QString(20000, u'x');
@@ -32,8 +31,7 @@ std::array<QString, 8> generationTexts(int gen)
 
 // Child: saves generation after generation until it is killed, reporting each
 // one after saveSettings has returned.
-int saveChild(const QString& path, int firstGen)
-{
+int saveChild(const QString& path, int firstGen) {
     auto webrenk = dbtest::openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), path);
     tellParent("started");
     for (int gen = firstGen; gen < 1000000; ++gen) {
@@ -45,8 +43,7 @@ int saveChild(const QString& path, int firstGen)
 
 // Child: the window, pressing "Doğru cevapları gir" for the largest count
 // again and again with two test names in turn, until it is killed.
-int prepareChild(int argc, char* argv[], const QString& programFolder)
-{
+int prepareChild(int argc, char* argv[], const QString& programFolder) {
     QApplication app(argc, argv);
     Window w(programFolder);
     if (!w.prompts.shown.isEmpty())
@@ -65,10 +62,10 @@ int prepareChild(int argc, char* argv[], const QString& programFolder)
 }
 
 // The generation a stored settings record belongs to; -1 when it mixes generations.
-int storedGeneration(const QString& path)
-{
+int storedGeneration(const QString& path) {
     const auto rows = dbtest::query(
-        path, QStringLiteral("SELECT sorus, cevaps, sonucs, soruac, ace, bd, gezyer, siksay FROM webrenk"));
+        path, QStringLiteral(
+                  "SELECT sorus, cevaps, sonucs, soruac, ace, bd, gezyer, siksay FROM webrenk"));
     if (rows.size() != 1)
         return -1;
     const QVariantList& row = rows.first();
@@ -91,14 +88,14 @@ private slots:
     void killedDuringPreparationInTheWindow();
 };
 
-void TestKilled::killedDuringSettingsSave()
-{
+void TestKilled::killedDuringSettingsSave() {
     QTemporaryDir dir;
     const QString path = dbtest::newDatabase(dir);
     int lastStored = 0;
     for (int round = 0; round < 12; ++round) {
         QProcess child;
-        QVERIFY(startChild(child, {QStringLiteral("--save-child"), path, QString::number(lastStored + 1)}));
+        QVERIFY(startChild(
+            child, {QStringLiteral("--save-child"), path, QString::number(lastStored + 1)}));
         // The first round is killed before any save ends; the others after
         // some saves, at a random moment.
         int reported = lastStored;
@@ -131,8 +128,7 @@ void TestKilled::killedDuringSettingsSave()
     QCOMPARE(w.edit("sorusrenk")->text(), generationTexts(lastStored)[0].left(32767));
 }
 
-void TestKilled::killedDuringPreparationInTheWindow()
-{
+void TestKilled::killedDuringPreparationInTheWindow() {
     ProgramFolder folder;
     const QString path = folder.databasePath;
     QStringList seen;
@@ -143,7 +139,8 @@ void TestKilled::killedDuringPreparationInTheWindow()
         // Wait for a first whole preparation, then kill at a random moment of a later one.
         QElapsedTimer timer;
         timer.start();
-        while (lastPrepared.isEmpty() && child.state() == QProcess::Running && timer.elapsed() < 60000) {
+        while (lastPrepared.isEmpty() && child.state() == QProcess::Running &&
+               timer.elapsed() < 60000) {
             child.waitForReadyRead(50);
             while (child.canReadLine())
                 lastPrepared = child.readLine().trimmed();
@@ -155,11 +152,13 @@ void TestKilled::killedDuringPreparationInTheWindow()
 
         QCOMPARE(integrityCheck(path), kIntegrityOk);
         const auto names = dbtest::query(
-            path, QStringLiteral("SELECT testadi, count(*), count(DISTINCT soruno), min(soruno), max(soruno) "
-                                 "FROM websoru GROUP BY testadi"));
+            path, QStringLiteral(
+                      "SELECT testadi, count(*), count(DISTINCT soruno), min(soruno), max(soruno) "
+                      "FROM websoru GROUP BY testadi"));
         QCOMPARE(names.size(), 1); // one test's rows, never both, never none
         const QVariantList& rows = names.first();
-        QCOMPARE(rows.mid(1), (QVariantList{qint64(kQuestions), qint64(kQuestions), qint64(1), qint64(kQuestions)}));
+        QCOMPARE(rows.mid(1), (QVariantList{qint64(kQuestions), qint64(kQuestions), qint64(1),
+                                            qint64(kQuestions)}));
         seen << rows.value(0).toString();
     }
     qInfo("names found after the kills: %s", qPrintable(seen.join(u' ')));
@@ -170,8 +169,7 @@ void TestKilled::killedDuringPreparationInTheWindow()
     QCOMPARE(dbtest::count(path, QStringLiteral("websoru")), 0);
 }
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     if (argc == 4 && qstrcmp(argv[1], "--save-child") == 0)
         return saveChild(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
     if (argc == 3 && qstrcmp(argv[1], "--prepare-child") == 0)

@@ -28,20 +28,20 @@ namespace {
 
 QString g_namespaceProblem; // why no private mount namespace could be had; empty when it was
 
-void enterPrivateMountNamespace()
-{
+void enterPrivateMountNamespace() {
     if (::unshare(CLONE_NEWNS) != 0)
-        g_namespaceProblem = QStringLiteral("unshare(CLONE_NEWNS): ") + QString::fromLocal8Bit(std::strerror(errno));
+        g_namespaceProblem =
+            QStringLiteral("unshare(CLONE_NEWNS): ") + QString::fromLocal8Bit(std::strerror(errno));
     else if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        g_namespaceProblem = QStringLiteral("mount private /: ") + QString::fromLocal8Bit(std::strerror(errno));
+        g_namespaceProblem =
+            QStringLiteral("mount private /: ") + QString::fromLocal8Bit(std::strerror(errno));
 }
 
 bool mountCall(const QString& source, const QString& target, const char* type, unsigned long flags,
-               const char* options = nullptr)
-{
+               const char* options = nullptr) {
     const QByteArray from = QFile::encodeName(source);
-    if (::mount(source.isEmpty() ? nullptr : from.constData(), QFile::encodeName(target).constData(), type, flags,
-                options) == 0)
+    if (::mount(source.isEmpty() ? nullptr : from.constData(),
+                QFile::encodeName(target).constData(), type, flags, options) == 0)
         return true;
     qWarning("mount %s: %s", qPrintable(target), std::strerror(errno));
     return false;
@@ -50,16 +50,16 @@ bool mountCall(const QString& source, const QString& target, const char* type, u
 // Unmounts when the test ends, so that the temporary folders can go.
 struct Mounted {
     QString target;
-    ~Mounted()
-    {
+    ~Mounted() {
         if (!target.isEmpty())
             ::umount2(QFile::encodeName(target).constData(), MNT_DETACH);
     }
 };
 
 const QString kStem = QStringLiteral("test01");
-const QStringList kSuffixes = {QStringLiteral("ind.htm"), QStringLiteral("sor.htm"), QStringLiteral("cev.htm"),
-                               QStringLiteral("son.htm"), QStringLiteral("xml.xml")};
+const QStringList kSuffixes = {QStringLiteral("ind.htm"), QStringLiteral("sor.htm"),
+                               QStringLiteral("cev.htm"), QStringLiteral("son.htm"),
+                               QStringLiteral("xml.xml")};
 
 // A window whose output folder holds an earlier page set of three questions.
 struct Run {
@@ -67,17 +67,15 @@ struct Run {
     QString out;
     Window w{program.path()};
 
-    explicit Run(const QString& outputFolder) : out(outputFolder)
-    {
+    explicit Run(const QString& outputFolder) : out(outputFolder) {
         w.edit("klasor")->setText(out);
         w.edit("siksayl")->setText(QStringLiteral("5"));
     }
-    QString closingMessage() const
-    {
-        return QStringLiteral(u"Sayfalar oluşturuldu. Lütfen ") + kStem + QStringLiteral(u"ind.htm dosyasını çalıştırınız.");
+    QString closingMessage() const {
+        return QStringLiteral(u"Sayfalar oluşturuldu. Lütfen ") + kStem +
+               QStringLiteral(u"ind.htm dosyasını çalıştırınız.");
     }
-    bool generate(const QString& testName, int count, const QString& letters)
-    {
+    bool generate(const QString& testName, int count, const QString& letters) {
         w.prompts.shown.clear();
         w.prepareKeys(testName, count, letters);
         w.click("sayfab");
@@ -88,21 +86,22 @@ struct Run {
 
 // Checks the failed second run: one error box naming the file and the
 // system's reason, and the folder exactly as before.
-void expectRefused(Run& run, const QMap<QString, QByteArray>& before, const QString& file, const QString& reason)
-{
+void expectRefused(Run& run, const QMap<QString, QByteArray>& before, const QString& file,
+                   const QString& reason) {
     QVERIFY(!run.generate(QStringLiteral("ikinci"), 4, QStringLiteral("ABCD")));
     QCOMPARE(run.w.prompts.shown.size(), 1);
     QCOMPARE(run.w.prompts.shown[0].kind, Prompts::Kind::Error);
-    QCOMPARE(run.w.prompts.shown[0].text, QStringLiteral("Cannot create file \"%1\". %2.").arg(file, reason));
+    QCOMPARE(run.w.prompts.shown[0].text,
+             QStringLiteral("Cannot create file \"%1\". %2.").arg(file, reason));
     const auto after = folderSnapshot(run.out);
     QCOMPARE(after.keys(), before.keys()); // hidden files included: no temporary left
     for (auto it = before.cbegin(); it != before.cend(); ++it)
-        QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key() + QStringLiteral(" changed")));
+        QVERIFY2(after.value(it.key()) == it.value(),
+                 qPrintable(it.key() + QStringLiteral(" changed")));
 }
 
 // Every line ends in CR LF, and no line holds another line break.
-bool linesEndInCrLf(const QByteArray& bytes)
-{
+bool linesEndInCrLf(const QByteArray& bytes) {
     if (!bytes.endsWith("\r\n"))
         return false;
     const QList<QByteArray> lines = bytes.chopped(2).split('\n');
@@ -130,16 +129,15 @@ private slots:
     void hostileStem();
 };
 
-void TestOutputFaults::init()
-{
+void TestOutputFaults::init() {
     if (QByteArray(QTest::currentTestFunction()) != "hostileFieldTexts" &&
         !QByteArray(QTest::currentTestFunction()).startsWith("hostileStem"))
         QVERIFY2(g_namespaceProblem.isEmpty(),
-                 qPrintable(QStringLiteral("no private mount namespace, run as root: ") + g_namespaceProblem));
+                 qPrintable(QStringLiteral("no private mount namespace, run as root: ") +
+                            g_namespaceProblem));
 }
 
-void TestOutputFaults::readOnlyFolder()
-{
+void TestOutputFaults::readOnlyFolder() {
     QTemporaryDir dir;
     Run run(dir.path());
     QVERIFY(run.generate(QStringLiteral("ilk"), 3, QStringLiteral("ABC")));
@@ -150,11 +148,11 @@ void TestOutputFaults::readOnlyFolder()
     QVERIFY(mountCall(run.out, run.out, nullptr, MS_BIND));
     guard.target = run.out;
     QVERIFY(mountCall(QString(), run.out, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY));
-    expectRefused(run, before, run.path(QStringLiteral("ind.htm")), QStringLiteral("Read-only file system"));
+    expectRefused(run, before, run.path(QStringLiteral("ind.htm")),
+                  QStringLiteral("Read-only file system"));
 }
 
-void TestOutputFaults::fileThatCannotBeReplaced()
-{
+void TestOutputFaults::fileThatCannotBeReplaced() {
     QTemporaryDir dir;
     Run run(dir.path());
     QVERIFY(run.generate(QStringLiteral("ilk"), 3, QStringLiteral("ABC")));
@@ -169,8 +167,7 @@ void TestOutputFaults::fileThatCannotBeReplaced()
     expectRefused(run, before, stuck, QStringLiteral("Device or resource busy"));
 }
 
-void TestOutputFaults::fullDisk()
-{
+void TestOutputFaults::fullDisk() {
     QTemporaryDir dir;
     Mounted guard;
     QVERIFY(mountCall(QStringLiteral("tmpfs"), dir.path(), "tmpfs", 0, "size=64k"));
@@ -186,21 +183,23 @@ void TestOutputFaults::fullDisk()
     }
     filler.close();
     const auto before = folderSnapshot(run.out);
-    expectRefused(run, before, run.path(QStringLiteral("ind.htm")), QStringLiteral("No space left on device"));
+    expectRefused(run, before, run.path(QStringLiteral("ind.htm")),
+                  QStringLiteral("No space left on device"));
 
     // With room again the same run writes the new set.
     QVERIFY(QFile::remove(filler.fileName()));
-    QVERIFY2(run.generate(QStringLiteral("ikinci"), 4, QStringLiteral("ABCD")), qPrintable(run.w.prompts.texts().join(u'|')));
+    QVERIFY2(run.generate(QStringLiteral("ikinci"), 4, QStringLiteral("ABCD")),
+             qPrintable(run.w.prompts.texts().join(u'|')));
     QVERIFY(fileBytes(run.path(QStringLiteral("sor.htm"))).contains("ikinci"));
     QCOMPARE(folderSnapshot(run.out).size(), 5);
 }
 
-void TestOutputFaults::hostileFieldTexts()
-{
+void TestOutputFaults::hostileFieldTexts() {
     // Markup, quotes, control characters, a tab, line breaks, Turkish letters,
     // the euro, and characters Windows-1254 cannot hold (a check mark, Chinese,
     // an emoji outside the basic plane, a lone C1 control).
-    const QString piece = QStringLiteral(u"<script>alert('x\"y')</script>&amp;&#65; \t\x01\x1f\x7f şİĞ€ ✓中😀\u0081 ]]> \r\n ");
+    const QString piece = QStringLiteral(
+        u"<script>alert('x\"y')</script>&amp;&#65; \t\x01\x1f\x7f şİĞ€ ✓中😀\u0081 ]]> \r\n ");
     QString text;
     while (text.size() < 100000)
         text += piece;
@@ -208,7 +207,8 @@ void TestOutputFaults::hostileFieldTexts()
 
     QTemporaryDir dir;
     Run run(dir.path());
-    for (const char* name : {"testadl", "sorusrenk", "sacikl", "gezyerl", "cevapzrl", "acer", "ber", "sonuczrl"})
+    for (const char* name :
+         {"testadl", "sorusrenk", "sacikl", "gezyerl", "cevapzrl", "acer", "ber", "sonuczrl"})
         run.w.edit(name)->setText(text);
     run.w.window->findChild<QPlainTextEdit*>(QStringLiteral("soruac"))
         ->setPlainText(text + QStringLiteral("\nikinci satır\r\n\nson") + text);
@@ -223,8 +223,10 @@ void TestOutputFaults::hostileFieldTexts()
         if (suffix.endsWith(QLatin1String(".htm"))) {
             // Windows-1254: no byte the code page leaves undefined, none of
             // the encoder's stand-in 0x1A, and every decoded character held.
-            for (const char undefined : {'\x81', '\x8d', '\x8e', '\x8f', '\x90', '\x9d', '\x9e', '\x1a'})
-                QVERIFY2(!bytes.contains(undefined), qPrintable(suffix + QString::number(uchar(undefined), 16)));
+            for (const char undefined :
+                 {'\x81', '\x8d', '\x8e', '\x8f', '\x90', '\x9d', '\x9e', '\x1a'})
+                QVERIFY2(!bytes.contains(undefined),
+                         qPrintable(suffix + QString::number(uchar(undefined), 16)));
             QStringDecoder decoder("windows-1254");
             const QString decoded = decoder(bytes);
             QVERIFY(!decoder.hasError());
@@ -244,22 +246,25 @@ void TestOutputFaults::hostileFieldTexts()
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
 }
 
-void TestOutputFaults::hostileStem_data()
-{
+void TestOutputFaults::hostileStem_data() {
     QTest::addColumn<QString>("stem");
-    QTest::addColumn<QString>("message"); // start of the one message shown; empty when the run succeeds
+    QTest::addColumn<QString>(
+        "message"); // start of the one message shown; empty when the run succeeds
     QTest::newRow("markup and quotes") << QStringLiteral("a&b<c>'d\"e") << QString();
     QTest::newRow("Turkish letters") << QStringLiteral(u"sınav şıkları") << QString();
     // A control character could not name the question files in the data file: refused.
-    QTest::newRow("control character") << QStringLiteral(u"a\x01" u"b")
-                                       << QStringLiteral(u"Dosya adında görünmeyen bir denetim karakteri var.");
-    QTest::newRow("too long for a file name") << QString(100000, u'x') << QStringLiteral("Cannot create file \"");
+    QTest::newRow("control character")
+        << QStringLiteral(u"a\x01"
+                          u"b")
+        << QStringLiteral(u"Dosya adında görünmeyen bir denetim karakteri var.");
+    QTest::newRow("too long for a file name")
+        << QString(100000, u'x') << QStringLiteral("Cannot create file \"");
     QTest::newRow("outside the code page")
-        << QStringLiteral(u"test✓") << QStringLiteral(u"Dosya adında Türkçe kod sayfasında bulunmayan");
+        << QStringLiteral(u"test✓")
+        << QStringLiteral(u"Dosya adında Türkçe kod sayfasında bulunmayan");
 }
 
-void TestOutputFaults::hostileStem()
-{
+void TestOutputFaults::hostileStem() {
     QFETCH(QString, stem);
     QFETCH(QString, message);
     QTemporaryDir dir;
@@ -289,8 +294,7 @@ void TestOutputFaults::hostileStem()
     QVERIFY2(values.contains(shownStem + QStringLiteral("s2.mht")), qPrintable(values.join(u'|')));
 }
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     enterPrivateMountNamespace(); // before any thread starts
     QApplication app(argc, argv);
     TestOutputFaults test;

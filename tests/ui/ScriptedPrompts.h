@@ -16,20 +16,18 @@ public:
         QString text;
     };
 
-    QList<Shown> shown;                               // message boxes, in order
-    std::deque<QString> nextFileNames;                // "" answers a cancel
+    QList<Shown> shown;                                 // message boxes, in order
+    std::deque<QString> nextFileNames;                  // "" answers a cancel
     std::deque<std::optional<ColourValue>> nextColours; // nullopt answers a cancel
-    QList<ColourValue> colourDialogStarts;            // colour each colour dialog opened on
-    QStringList fileDialogFilters;                    // "description|pattern" of each file dialog
-    int unexpectedDialogs = 0;                        // dialogs asked with no scripted answer
+    QList<ColourValue> colourDialogStarts;              // colour each colour dialog opened on
+    QStringList fileDialogFilters;                      // "description|pattern" of each file dialog
+    int unexpectedDialogs = 0;                          // dialogs asked with no scripted answer
 
-    void message(Kind kind, const QString& caption, const QString& text) override
-    {
+    void message(Kind kind, const QString& caption, const QString& text) override {
         shown.append({kind, caption, text});
     }
 
-    QString openFileName(const QString& description, const QString& pattern) override
-    {
+    QString openFileName(const QString& description, const QString& pattern) override {
         fileDialogFilters << description + QLatin1Char('|') + pattern;
         if (nextFileNames.empty()) {
             ++unexpectedDialogs;
@@ -40,8 +38,7 @@ public:
         return name;
     }
 
-    std::optional<ColourValue> chooseColour(ColourValue initial) override
-    {
+    std::optional<ColourValue> chooseColour(ColourValue initial) override {
         colourDialogStarts << initial;
         if (nextColours.empty()) {
             ++unexpectedDialogs;
@@ -52,8 +49,7 @@ public:
         return answer;
     }
 
-    QStringList texts() const
-    {
+    QStringList texts() const {
         QStringList list;
         for (const Shown& s : shown)
             list << s.text;

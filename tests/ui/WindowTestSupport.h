@@ -18,8 +18,7 @@
 
 // The window on a program folder, shown and active as after a start; its
 // dialogs are answered by `prompts`.
-inline std::unique_ptr<Tanaekr> showWindow(Prompts& prompts, const QString& programFolder)
-{
+inline std::unique_ptr<Tanaekr> showWindow(Prompts& prompts, const QString& programFolder) {
     auto window = std::make_unique<Tanaekr>(prompts, Tanaekr::Options{programFolder});
     window->show();
     window->activateWindow();
@@ -28,26 +27,23 @@ inline std::unique_ptr<Tanaekr> showWindow(Prompts& prompts, const QString& prog
     return window;
 }
 
-inline QLineEdit* lineEdit(const QWidget& window, const char* name)
-{
+inline QLineEdit* lineEdit(const QWidget& window, const char* name) {
     return window.findChild<QLineEdit*>(QLatin1String(name));
 }
 
-inline void clickButton(const QWidget& window, const char* name)
-{
+inline void clickButton(const QWidget& window, const char* name) {
     QTest::mouseClick(window.findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
 }
 
 // What the error box shows for a use of a table that did not open.
-inline QString closedDataset(const char* dataset)
-{
-    return QLatin1String(dataset) + QStringLiteral(": Cannot perform this operation on a closed dataset.");
+inline QString closedDataset(const char* dataset) {
+    return QLatin1String(dataset) +
+           QStringLiteral(": Cannot perform this operation on a closed dataset.");
 }
 
 // "Doğru cevapları gir" for the fields as they stand, then the letters entered
 // through the grid's model, as the grid enters them. False when a letter was refused.
-inline bool prepareAnswerKey(const QWidget& window, const QString& letters)
-{
+inline bool prepareAnswerKey(const QWidget& window, const QString& letters) {
     clickButton(window, "dogrugir");
     QAbstractItemModel* model = window.findChild<QTableView*>(QStringLiteral("liste"))->model();
     bool allTaken = true;
@@ -57,10 +53,10 @@ inline bool prepareAnswerKey(const QWidget& window, const QString& letters)
 }
 
 // Every file of a folder with its bytes, to show that a failed run left the folder as it was.
-inline QMap<QString, QByteArray> folderSnapshot(const QString& folder)
-{
+inline QMap<QString, QByteArray> folderSnapshot(const QString& folder) {
     QMap<QString, QByteArray> files;
-    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList names =
+        QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
         QFile f(folder + QLatin1Char('/') + name);
         files.insert(name, f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>"));
@@ -68,22 +64,19 @@ inline QMap<QString, QByteArray> folderSnapshot(const QString& folder)
     return files;
 }
 
-inline QByteArray fileBytes(const QString& path)
-{
+inline QByteArray fileBytes(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return QByteArray("<missing>");
     return f.readAll();
 }
 
-inline QByteArray expectedPage(const QString& name)
-{
+inline QByteArray expectedPage(const QString& name) {
     return expectedFile(name);
 }
 
 // Replaces a line edit's text the way a user does: select all, then type.
-inline void typeInto(QWidget* field, const QString& text)
-{
+inline void typeInto(QWidget* field, const QString& text) {
     field->setFocus(Qt::TabFocusReason);
     QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(field, Qt::Key_Delete);
@@ -101,8 +94,7 @@ struct ProgramFolder {
     QTemporaryDir dir;
     QString databasePath;
 
-    explicit ProgramFolder(bool withDatabase = true)
-    {
+    explicit ProgramFolder(bool withDatabase = true) {
         if (!dir.isValid())
             qFatal("no temporary folder");
         databasePath = dir.filePath(QStringLiteral("dorvana.MDB"));

@@ -1,6 +1,6 @@
+#include "ScriptedPrompts.h"
 #include "core/AppError.h"
 #include "ui/ErrorHandler.h"
-#include "ScriptedPrompts.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -16,34 +16,34 @@ private slots:
     void stoppedCommandShowsNothingMore();
 };
 
-void tst_ErrorHandler::title_data()
-{
+void tst_ErrorHandler::title_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("title");
     QTest::newRow("plain") << QStringLiteral("/opt/dorvana/dorvana") << QStringLiteral("Dorvana");
     QTest::newRow("extension") << QStringLiteral("/opt/x/dorvana.exe") << QStringLiteral("Dorvana");
-    QTest::newRow("upper case") << QStringLiteral("C:/Prog/DORVANA.EXE") << QStringLiteral("Dorvana");
+    QTest::newRow("upper case") << QStringLiteral("C:/Prog/DORVANA.EXE")
+                                << QStringLiteral("Dorvana");
     QTest::newRow("first dot cuts") << QStringLiteral("/a/my.tool.exe") << QStringLiteral("My");
     QTest::newRow("mixed case") << QStringLiteral("/a/dORVANA") << QStringLiteral("Dorvana");
 }
 
-void tst_ErrorHandler::title()
-{
+void tst_ErrorHandler::title() {
     QFETCH(QString, path);
     QFETCH(QString, title);
     QCOMPARE(applicationTitleFor(path), title);
 }
 
-void tst_ErrorHandler::fullStop_data()
-{
+void tst_ErrorHandler::fullStop_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << QStringLiteral("File not found") << QStringLiteral("File not found.");
+    QTest::newRow("letter") << QStringLiteral("File not found")
+                            << QStringLiteral("File not found.");
     QTest::newRow("quote sorts before dot") << QStringLiteral("'x' is not a valid integer value")
                                             << QStringLiteral("'x' is not a valid integer value.");
     QTest::newRow("ends with dot") << QStringLiteral("Done.") << QStringLiteral("Done.");
     QTest::newRow("ends with quote") << QStringLiteral("Field 'x'") << QStringLiteral("Field 'x'");
-    QTest::newRow("ends with paren") << QStringLiteral("type (String)") << QStringLiteral("type (String)");
+    QTest::newRow("ends with paren")
+        << QStringLiteral("type (String)") << QStringLiteral("type (String)");
     QTest::newRow("ends with blank") << QStringLiteral("a ") << QStringLiteral("a ");
     QTest::newRow("ends with digit") << QStringLiteral("code 5") << QStringLiteral("code 5.");
     QTest::newRow("ends with slash") << QStringLiteral("a/") << QStringLiteral("a/.");
@@ -51,23 +51,23 @@ void tst_ErrorHandler::fullStop_data()
     QTest::newRow("empty") << QString() << QString();
 }
 
-void tst_ErrorHandler::fullStop()
-{
+void tst_ErrorHandler::fullStop() {
     QFETCH(QString, text);
     QFETCH(QString, shown);
     QCOMPARE(errorBoxText(text), shown);
 }
 
-void tst_ErrorHandler::uncaughtErrorIsShownAndProgramGoesOn()
-{
+void tst_ErrorHandler::uncaughtErrorIsShownAndProgramGoesOn() {
     ScriptedPrompts prompts;
     bool after = false;
-    QVERIFY(!runCommand(prompts, [] { throw AppError(QStringLiteral("'abc' is not a valid integer value")); }));
+    QVERIFY(!runCommand(
+        prompts, [] { throw AppError(QStringLiteral("'abc' is not a valid integer value")); }));
     QVERIFY(runCommand(prompts, [&] { after = true; }));
     QVERIFY(after);
     QCOMPARE(prompts.shown.size(), 1);
     QCOMPARE(prompts.shown[0].kind, Prompts::Kind::Error);
-    QCOMPARE(prompts.shown[0].caption, applicationTitleFor(QCoreApplication::applicationFilePath()));
+    QCOMPARE(prompts.shown[0].caption,
+             applicationTitleFor(QCoreApplication::applicationFilePath()));
     QCOMPARE(prompts.shown[0].caption, QStringLiteral("Tst_errorhandler"));
     QCOMPARE(prompts.shown[0].text, QStringLiteral("'abc' is not a valid integer value."));
 
@@ -76,8 +76,7 @@ void tst_ErrorHandler::uncaughtErrorIsShownAndProgramGoesOn()
     QCOMPARE(prompts.shown[1].text, QStringLiteral("disk on fire."));
 }
 
-void tst_ErrorHandler::stoppedCommandShowsNothingMore()
-{
+void tst_ErrorHandler::stoppedCommandShowsNothingMore() {
     ScriptedPrompts prompts;
     QVERIFY(!runCommand(prompts, [] { throw CommandStopped(); }));
     QVERIFY(prompts.shown.isEmpty());

@@ -1,15 +1,15 @@
+#include "ScriptedPrompts.h"
+#include "WindowTestSupport.h"
 #include "ui/AppSetup.h"
 #include "ui/ErrorHandler.h"
-#include "ScriptedPrompts.h"
 #include "ui/Tanaekr.h"
-#include "WindowTestSupport.h"
 
 #include "ui/DatasetModel.h"
 
 #include <QLineEdit>
-#include <QTableView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -37,8 +37,7 @@ private:
     QLineEdit* edit(const char* name) const { return lineEdit(*window, name); }
     void press() { clickButton(*window, "sayfab"); }
     QString out(const QString& name) const { return folder->path() + u'/' + name; }
-    QString closingMessage(const QString& stem) const
-    {
+    QString closingMessage(const QString& stem) const {
         return u"Sayfalar oluşturuldu. Lütfen "_s + stem + u"ind.htm dosyasını çalıştırınız."_s;
     }
 
@@ -47,8 +46,7 @@ private:
     void prepareKeys(const QString& letters) { QVERIFY(prepareAnswerKey(*window, letters)); }
 
     // Types the letters into the grid's answer column the way a teacher does.
-    void typeKeys(const QString& letters)
-    {
+    void typeKeys(const QString& letters) {
         auto* grid = window->findChild<QTableView*>(u"liste"_s);
         for (qsizetype i = 0; i < letters.size(); ++i) {
             const QModelIndex cell = grid->model()->index(int(i), 2);
@@ -66,8 +64,7 @@ private:
     std::unique_ptr<Tanaekr> window;
 };
 
-void tst_GenerationRun::init()
-{
+void tst_GenerationRun::init() {
     folder = std::make_unique<QTemporaryDir>();
     QVERIFY(folder->isValid());
     programFolder = std::make_unique<ProgramFolder>();
@@ -79,16 +76,14 @@ void tst_GenerationRun::init()
     QVERIFY(prompts->shown.isEmpty());
 }
 
-void tst_GenerationRun::cleanup()
-{
+void tst_GenerationRun::cleanup() {
     window.reset();
     prompts.reset();
     folder.reset();
     programFolder.reset();
 }
 
-void tst_GenerationRun::defaultsWriteTheWholeSet()
-{
+void tst_GenerationRun::defaultsWriteTheWholeSet() {
     QTest::mouseClick(window->findChild<QPushButton*>(u"dogrugir"_s), Qt::LeftButton);
     QVERIFY(window->findChild<QTableView*>(u"liste"_s)->isVisible());
     typeKeys(u"ABCDEabcde"_s);
@@ -113,8 +108,7 @@ void tst_GenerationRun::defaultsWriteTheWholeSet()
     QCOMPARE(gen.sayfason.size(), 164);
 }
 
-void tst_GenerationRun::secondRunReplacesAnotherStemLeavesEarlierSet()
-{
+void tst_GenerationRun::secondRunReplacesAnotherStemLeavesEarlierSet() {
     prepareKeys(u"AAAAAAAAAA"_s);
     press();
     const QByteArray firstAnswerSheet = fileBytes(out(u"test01cev.htm"_s));
@@ -133,8 +127,7 @@ void tst_GenerationRun::secondRunReplacesAnotherStemLeavesEarlierSet()
     QVERIFY(fileBytes(out(u"denemeind.htm"_s)).contains("SRC=\"denemesor.htm\""));
 }
 
-void tst_GenerationRun::emptyStemAndZeroQuestions()
-{
+void tst_GenerationRun::emptyStemAndZeroQuestions() {
     typeInto(edit("sayfaad"), QString());
     typeInto(edit("sorusaye"), u"0"_s);
     prepareKeys(QString());
@@ -146,15 +139,15 @@ void tst_GenerationRun::emptyStemAndZeroQuestions()
     QCOMPARE(fileBytes(out(u"cev.htm"_s)).count("\r\n"), 35);
 }
 
-void tst_GenerationRun::explanationTypedIntoTheBox()
-{
+void tst_GenerationRun::explanationTypedIntoTheBox() {
     auto* box = window->findChild<QPlainTextEdit*>(u"soruac"_s);
     box->setFocus(Qt::TabFocusReason);
     QTest::keyClicks(box, u"Birinci"_s);
     QTest::keyClick(box, Qt::Key_Return);
     QTest::keyClick(box, Qt::Key_Return);
-    const QString longLine = u"Bu uzun satir kutunun genisliginden daha uzun oldugu icin kutu onu birkac "
-                             u"satira boler ve sayfa da ayni satirlari alir."_s;
+    const QString longLine =
+        u"Bu uzun satir kutunun genisliginden daha uzun oldugu icin kutu onu birkac "
+        u"satira boler ve sayfa da ayni satirlari alir."_s;
     QTest::keyClicks(box, longLine);
     QTest::keyClick(box, Qt::Key_Return); // a final line break adds no line
     prepareKeys(u"CCCCCCCCCC"_s);
@@ -173,28 +166,32 @@ void tst_GenerationRun::explanationTypedIntoTheBox()
     QCOMPARE(QString::fromLatin1(joined), longLine);
 }
 
-void tst_GenerationRun::failureLeavesFolderAsItWas_data()
-{
+void tst_GenerationRun::failureLeavesFolderAsItWas_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("message");
-    QTest::newRow("letters as question count") << "sorusaye" << "abc" << int(Prompts::Kind::Error)
-                                               << "'abc' is not a valid integer value.";
-    QTest::newRow("empty option count") << "siksayl" << "" << int(Prompts::Kind::Error)
-                                        << "'' is not a valid integer value.";
-    QTest::newRow("trailing blank in option count") << "siksayl" << "4 " << int(Prompts::Kind::Error)
-                                                    << "'4 ' is not a valid integer value.";
-    QTest::newRow("too many questions") << "sorusaye" << "10001" << int(Prompts::Kind::Plain)
-                                        << u"Soru sayısı en fazla 10000 olabilir."_s;
-    QTest::newRow("far too many questions") << "sorusaye" << "2147483647" << int(Prompts::Kind::Plain)
-                                            << u"Soru sayısı en fazla 10000 olabilir."_s;
-    QTest::newRow("answer sheet name taken by a folder") << "" << "test01cev.htm" << int(Prompts::Kind::Error)
-                                                         << "Cannot create file";
+    QTest::newRow("letters as question count")
+        << "sorusaye"
+        << "abc" << int(Prompts::Kind::Error) << "'abc' is not a valid integer value.";
+    QTest::newRow("empty option count")
+        << "siksayl"
+        << "" << int(Prompts::Kind::Error) << "'' is not a valid integer value.";
+    QTest::newRow("trailing blank in option count")
+        << "siksayl"
+        << "4 " << int(Prompts::Kind::Error) << "'4 ' is not a valid integer value.";
+    QTest::newRow("too many questions")
+        << "sorusaye"
+        << "10001" << int(Prompts::Kind::Plain) << u"Soru sayısı en fazla 10000 olabilir."_s;
+    QTest::newRow("far too many questions")
+        << "sorusaye"
+        << "2147483647" << int(Prompts::Kind::Plain) << u"Soru sayısı en fazla 10000 olabilir."_s;
+    QTest::newRow("answer sheet name taken by a folder")
+        << ""
+        << "test01cev.htm" << int(Prompts::Kind::Error) << "Cannot create file";
 }
 
-void tst_GenerationRun::failureLeavesFolderAsItWas()
-{
+void tst_GenerationRun::failureLeavesFolderAsItWas() {
     QFETCH(QString, field);
     QFETCH(QString, text);
     QFETCH(int, kind);
@@ -224,22 +221,21 @@ void tst_GenerationRun::failureLeavesFolderAsItWas()
     QCOMPARE(folderSnapshot(folder->path()), before);
 }
 
-void tst_GenerationRun::missingFolderIsNotCreated()
-{
+void tst_GenerationRun::missingFolderIsNotCreated() {
     const QString missing = folder->path() + u"/yok"_s;
     typeInto(edit("klasor"), missing);
     prepareKeys(u"ABCDEABCDE"_s);
     press();
     QCOMPARE(prompts->shown.size(), 1);
     QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Error);
-    QVERIFY2(prompts->shown[0].text.startsWith(u"Cannot create file \""_s + missing + u"/test01ind.htm\". "_s),
+    QVERIFY2(prompts->shown[0].text.startsWith(u"Cannot create file \""_s + missing +
+                                               u"/test01ind.htm\". "_s),
              qPrintable(prompts->shown[0].text));
     QVERIFY(!QFileInfo::exists(missing));
     QVERIFY(folderSnapshot(folder->path()).isEmpty());
 }
 
-void tst_GenerationRun::stemOutsideCodePageIsRefused()
-{
+void tst_GenerationRun::stemOutsideCodePageIsRefused() {
     prepareKeys(u"ABCDEABCDE"_s);
     edit("sayfaad")->setText(u"testЖ"_s);
     press();
@@ -257,8 +253,7 @@ void tst_GenerationRun::stemOutsideCodePageIsRefused()
 }
 
 // A question without a key stops the run before anything is written, on that question's row.
-void tst_GenerationRun::missingKeyStopsBeforeWriting()
-{
+void tst_GenerationRun::missingKeyStopsBeforeWriting() {
     prepareKeys(u"AB"_s);
     auto* grid = window->findChild<QTableView*>(u"liste"_s);
     grid->model()->setData(grid->model()->index(3, 2), u"D"_s);
@@ -271,8 +266,7 @@ void tst_GenerationRun::missingKeyStopsBeforeWriting()
 }
 
 // A letter still in the grid's open cell editor when the button is pressed goes into the file.
-void tst_GenerationRun::letterInOpenEditorIsWritten()
-{
+void tst_GenerationRun::letterInOpenEditorIsWritten() {
     typeInto(edit("sorusaye"), u"2"_s);
     prepareKeys(u"A"_s);
     auto* grid = window->findChild<QTableView*>(u"liste"_s);
@@ -286,8 +280,7 @@ void tst_GenerationRun::letterInOpenEditorIsWritten()
     QVERIFY2(data.contains("   <dc>d</dc>\r\n<sorusay>2</sorusay>"), data.constData());
 }
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     prepareApplication(app);
     tst_GenerationRun test;

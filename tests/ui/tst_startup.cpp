@@ -1,11 +1,11 @@
 #include "../db/DbTestSupport.h"
 
+#include "ScriptedPrompts.h"
+#include "WindowTestSupport.h"
+#include "db/HeaderVfs.h"
 #include "ui/AppSetup.h"
 #include "ui/ErrorHandler.h"
-#include "db/HeaderVfs.h"
-#include "ScriptedPrompts.h"
 #include "ui/Tanaekr.h"
-#include "WindowTestSupport.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,13 +43,11 @@ private slots:
     void preparationLimit();
 
 private:
-    void start(const QString& programFolder)
-    {
+    void start(const QString& programFolder) {
         window = showWindow(*prompts, programFolder);
         QVERIFY(window->isActiveWindow());
     }
-    void restart(const QString& programFolder)
-    {
+    void restart(const QString& programFolder) {
         window.reset();
         prompts->shown.clear();
         start(programFolder);
@@ -62,18 +60,17 @@ private:
     std::unique_ptr<Tanaekr> window;
 };
 
-void tst_Startup::cleanup()
-{
+void tst_Startup::cleanup() {
     window.reset();
     QCOMPARE(prompts->unexpectedDialogs, 0);
     prompts = std::make_unique<ScriptedPrompts>();
 }
 
-void tst_Startup::databaseBesideProgramLoadsSettings()
-{
+void tst_Startup::databaseBesideProgramLoadsSettings() {
     ProgramFolder folder;
-    dbtest::query(folder.databasePath, u"UPDATE webrenk SET sorus='#111111', cevaps='#222222', sonucs='#333333', "
-                                       u"soruac='#444444', ace='#555555', bd='mor', gezyer='resim', siksay=5"_s);
+    dbtest::query(folder.databasePath,
+                  u"UPDATE webrenk SET sorus='#111111', cevaps='#222222', sonucs='#333333', "
+                  u"soruac='#444444', ace='#555555', bd='mor', gezyer='resim', siksay=5"_s);
     start(folder.path());
     QVERIFY(prompts->shown.isEmpty());
     QVERIFY(prompts->fileDialogFilters.isEmpty());
@@ -92,8 +89,7 @@ void tst_Startup::databaseBesideProgramLoadsSettings()
                  u";Persist Security Info=False;Jet OLEDB:Database Password="_s);
 }
 
-void tst_Startup::databasePickedInDialogIsNotRemembered()
-{
+void tst_Startup::databasePickedInDialogIsNotRemembered() {
     ProgramFolder empty(false);
     ProgramFolder elsewhere;
     prompts->nextFileNames.push_back(elsewhere.databasePath);
@@ -107,15 +103,13 @@ void tst_Startup::databasePickedInDialogIsNotRemembered()
     QCOMPARE(prompts->fileDialogFilters.size(), 2); // asked again
 }
 
-void tst_Startup::noDatabaseSelected_data()
-{
+void tst_Startup::noDatabaseSelected_data() {
     QTest::addColumn<QString>("answer");
     QTest::newRow("dialog cancelled") << QString();
     QTest::newRow("blanks only") << u"   "_s;
 }
 
-void tst_Startup::noDatabaseSelected()
-{
+void tst_Startup::noDatabaseSelected() {
     QFETCH(QString, answer);
     ProgramFolder empty(false);
     prompts->nextFileNames.push_back(answer);
@@ -124,7 +118,8 @@ void tst_Startup::noDatabaseSelected()
     QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Information);
     QCOMPARE(prompts->shown[0].caption, u"Information"_s);
     QCOMPARE(prompts->shown[0].text, u"No Database Selected"_s);
-    // The first show goes on with the tables closed: the clearing fails, the fields keep their defaults.
+    // The first show goes on with the tables closed: the clearing fails, the fields keep their
+    // defaults.
     QCOMPARE(prompts->shown[1].kind, Prompts::Kind::Error);
     QCOMPARE(prompts->shown[1].caption, applicationTitle());
     QCOMPARE(prompts->shown[1].text, closedDataset("websoru"));
@@ -140,8 +135,7 @@ void tst_Startup::noDatabaseSelected()
     QCOMPARE(prompts->shown.last().text, closedDataset("webrenk"));
 }
 
-void tst_Startup::fileFailsHeaderCheck_data()
-{
+void tst_Startup::fileFailsHeaderCheck_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("empty file") << QByteArray();
     QTest::newRow("text file") << QByteArray("merhaba dunya, bu bir veritabani degil\n");
@@ -153,8 +147,7 @@ void tst_Startup::fileFailsHeaderCheck_data()
     QTest::newRow("lower-case s") << engine;
 }
 
-void tst_Startup::fileFailsHeaderCheck()
-{
+void tst_Startup::fileFailsHeaderCheck() {
     QFETCH(QByteArray, bytes);
     ProgramFolder folder(false);
     QFile file(folder.databasePath);
@@ -162,13 +155,13 @@ void tst_Startup::fileFailsHeaderCheck()
     file.write(bytes);
     file.close();
     start(folder.path());
-    QCOMPARE(prompts->texts(), (QStringList{u"Invalid Access Database"_s, closedDataset("websoru")}));
+    QCOMPARE(prompts->texts(),
+             (QStringList{u"Invalid Access Database"_s, closedDataset("websoru")}));
     QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Information);
     QCOMPARE(fileBytes(folder.databasePath), bytes); // the file is not touched
 }
 
-void tst_Startup::typedNameOfMissingFile()
-{
+void tst_Startup::typedNameOfMissingFile() {
     ProgramFolder empty(false);
     prompts->nextFileNames.push_back(empty.path() + u"/yok.MDB"_s);
     start(empty.path());
@@ -177,8 +170,7 @@ void tst_Startup::typedNameOfMissingFile()
     QVERIFY(!QFileInfo::exists(empty.path() + u"/yok.MDB"_s));
 }
 
-void tst_Startup::fileOfTheOlderEngine()
-{
+void tst_Startup::fileOfTheOlderEngine() {
     ProgramFolder folder(false);
     QByteArray bytes(8192, '\0');
     bytes.replace(0, 19, QByteArray("\x00\x01\x00\x00Standard Jet DB", 19));
@@ -193,8 +185,7 @@ void tst_Startup::fileOfTheOlderEngine()
     QCOMPARE(fileBytes(folder.databasePath), bytes);
 }
 
-void tst_Startup::missingTableStopsOpening()
-{
+void tst_Startup::missingTableStopsOpening() {
     ProgramFolder folder;
     dbtest::query(folder.databasePath, u"DROP TABLE webrenk"_s);
     start(folder.path());
@@ -204,8 +195,7 @@ void tst_Startup::missingTableStopsOpening()
     QCOMPARE(prompts->shown[1].text, closedDataset("websoru"));
 }
 
-void tst_Startup::missingSettingsField()
-{
+void tst_Startup::missingSettingsField() {
     ProgramFolder folder;
     dbtest::query(folder.databasePath, u"ALTER TABLE webrenk DROP COLUMN bd"_s);
     start(folder.path());
@@ -214,24 +204,25 @@ void tst_Startup::missingSettingsField()
     QCOMPARE(edit("siksayl")->text(), QString());
 }
 
-void tst_Startup::nullSettingStopsLoadAtThatField()
-{
+void tst_Startup::nullSettingStopsLoadAtThatField() {
     ProgramFolder folder;
-    dbtest::query(folder.databasePath, u"UPDATE webrenk SET sorus='#010101', cevaps=NULL, sonucs='#030303'"_s);
+    dbtest::query(folder.databasePath,
+                  u"UPDATE webrenk SET sorus='#010101', cevaps=NULL, sonucs='#030303'"_s);
     start(folder.path());
-    QCOMPARE(prompts->texts(), QStringList{u"Could not convert variant of type (Null) into type (String)"_s});
+    QCOMPARE(prompts->texts(),
+             QStringList{u"Could not convert variant of type (Null) into type (String)"_s});
     QCOMPARE(edit("sorusrenk")->text(), u"#010101"_s);
     QCOMPARE(edit("cevapzrl")->text(), u"#B86397"_s);
     QCOMPARE(edit("sonuczrl")->text(), u"#B86397"_s);
     QVERIFY(QApplication::focusWidget() != edit("sorusaye"));
 }
 
-void tst_Startup::noSettingsRowThenSaveCreatesIt()
-{
+void tst_Startup::noSettingsRowThenSaveCreatesIt() {
     ProgramFolder folder;
     dbtest::query(folder.databasePath, u"DELETE FROM webrenk"_s);
     start(folder.path());
-    QCOMPARE(prompts->texts(), QStringList{u"Could not convert variant of type (Null) into type (String)"_s});
+    QCOMPARE(prompts->texts(),
+             QStringList{u"Could not convert variant of type (Null) into type (String)"_s});
     QCOMPARE(edit("siksayl")->text(), QString());
 
     typeInto(edit("siksayl"), u"3"_s);
@@ -245,8 +236,7 @@ void tst_Startup::noSettingsRowThenSaveCreatesIt()
     QCOMPARE(edit("ber")->text(), u"#DA70D6"_s);
 }
 
-void tst_Startup::saveThenRestartLoads()
-{
+void tst_Startup::saveThenRestartLoads() {
     ProgramFolder folder;
     start(folder.path());
     window->findChild<QTabWidget*>()->setCurrentIndex(1);
@@ -269,8 +259,7 @@ void tst_Startup::saveThenRestartLoads()
     QCOMPARE(edit("sayfaad")->text(), u"test01"_s);
 }
 
-void tst_Startup::failedSaveStoresNothing()
-{
+void tst_Startup::failedSaveStoresNothing() {
     ProgramFolder folder;
     start(folder.path());
     const auto before = dbtest::query(folder.databasePath, u"SELECT * FROM webrenk"_s);
@@ -289,32 +278,34 @@ void tst_Startup::failedSaveStoresNothing()
     QCOMPARE(edit("sorusrenk")->text(), u"#B86397"_s);
 }
 
-void tst_Startup::severalSettingsRowsUseTheFirst()
-{
+void tst_Startup::severalSettingsRowsUseTheFirst() {
     ProgramFolder folder;
-    dbtest::query(folder.databasePath, u"INSERT INTO webrenk VALUES ('#999999','#999999','#999999','#999999','#999999','#999999','x',2)"_s);
+    dbtest::query(
+        folder.databasePath,
+        u"INSERT INTO webrenk VALUES ('#999999','#999999','#999999','#999999','#999999','#999999','x',2)"_s);
     start(folder.path());
     QCOMPARE(edit("sorusrenk")->text(), u"#B86397"_s);
     QCOMPARE(edit("siksayl")->text(), u"4"_s);
     typeInto(edit("sorusrenk"), u"#121212"_s);
     click("BitBtn7");
-    const auto rows = dbtest::query(folder.databasePath, u"SELECT sorus, siksay FROM webrenk ORDER BY rowid"_s);
+    const auto rows =
+        dbtest::query(folder.databasePath, u"SELECT sorus, siksay FROM webrenk ORDER BY rowid"_s);
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[0], (QVariantList{u"#121212"_s, qint64(4)}));
     QCOMPARE(rows[1], (QVariantList{u"#999999"_s, qint64(2)}));
 }
 
-void tst_Startup::answerKeyClearedAtStart()
-{
+void tst_Startup::answerKeyClearedAtStart() {
     ProgramFolder folder;
-    dbtest::query(folder.databasePath, u"INSERT INTO websoru VALUES ('eski', 1, 'a.mht', 'A'), ('baska', 1, 'b.mht', NULL)"_s);
+    dbtest::query(
+        folder.databasePath,
+        u"INSERT INTO websoru VALUES ('eski', 1, 'a.mht', 'A'), ('baska', 1, 'b.mht', NULL)"_s);
     start(folder.path());
     QVERIFY(prompts->shown.isEmpty());
     QCOMPARE(dbtest::count(folder.databasePath, u"websoru"_s), 0);
 }
 
-void tst_Startup::preparationTwice()
-{
+void tst_Startup::preparationTwice() {
     ProgramFolder folder;
     start(folder.path());
     click("dogrugir");
@@ -323,7 +314,8 @@ void tst_Startup::preparationTwice()
     QVERIFY(grid()->isVisible());
     QCOMPARE(grid()->model()->rowCount(), 10);
     QCOMPARE(grid()->columnWidth(1), 200);
-    const auto rows = dbtest::query(folder.databasePath, u"SELECT testadi, soruno, dosya, dc FROM websoru ORDER BY rowid"_s);
+    const auto rows = dbtest::query(
+        folder.databasePath, u"SELECT testadi, soruno, dosya, dc FROM websoru ORDER BY rowid"_s);
     QCOMPARE(rows.size(), 10);
     for (int n = 1; n <= 10; ++n)
         QCOMPARE(rows[n - 1], (QVariantList{u"2. sınıf Matematik Test - 1"_s, qint64(n),
@@ -338,8 +330,7 @@ void tst_Startup::preparationTwice()
              QList<QVariantList>{{u"Başka test"_s}});
 }
 
-void tst_Startup::preparationOddNamesAndCounts_data()
-{
+void tst_Startup::preparationOddNamesAndCounts_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("count");
     QTest::addColumn<int>("rows");
@@ -351,8 +342,7 @@ void tst_Startup::preparationOddNamesAndCounts_data()
     QTest::newRow("negative") << u"Test"_s << u"-2"_s << 0 << "sorusaye";
 }
 
-void tst_Startup::preparationOddNamesAndCounts()
-{
+void tst_Startup::preparationOddNamesAndCounts() {
     QFETCH(QString, name);
     QFETCH(QString, count);
     QFETCH(int, rows);
@@ -371,8 +361,7 @@ void tst_Startup::preparationOddNamesAndCounts()
     QCOMPARE(dbtest::count(folder.databasePath, u"webtablo"_s), 0); // no query text ran
 }
 
-void tst_Startup::preparationLimit()
-{
+void tst_Startup::preparationLimit() {
     ProgramFolder folder;
     start(folder.path());
     click("dogrugir");
@@ -387,8 +376,7 @@ void tst_Startup::preparationLimit()
     QCOMPARE(prompts->texts().last(), u"'on' is not a valid integer value."_s);
 }
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     prepareApplication(app);
     tst_Startup test;

@@ -1,8 +1,8 @@
+#include "ScriptedPrompts.h"
+#include "WindowTestSupport.h"
 #include "ui/AppSetup.h"
 #include "ui/DirectoryList.h"
-#include "ScriptedPrompts.h"
 #include "ui/Tanaekr.h"
-#include "WindowTestSupport.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -43,30 +43,30 @@ private slots:
     void explanationLinesAsShown();
 
 private:
-    template <typename T> T* control(const char* name) const
-    {
+    template <typename T> T* control(const char* name) const {
         T* w = window->findChild<T*>(QLatin1String(name));
         if (!w)
             qFatal("no control %s", name);
         return w;
     }
-    void enter(QWidget* field) { field->setFocus(Qt::TabFocusReason); QCoreApplication::processEvents(); }
+    void enter(QWidget* field) {
+        field->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+    }
 
     std::unique_ptr<ProgramFolder> programFolder;
     std::unique_ptr<ScriptedPrompts> prompts;
     std::unique_ptr<Tanaekr> window;
 };
 
-void tst_Tanaekr::init()
-{
+void tst_Tanaekr::init() {
     programFolder = std::make_unique<ProgramFolder>();
     prompts = std::make_unique<ScriptedPrompts>();
     window = showWindow(*prompts, programFolder->path());
     QVERIFY(window->isActiveWindow());
 }
 
-void tst_Tanaekr::cleanup()
-{
+void tst_Tanaekr::cleanup() {
     window.reset();
     for (const auto& shown : std::as_const(prompts->shown))
         qWarning("shown: %s", qPrintable(shown.text));
@@ -75,8 +75,7 @@ void tst_Tanaekr::cleanup()
     programFolder.reset();
 }
 
-void tst_Tanaekr::defaultTexts()
-{
+void tst_Tanaekr::defaultTexts() {
     QCOMPARE(control<QLineEdit>("testadl")->text(), QStringLiteral(u"2. sınıf Matematik Test - 1"));
     QCOMPARE(control<QLineEdit>("sorusaye")->text(), QStringLiteral("10"));
     QCOMPARE(control<QPlainTextEdit>("soruac")->toPlainText(), QString());
@@ -100,13 +99,17 @@ void tst_Tanaekr::defaultTexts()
     QCOMPARE(tabs->currentIndex(), 0);
     QCOMPARE(control<QPushButton>("dogrugir")->text(), QStringLiteral(u"Doğru cevapları gir"));
     QCOMPARE(control<QPushButton>("sayfab")->text(), QStringLiteral(u"Sayfaları oluştur "));
-    QCOMPARE(control<QPushButton>("BitBtn7")->text(), QStringLiteral(u"Renk ve klasör bilgilerini kaydet"));
+    QCOMPARE(control<QPushButton>("BitBtn7")->text(),
+             QStringLiteral(u"Renk ve klasör bilgilerini kaydet"));
     QVERIFY(prompts->shown.isEmpty());
 }
 
-void tst_Tanaekr::layoutAndLabels()
-{
-    struct Expect { const char* name; QRect geometry; const char16_t* label; };
+void tst_Tanaekr::layoutAndLabels() {
+    struct Expect {
+        const char* name;
+        QRect geometry;
+        const char16_t* label;
+    };
     const Expect fields[] = {
         {"testadl", {10, 20, 200, 21}, u"Test adı:"},
         {"sorusaye", {10, 60, 50, 24}, u"Soru Sayısı :"},
@@ -142,7 +145,8 @@ void tst_Tanaekr::layoutAndLabels()
     QCOMPARE(control<QWidget>("dogrugir")->geometry(), QRect(520, 445, 110, 25));
     QCOMPARE(control<QWidget>("sayfab")->geometry(), QRect(636, 445, 95, 25));
     QCOMPARE(control<QWidget>("BitBtn7")->geometry(), QRect(520, 475, 210, 25));
-    QCOMPARE(control<QLabel>("Label1")->text(), QStringLiteral(u"Soruların altında görüntülenecek açıklama"));
+    QCOMPARE(control<QLabel>("Label1")->text(),
+             QStringLiteral(u"Soruların altında görüntülenecek açıklama"));
     QCOMPARE(control<QLabel>("Label1")->pos(), QPoint(450, 80));
     const char* buttons[] = {"BitBtn1", "BitBtn2", "BitBtn3", "BitBtn4", "BitBtn5", "BitBtn6"};
     for (const char* name : buttons) {
@@ -154,53 +158,72 @@ void tst_Tanaekr::layoutAndLabels()
     QCOMPARE(control<QToolButton>("BitBtn6")->geometry(), QRect(150, 140, 25, 25));
 }
 
-void tst_Tanaekr::gridHiddenAtStart()
-{
+void tst_Tanaekr::gridHiddenAtStart() {
     QVERIFY(!control<QTableView>("liste")->isVisible());
 }
 
-void tst_Tanaekr::focusOnQuestionCountAfterShow()
-{
+void tst_Tanaekr::focusOnQuestionCountAfterShow() {
     QCOMPARE(QApplication::focusWidget(), control<QWidget>("sorusaye"));
-    QCOMPARE(window->statusText(), QStringLiteral(u"Test sorularının sayısı. Daha sonra \"Doğru cevapları gir\" seçeneğinin seçilmesi gerekir."));
+    QCOMPARE(window->statusText(),
+             QStringLiteral(u"Test sorularının sayısı. Daha sonra \"Doğru cevapları gir\" "
+                            u"seçeneğinin seçilmesi gerekir."));
 }
 
-void tst_Tanaekr::tabOrder()
-{
+void tst_Tanaekr::tabOrder() {
     enter(control<QWidget>("testadl"));
-    const char* questionPage[] = {"sorusaye", "soruac", "sorusrenk", "sacikl", "BitBtn1",
-                                  "BitBtn2", "klasor", "dir", "sayfaad", "gezyerl"};
+    const char* questionPage[] = {"sorusaye", "soruac", "sorusrenk", "sacikl",  "BitBtn1",
+                                  "BitBtn2",  "klasor", "dir",       "sayfaad", "gezyerl"};
     for (const char* name : questionPage) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(name));
     }
     control<QTabWidget>("sayfalar")->setCurrentIndex(1);
     enter(control<QWidget>("cevapzrl"));
-    const char* answerPage[] = {"BitBtn3", "acer", "ber", "BitBtn4", "BitBtn5", "BitBtn6", "sonuczrl", "siksayl"};
+    const char* answerPage[] = {"BitBtn3", "acer",    "ber",      "BitBtn4",
+                                "BitBtn5", "BitBtn6", "sonuczrl", "siksayl"};
     for (const char* name : answerPage) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(name));
     }
 }
 
-void tst_Tanaekr::hintOnEntering_data()
-{
+void tst_Tanaekr::hintOnEntering_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<int>("page");
     QTest::addColumn<QString>("hint");
-    QTest::newRow("testadl") << "testadl" << 0 << QStringLiteral(u"Soruların üst kısmında görüntülenir. Sınıf, testin konusu gibi bilgileri içermesi tercih edilebilir.");
-    QTest::newRow("sayfaad") << "sayfaad" << 0 << QStringLiteral(u"Bu alana yazılan isime s harfi soru numaraları eklenerek, otomatik soru dosyası ismi oluşturulur.");
-    QTest::newRow("sorusrenk") << "sorusrenk" << 0 << QStringLiteral(u"Soruların görüntüleneceği ekranda arka plan rengini belirler.");
-    QTest::newRow("sacikl") << "sacikl" << 0 << QStringLiteral(u"Soruların altında görüntülenecek açıklamanın arka plan rengini belirler.");
-    QTest::newRow("klasor") << "klasor" << 0 << QStringLiteral(u"Oluşturulacak web sayfalarının kaydedileceği klasör.");
-    QTest::newRow("gezyerl") << "gezyerl" << 0 << QStringLiteral(u"Oluşturulacak sayfalarda kayıtlar arasında ileri/geri gidilmesini sağlayan düğmelerin resim dosyalarının bulunduğu klasör.");
-    QTest::newRow("soruac") << "soruac" << 0 << QStringLiteral(u"Soruların altında görüntülenmek istenilen metin.");
-    QTest::newRow("dir") << "dir" << 0 << QStringLiteral(u"Bu alanda çift tıklama yapıldığında klasör ismi \"Sayfaların kaydedileceği klasör\" alanına yazılır.");
-    QTest::newRow("siksayl") << "siksayl" << 1 << QStringLiteral(u"Bir soru için kaç cevap şıkkı olacağını belirler.");
+    QTest::newRow("testadl") << "testadl" << 0
+                             << QStringLiteral(
+                                    u"Soruların üst kısmında görüntülenir. Sınıf, testin konusu "
+                                    u"gibi bilgileri içermesi tercih edilebilir.");
+    QTest::newRow("sayfaad") << "sayfaad" << 0
+                             << QStringLiteral(
+                                    u"Bu alana yazılan isime s harfi soru numaraları eklenerek, "
+                                    u"otomatik soru dosyası ismi oluşturulur.");
+    QTest::newRow("sorusrenk")
+        << "sorusrenk" << 0
+        << QStringLiteral(u"Soruların görüntüleneceği ekranda arka plan rengini belirler.");
+    QTest::newRow("sacikl")
+        << "sacikl" << 0
+        << QStringLiteral(
+               u"Soruların altında görüntülenecek açıklamanın arka plan rengini belirler.");
+    QTest::newRow("klasor") << "klasor" << 0
+                            << QStringLiteral(
+                                   u"Oluşturulacak web sayfalarının kaydedileceği klasör.");
+    QTest::newRow("gezyerl")
+        << "gezyerl" << 0
+        << QStringLiteral(u"Oluşturulacak sayfalarda kayıtlar arasında ileri/geri gidilmesini "
+                          u"sağlayan düğmelerin resim dosyalarının bulunduğu klasör.");
+    QTest::newRow("soruac") << "soruac" << 0
+                            << QStringLiteral(u"Soruların altında görüntülenmek istenilen metin.");
+    QTest::newRow("dir") << "dir" << 0
+                         << QStringLiteral(u"Bu alanda çift tıklama yapıldığında klasör ismi "
+                                           u"\"Sayfaların kaydedileceği klasör\" alanına yazılır.");
+    QTest::newRow("siksayl") << "siksayl" << 1
+                             << QStringLiteral(
+                                    u"Bir soru için kaç cevap şıkkı olacağını belirler.");
 }
 
-void tst_Tanaekr::hintOnEntering()
-{
+void tst_Tanaekr::hintOnEntering() {
     QFETCH(QString, field);
     QFETCH(int, page);
     QFETCH(QString, hint);
@@ -213,8 +236,7 @@ void tst_Tanaekr::hintOnEntering()
     QCOMPARE(window->statusText(), hint);
 }
 
-void tst_Tanaekr::answerPageColourFieldKeepsHint()
-{
+void tst_Tanaekr::answerPageColourFieldKeepsHint() {
     enter(control<QWidget>("sayfaad"));
     const QString hint = window->statusText();
     control<QTabWidget>("sayfalar")->setCurrentIndex(1);
@@ -225,20 +247,20 @@ void tst_Tanaekr::answerPageColourFieldKeepsHint()
     }
 }
 
-void tst_Tanaekr::navigationFolderCompletion_data()
-{
+void tst_Tanaekr::navigationFolderCompletion_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("after");
     const QString sep = QDir::separator();
-    QTest::newRow("no separator") << QStringLiteral(u"C:\\resim") << QStringLiteral(u"C:\\resim") + sep;
+    QTest::newRow("no separator") << QStringLiteral(u"C:\\resim")
+                                  << QStringLiteral(u"C:\\resim") + sep;
     QTest::newRow("slash kept") << QStringLiteral("images/") << QStringLiteral("images/");
-    QTest::newRow("backslash kept") << QStringLiteral(u"C:\\resim\\") << QStringLiteral(u"C:\\resim\\");
+    QTest::newRow("backslash kept")
+        << QStringLiteral(u"C:\\resim\\") << QStringLiteral(u"C:\\resim\\");
     QTest::newRow("empty stays empty") << QString() << QString();
     QTest::newRow("relative") << QStringLiteral("resim") << QStringLiteral("resim") + sep;
 }
 
-void tst_Tanaekr::navigationFolderCompletion()
-{
+void tst_Tanaekr::navigationFolderCompletion() {
     QFETCH(QString, typed);
     QFETCH(QString, after);
     auto* gezyerl = control<QLineEdit>("gezyerl");
@@ -254,22 +276,26 @@ void tst_Tanaekr::navigationFolderCompletion()
     QCOMPARE(gezyerl->text(), after);
 }
 
-void tst_Tanaekr::colourAcceptWritesChosenColour_data()
-{
+void tst_Tanaekr::colourAcceptWritesChosenColour_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("field");
     QTest::addColumn<int>("page");
     QTest::addColumn<quint32>("start");
-    QTest::newRow("question page") << "BitBtn1" << "sorusrenk" << 0 << quint32(0x800080);
-    QTest::newRow("explanation") << "BitBtn2" << "sacikl" << 0 << quint32(0);
-    QTest::newRow("answer sheet") << "BitBtn3" << "cevapzrl" << 1 << quint32(0);
-    QTest::newRow("columns A C E") << "BitBtn4" << "acer" << 1 << quint32(0);
-    QTest::newRow("columns B D") << "BitBtn5" << "bdzr" << 1 << quint32(0);
-    QTest::newRow("result page") << "BitBtn6" << "sonuczrl" << 1 << quint32(0);
+    QTest::newRow("question page") << "BitBtn1"
+                                   << "sorusrenk" << 0 << quint32(0x800080);
+    QTest::newRow("explanation") << "BitBtn2"
+                                 << "sacikl" << 0 << quint32(0);
+    QTest::newRow("answer sheet") << "BitBtn3"
+                                  << "cevapzrl" << 1 << quint32(0);
+    QTest::newRow("columns A C E") << "BitBtn4"
+                                   << "acer" << 1 << quint32(0);
+    QTest::newRow("columns B D") << "BitBtn5"
+                                 << "bdzr" << 1 << quint32(0);
+    QTest::newRow("result page") << "BitBtn6"
+                                 << "sonuczrl" << 1 << quint32(0);
 }
 
-void tst_Tanaekr::colourAcceptWritesChosenColour()
-{
+void tst_Tanaekr::colourAcceptWritesChosenColour() {
     QFETCH(QString, button);
     QFETCH(QString, field);
     QFETCH(int, page);
@@ -285,8 +311,7 @@ void tst_Tanaekr::colourAcceptWritesChosenColour()
     QVERIFY(prompts->shown.isEmpty());
 }
 
-void tst_Tanaekr::colourCancelLeavesField()
-{
+void tst_Tanaekr::colourCancelLeavesField() {
     control<QTabWidget>("sayfalar")->setCurrentIndex(1);
     auto* acer = control<QLineEdit>("acer");
     acer->setText(QStringLiteral("#123456"));
@@ -301,8 +326,7 @@ void tst_Tanaekr::colourCancelLeavesField()
     QCOMPARE(sorusrenk->text(), QStringLiteral("#B86397"));
 }
 
-void tst_Tanaekr::colourDialogRemembersLastAccepted()
-{
+void tst_Tanaekr::colourDialogRemembersLastAccepted() {
     auto* sorusrenk = control<QLineEdit>("sorusrenk");
     auto* button = control<QToolButton>("BitBtn1");
     prompts->nextColours.push_back(ColourValue(0x0000FF)); // pure red
@@ -322,8 +346,7 @@ void tst_Tanaekr::colourDialogRemembersLastAccepted()
     QCOMPARE(prompts->colourDialogStarts.last(), ColourValue(0));
 }
 
-void tst_Tanaekr::directoryListFollowsIntoOutputFolder()
-{
+void tst_Tanaekr::directoryListFollowsIntoOutputFolder() {
     QTemporaryDir root;
     QVERIFY(root.isValid());
     QVERIFY(QDir(root.path()).mkpath(QStringLiteral("alt/derin")));
@@ -346,7 +369,9 @@ void tst_Tanaekr::directoryListFollowsIntoOutputFolder()
     enter(control<QWidget>("sayfaad"));
     QTest::mouseClick(dir->viewport(), Qt::LeftButton, {}, altRect.center());
     QCOMPARE(klasor->text(), QDir::toNativeSeparators(QDir(root.path()).canonicalPath()));
-    QCOMPARE(window->statusText(), QStringLiteral(u"Bu alanda çift tıklama yapıldığında klasör ismi \"Sayfaların kaydedileceği klasör\" alanına yazılır."));
+    QCOMPARE(window->statusText(),
+             QStringLiteral(u"Bu alanda çift tıklama yapıldığında klasör ismi \"Sayfaların "
+                            u"kaydedileceği klasör\" alanına yazılır."));
 
     // A double click opens it and writes it into the output folder.
     QTest::mouseDClick(dir->viewport(), Qt::LeftButton, {}, altRect.center());
@@ -358,20 +383,21 @@ void tst_Tanaekr::directoryListFollowsIntoOutputFolder()
     QCOMPARE(dir->currentFolder(), QDir(root.path()).canonicalPath() + QStringLiteral("/alt"));
 }
 
-void tst_Tanaekr::explanationLinesAsShown()
-{
+void tst_Tanaekr::explanationLinesAsShown() {
     auto* soruac = control<QPlainTextEdit>("soruac");
     QCOMPARE(window->explanationLines(), QStringList());
     soruac->setPlainText(QStringLiteral("bir\n\nüç"));
-    QCOMPARE(window->explanationLines(), (QStringList{QStringLiteral("bir"), QString(), QStringLiteral(u"üç")}));
+    QCOMPARE(window->explanationLines(),
+             (QStringList{QStringLiteral("bir"), QString(), QStringLiteral(u"üç")}));
     soruac->setPlainText(QStringLiteral("bir\n"));
     QCOMPARE(window->explanationLines(), QStringList{QStringLiteral("bir")});
     soruac->setPlainText(QStringLiteral("bir\n\n"));
     QCOMPARE(window->explanationLines(), (QStringList{QStringLiteral("bir"), QString()}));
 
     // A long line is wrapped at the box's width into several lines, none wider than the box.
-    const QString longLine = QStringLiteral("Her soru icin tek bir dogru cevap vardir ve yanlis cevaplar "
-                                            "dogru cevaplarin sayisini azaltir, bos birakilan sorular ise etkilemez.");
+    const QString longLine =
+        QStringLiteral("Her soru icin tek bir dogru cevap vardir ve yanlis cevaplar "
+                       "dogru cevaplarin sayisini azaltir, bos birakilan sorular ise etkilemez.");
     soruac->setPlainText(longLine);
     const QStringList lines = window->explanationLines();
     QVERIFY2(lines.size() >= 3, qPrintable(lines.join(u'|')));
@@ -381,8 +407,7 @@ void tst_Tanaekr::explanationLinesAsShown()
         QVERIFY(metrics.horizontalAdvance(line.trimmed()) <= soruac->viewport()->width());
 }
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     prepareApplication(app);
     tst_Tanaekr test;
