@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// One question of the single page, made self-contained so the page needs no
+// sibling file when a pupil opens it.
+struct EmbeddedQuestion {
+    enum class Kind {
+        Missing, // no readable file: the page says "Soru n bulunamadı" in its place
+        Html,    // one UTF-8 HTML document with every image and style sheet inlined
+        Image,   // PNG, JPEG, GIF, WebP or SVG bytes
+        Pdf,     // a PDF document
+    };
+    Kind kind = Kind::Missing;
+    QString mimeType;   // "text/html", "image/png", "application/pdf", ...
+    QByteArray data;    // the bytes the page embeds
+    QString sourceName; // the file it came from (empty when missing)
+};
