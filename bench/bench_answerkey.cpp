@@ -5,9 +5,9 @@
 #include "BenchSupport.h"
 #include "db/AnswerKey.h"
 #include "db/Database.h"
+#include "db/DatasetModel.h"
 #include "db/TableDataset.h"
 #include "ui/AnswerKeyGrid.h"
-#include "ui/DatasetModel.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,8 +30,8 @@ void AnswerKeyPreparation(benchmark::State& state) {
     if (const std::string problem = bench.startProblem(); !problem.empty())
         return benchFail(state, problem);
     Tanaekr& window = *bench.window;
-    TableDataset& websoru = *window.websoru;
-    window.sorusaye->setText(QString::number(questions));
+    TableDataset& websoru = TanaekrTestAccess::websoru(window);
+    lineEdit(window, "sorusaye")->setText(QString::number(questions));
     addEarlierTest(websoru.database(), questions);
 
     bool odd = false;
@@ -40,18 +40,20 @@ void AnswerKeyPreparation(benchmark::State& state) {
         // The previous run's rows get their keys, as the teacher would have typed them.
         websoru.database().exec(QStringLiteral("UPDATE websoru SET dc = 'C'"));
         websoru.setFiltered(websoru.isFiltered());
-        window.testadl->setText(odd ? QStringLiteral("Deneme B") : QStringLiteral("Deneme A"));
+        lineEdit(window, "testadl")
+            ->setText(odd ? QStringLiteral("Deneme B") : QStringLiteral("Deneme A"));
         odd = !odd;
         QCoreApplication::processEvents();
         state.ResumeTiming();
 
-        QTest::mouseClick(window.dogrugir, Qt::LeftButton);
+        clickButton(window, "dogrugir");
         QCoreApplication::processEvents(); // the grid shows the new rows
     }
 
     if (!bench.prompts.shown.isEmpty())
         return benchFail(state, bench.prompts.shown.first().text.toStdString());
-    if (websoru.recordCount() != questions || !window.liste->isVisible())
+    if (websoru.recordCount() != questions ||
+        !window.findChild<QWidget*>(QStringLiteral("liste"))->isVisible())
         return benchFail(state, "answer key not prepared");
     state.SetItemsProcessed(state.iterations() * questions);
 }

@@ -3,14 +3,9 @@
 
 #include "BenchSupport.h"
 #include "core/FileSet.h"
-#include "core/LineFile.h"
 #include "db/Database.h"
 #include "db/TableDataset.h"
-#include "pages/AnswerSheetPage.h"
-#include "pages/DataFile.h"
-#include "pages/FramesetPage.h"
-#include "pages/QuestionPage.h"
-#include "pages/ResultPage.h"
+#include "pages/PageSet.h"
 
 #include <QFileInfo>
 #include <QLineEdit>
@@ -35,20 +30,21 @@ void GenerationRun(benchmark::State& state) {
     if (const std::string problem = bench.startProblem(); !problem.empty())
         return benchFail(state, problem);
     Tanaekr& window = *bench.window;
-    window.klasor->setText(bench.outputFolder.path());
-    window.sorusaye->setText(QString::number(questions));
-    window.siksayl->setText(QStringLiteral("5"));
-    window.soruac->setPlainText(kExplanation);
-    QTest::mouseClick(window.dogrugir, Qt::LeftButton);
-    window.websoru->database().exec(
+    lineEdit(window, "klasor")->setText(bench.outputFolder.path());
+    lineEdit(window, "sorusaye")->setText(QString::number(questions));
+    lineEdit(window, "siksayl")->setText(QStringLiteral("5"));
+    window.findChild<QPlainTextEdit*>(QStringLiteral("soruac"))->setPlainText(kExplanation);
+    clickButton(window, "dogrugir");
+    TableDataset& websoru = TanaekrTestAccess::websoru(window);
+    websoru.database().exec(
         QStringLiteral("UPDATE websoru SET dc = substr('ABCDE', (soruno - 1) % 5 + 1, 1)"));
-    window.websoru->setFiltered(true);
+    websoru.setFiltered(true);
     QCoreApplication::processEvents();
     if (!bench.prompts.shown.isEmpty())
         return benchFail(state, bench.prompts.shown.first().text.toStdString());
 
     for (auto _ : state) {
-        QTest::mouseClick(window.sayfab, Qt::LeftButton);
+        clickButton(window, "sayfab");
     }
 
     const QString done =
@@ -69,34 +65,26 @@ void GenerationRun(benchmark::State& state) {
 // run's share that does not depend on the disk.
 void GenerationBuild(benchmark::State& state) {
     const int questions = int(state.range(0));
-    std::vector<DataRecord> records;
+    PageSetInput in;
+    in.folder = QStringLiteral("/tmp");
+    in.stem = QStringLiteral("test01");
+    in.testName = QStringLiteral("Deneme");
+    in.questionCount = questions;
+    in.optionCount = 5;
+    in.explanationLines = kExplanation.split(u'\n');
+    in.navFolder = QStringLiteral("resim/");
+    in.questionColour = in.answerColour = in.resultColour = QStringLiteral("#B86397");
+    in.explanationColour = in.aceColour = in.bdColour = QStringLiteral("#F1CFE4");
     for (int n = 1; n <= questions; ++n)
-        records.push_back(
+        in.answerKey.push_back(
             {QStringLiteral("test01s%1.mht").arg(n), QString(QChar(u'A' + (n - 1) % 5))});
-    QuestionPageInput question{QStringLiteral("#B86397"), QStringLiteral("test01xml.xml"),
-                               QStringLiteral("Deneme"),  QStringLiteral("resim/"),
-                               QStringLiteral("#F1CFE4"), kExplanation.split(u'\n')};
-    AnswerSheetInput sheet{QStringLiteral("#B86397"),
-                           QStringLiteral("#F1CFE4"),
-                           QStringLiteral("#F1CFE4"),
-                           QStringLiteral("test01son.htm"),
-                           questions,
-                           5};
-    ResultPageInput result{questions, QStringLiteral("test01xml.xml"), QStringLiteral("#B86397")};
 
     qsizetype bytes = 0;
     for (auto _ : state) {
-        const QByteArray files[] = {
-            encodeCp1254Lines(
-                framesetLines({QStringLiteral("test01sor.htm"), QStringLiteral("test01cev.htm")})),
-            encodeCp1254Lines(questionPageLines(question)),
-            encodeCp1254Lines(answerSheetLines(sheet)),
-            encodeCp1254Lines(resultPageLines(result)),
-            encodeUtf8Lines(dataFileLines(questions, records)),
-        };
+        const std::vector<OutputFile> files = pageSetFiles(in);
         bytes = 0;
-        for (const QByteArray& file : files)
-            bytes += file.size();
+        for (const OutputFile& file : files)
+            bytes += file.bytes.size();
         benchmark::DoNotOptimize(bytes);
     }
     state.counters["bytes"] = double(bytes);

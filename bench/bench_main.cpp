@@ -26,7 +26,8 @@ int startupChild(int argc, char** argv, const char* folder, int ready) {
     window.show();
     window.activateWindow();
     const bool shown = waitUntilShown(window);
-    const bool clean = shown && prompts.shown.isEmpty() && !window.siksayl->text().isEmpty();
+    const bool clean =
+        shown && prompts.shown.isEmpty() && !lineEdit(window, "siksayl")->text().isEmpty();
     const char byte = clean ? '1' : '0';
     const bool told = ::write(ready, &byte, 1) == 1;
     ::close(ready);

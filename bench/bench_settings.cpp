@@ -20,7 +20,8 @@ void SettingsSave(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         // A changed colour each time, so that every save writes.
-        window.sorusrenk->setText(odd ? QStringLiteral("#112233") : QStringLiteral("#332211"));
+        lineEdit(window, "sorusrenk")
+            ->setText(odd ? QStringLiteral("#112233") : QStringLiteral("#332211"));
         odd = !odd;
         state.ResumeTiming();
         window.renkkaydet();
@@ -35,20 +36,18 @@ void SettingsSave(benchmark::State& state) {
 void SettingsLoad(benchmark::State& state) {
     ProgramFolder folder;
     const QString connection = QStringLiteral("Data Source=") + folder.databasePath;
-    std::array<QString, 8> texts;
+    Settings settings;
     for (auto _ : state) {
         TableDataset webrenk(QStringLiteral("webrenk"));
         webrenk.setConnectionString(connection);
         webrenk.setTableName(QStringLiteral("webrenk"));
         webrenk.open();
-        loadSettings(webrenk, [&texts](int index, const QString& text) {
-            texts[std::size_t(index)] = text;
-        });
+        loadSettings(webrenk, settings, [](const SettingsField&) {});
         state.PauseTiming(); // closing the connection is not part of loading
         webrenk.close();
         state.ResumeTiming();
     }
-    if (texts[7] != QStringLiteral("4"))
+    if (settings.siksay != 4)
         return benchFail(state, "settings not loaded");
 }
 

@@ -62,7 +62,7 @@ void StartupWindow(benchmark::State& state) {
     }
     if (!prompts.shown.isEmpty())
         return benchFail(state, prompts.shown.first().text.toStdString());
-    if (window->siksayl->text() != QStringLiteral("4"))
+    if (lineEdit(*window, "siksayl")->text() != QStringLiteral("4"))
         return benchFail(state, "settings not loaded");
 }
 

@@ -13,6 +13,15 @@ const QString kKey = QStringLiteral("dc");
 
 } // namespace
 
+bool isAnswerLetter(const QString& text, qint32 optionCount) {
+    if (optionCount < 2 || optionCount > 5)
+        optionCount = 5;
+    if (text.size() != 1)
+        return false;
+    const char16_t c = text.at(0).toUpper().unicode();
+    return c >= u'A' && c < u'A' + optionCount;
+}
+
 QString questionFileName(const QString& stem, qint32 n) {
     return stem + u's' + QString::number(n) + QStringLiteral(".mht");
 }

@@ -31,6 +31,10 @@ void clearAnswerKey(TableDataset& websoru);
 void fillAnswerKey(TableDataset& websoru, const QString& testName, const QString& stem,
                    qint32 count);
 
+// The answer-key letter rule: one letter, either case, from A to the letter
+// of the last option (A to E when the option count is not 2 to 5).
+bool isAnswerLetter(const QString& text, qint32 optionCount = 5);
+
 // The question file name of question n.
 QString questionFileName(const QString& stem, qint32 n);
 

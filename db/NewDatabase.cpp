@@ -3,6 +3,7 @@
 #include "core/AppError.h"
 #include "db/Database.h"
 #include "db/HeaderVfs.h"
+#include "db/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,13 +38,7 @@ void removeLeftovers(const QString& temp) {
 void fillNewDatabase(const QString& temp) {
     Database db(temp, Database::Mode::CreateNew);
     Transaction transaction(db);
-    db.exec(QStringLiteral(
-        "CREATE TABLE webtablo (id INTEGER PRIMARY KEY);"
-        "CREATE TABLE webrenk (sorus TEXT, cevaps TEXT, sonucs TEXT, soruac TEXT, ace TEXT, "
-        "bd TEXT, gezyer TEXT, siksay INTEGER);"
-        "CREATE TABLE websoru (testadi TEXT, soruno INTEGER, dosya TEXT, dc TEXT);"
-        "INSERT INTO webrenk VALUES ('#B86397', '#B86397', '#B86397', '#F1CFE4', '#F1CFE4', "
-        "'#DA70D6', '', 4);"));
+    db.exec(newDatabaseSql());
     transaction.commit();
     // Closing the last connection moves everything from the log into the file.
 }

@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "db/Database.h"
+#include "db/DatasetModel.h"
 
 #include <algorithm>
 
@@ -207,44 +208,46 @@ bool TableDataset::deferring() const {
 void TableDataset::beginReset() {
     if (!m_resetOpen) {
         m_resetOpen = true;
-        emit rowsAboutToBeReset();
+        if (m_model)
+            m_model->rowsWillReset();
     }
 }
 
 void TableDataset::endReset() {
     if (m_resetOpen && !deferring()) {
         m_resetOpen = false;
-        emit rowsReset();
+        if (m_model)
+            m_model->rowsWereReset();
     }
 }
 
 void TableDataset::beginInsertRow(int row) {
     if (deferring() || m_resetOpen)
         beginReset();
-    else
-        emit rowAboutToBeInserted(row);
+    else if (m_model)
+        m_model->rowWillBeInserted(row);
 }
 
-void TableDataset::endInsertRow(int row) {
-    if (!m_resetOpen)
-        emit rowInserted(row);
+void TableDataset::endInsertRow(int) {
+    if (!m_resetOpen && m_model)
+        m_model->rowWasInserted();
 }
 
 void TableDataset::beginRemoveRow(int row) {
     if (deferring() || m_resetOpen)
         beginReset();
-    else
-        emit rowAboutToBeRemoved(row);
+    else if (m_model)
+        m_model->rowWillBeRemoved(row);
 }
 
-void TableDataset::endRemoveRow(int row) {
-    if (!m_resetOpen)
-        emit rowRemoved(row);
+void TableDataset::endRemoveRow(int) {
+    if (!m_resetOpen && m_model)
+        m_model->rowWasRemoved();
 }
 
 void TableDataset::notifyRowChanged(int row) {
-    if (!m_resetOpen)
-        emit rowChanged(row);
+    if (!m_resetOpen && m_model)
+        m_model->rowWasChanged(row);
 }
 
 void TableDataset::notifyCurrent() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 class Database;
+class DatasetModel;
 class Statement;
 
 // A table of the database seen through a cursor. The rows visible under the
@@ -100,14 +101,11 @@ public:
     // A visible row's field as shown, pending changes included; null out of range.
     QVariant value(int row, const QString& field) const;
 
+    // The grid's model, through which row changes are announced (nullptr: none).
+    void attachModel(DatasetModel* model) { m_model = model; }
+
 signals:
-    void rowsAboutToBeReset();
-    void rowsReset();
-    void rowAboutToBeInserted(int row);
-    void rowInserted(int row);
-    void rowAboutToBeRemoved(int row);
-    void rowRemoved(int row);
-    void rowChanged(int row);
+    // The cursor moved to visible row `row` (-1: none).
     void currentChanged(int row);
 
 private:
@@ -140,6 +138,7 @@ private:
     void transactionEnded();
 
     QString m_name;
+    DatasetModel* m_model = nullptr;
     QString m_connectionString;
     QString m_table;
     std::shared_ptr<Database> m_db;
@@ -158,7 +157,7 @@ private:
     std::vector<bool> m_modified;
     int m_returnIndex = -1;
 
-    bool m_resetOpen = false;      // rowsAboutToBeReset sent, rowsReset not yet
+    bool m_resetOpen = false;      // a reset begun and not yet ended
     bool m_currentPending = false; // a cursor move not yet announced
 
     QString m_filterField;

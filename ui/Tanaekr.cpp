@@ -1,5 +1,7 @@
 #include "ui/Tanaekr.h"
 
+#include "db/ProgramDatabase.h"
+
 #include "ui/AnswerKeyGrid.h"
 #include "ui/DirectoryList.h"
 #include "ui/ErrorHandler.h"

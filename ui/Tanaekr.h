@@ -1,17 +1,16 @@
 #pragma once
 
 #include "core/ColourText.h"
-#include "core/FileSet.h"
-#include "pages/GenerationState.h"
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
+
 #include <vector>
 
 class AnswerKeyGrid;
-class DatasetModel;
 class DirectoryList;
-class TableDataset;
+class ProgramDatabase;
 class Prompts;
 class QAction;
 class QLabel;
@@ -20,10 +19,12 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class QToolButton;
+struct PageSetInput;
 
 // The program's one window. It holds every input as a control whose text is
 // read when a command needs it, shows a hint for each field that is entered,
-// and runs the three commands under the default error handler.
+// and runs the three commands under the default error handler. What needs no
+// widget lives below it: the database in db/, the page set in pages/.
 class Tanaekr : public QMainWindow {
     Q_OBJECT
 public:
@@ -43,8 +44,6 @@ public:
     // empty line, a final line break adds no line.
     QStringList explanationLines() const;
 
-    const GenerationState& generationState() const { return m_gen; }
-
     // Colour text of a colour value (bits 24 to 31 are ignored).
     static QString DCOLOR_HEXCOLOR(ColourValue value) { return colourText(value); }
 
@@ -58,6 +57,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    friend struct TanaekrTestAccess; // tests and benchmarks reach the datasets through it
+
     struct ColourAction {
         QAction* action;
         QLineEdit* field;
@@ -78,14 +79,7 @@ private:
     // Start-up.
     void FormCreate();
     void FormShow();
-
-    // The database: found beside the program or picked, checked by its first
-    // bytes, then its three tables opened.
     void ConnectToMSAccessDB(const QString& fileName, const QString& password);
-    QString GetDBPath(const QString& fileName);
-    bool CheckIfAccessDB(const QString& path);
-    void ConnectToAccessDB(const QString& path, const QString& password);
-    void bindGridColumns(int fileColumnWidth);
 
     // Field behaviour.
     void showHint(const QString& hint);
@@ -96,26 +90,18 @@ private:
     void gezyerlExit();
     void runColourAction(ColourAction& action);
 
-    // The writers of the generation run; each builds its file's lines and
-    // leaves them for the run to write as one set.
-    void sayfaindf();
-    void sayfasorf();
-    void sayfacevf();
-    void sayfasonf();
-    void sayfaxmlf();
-    QString outputPathFor(const QString& suffix) const;
-    void queueFile(const QString& suffix, QByteArray bytes);
+    // The generation run's inputs, read from the controls and the answer key
+    // once, checked in the order the teacher meets them.
+    PageSetInput readPageSetInput();
     void refuseUnusableStem();
     void refuseTooManyQuestions(qint32 count);
 
     Prompts& m_prompts;
     Options m_options;
-    GenerationState m_gen;
-    std::vector<OutputFile> m_pendingFiles; // the run's files, written together at its end
+    ProgramDatabase* m_database = nullptr;
     bool m_shownOnce = false;
     QWidget* m_activeField = nullptr;
 
-public:
     // Controls, named as in the rest of the program.
     QLabel* Label2 = nullptr;
     QTabWidget* sayfalar = nullptr;
@@ -148,11 +134,4 @@ public:
     QPushButton* BitBtn7 = nullptr;
     QLabel* durum = nullptr;
     std::vector<ColourAction> renkler;
-
-    // The three tables, each seen through a dataset of its own.
-    TableDataset* webtable = nullptr;
-    TableDataset* webrenk = nullptr;
-    TableDataset* websoru = nullptr;
-    DatasetModel* websoruds = nullptr; // feeds the grid
-    QString connectionString;
 };

@@ -1,5 +1,6 @@
-// The generation run: the five writers build their files' lines from the
-// controls, then the whole set is written at once, or nothing is.
+// The generation run: the window reads its controls and the answer key once,
+// the page set is built from them in pages/, and the whole set is written at
+// once, or nothing is.
 
 #include "ui/Tanaekr.h"
 
@@ -8,19 +9,14 @@
 #include "core/IntConversion.h"
 #include "core/LineFile.h"
 #include "db/AnswerKey.h"
-#include "db/TableDataset.h"
-#include "pages/AnswerSheetPage.h"
-#include "pages/DataFile.h"
-#include "pages/FramesetPage.h"
-#include "pages/QuestionPage.h"
-#include "pages/ResultPage.h"
+#include "db/ProgramDatabase.h"
+#include "pages/PageSet.h"
 #include "ui/AnswerKeyGrid.h"
 #include "ui/ErrorHandler.h"
 #include "ui/Prompts.h"
 
-#include <QDir>
-
 #include <QLineEdit>
+
 #include <algorithm>
 
 namespace {
@@ -58,107 +54,43 @@ void Tanaekr::refuseTooManyQuestions(qint32 count) {
     throw CommandStopped();
 }
 
-QString Tanaekr::outputPathFor(const QString& suffix) const {
-    return klasor->text() + QDir::separator() + sayfaad->text() + suffix;
-}
+PageSetInput Tanaekr::readPageSetInput() {
+    refuseUnusableStem();
+    PageSetInput in;
+    in.folder = klasor->text();
+    in.stem = sayfaad->text();
+    in.testName = testadl->text();
+    in.questionCount = strToInt(sorusaye->text());
+    refuseTooManyQuestions(in.questionCount);
+    in.navFolder = gezyerl->text();
+    in.explanationLines = explanationLines();
+    in.questionColour = sorusrenk->text();
+    in.explanationColour = sacikl->text();
+    in.answerColour = cevapzrl->text();
+    in.aceColour = acer->text();
+    in.bdColour = ber->text();
+    in.resultColour = sonuczrl->text();
+    in.optionCount = strToInt(siksayl->text());
 
-// Every writer ends alike: its file's path is set, and its bytes wait for the set to be written.
-void Tanaekr::queueFile(const QString& suffix, QByteArray bytes) {
-    m_gen.outputPath = outputPathFor(suffix);
-    m_pendingFiles.push_back({m_gen.outputPath, std::move(bytes)});
-}
-
-void Tanaekr::sayfabClick() {
-    runCommand(m_prompts, [this] {
-        refuseUnusableStem();
-
-        m_pendingFiles.clear();
-        sayfaindf();
-        sayfasorf();
-        sayfacevf();
-        sayfasonf();
-        sayfaxmlf();
-
-        const std::vector<OutputFile> files = std::move(m_pendingFiles);
-        m_pendingFiles.clear();
-        writeFileSet(files);
-
-        m_prompts.message(Prompts::Kind::Plain, applicationTitle(),
-                          QStringLiteral(u"Sayfalar oluşturuldu. Lütfen ") + sayfaad->text() +
-                              QStringLiteral(u"ind.htm dosyasını çalıştırınız."));
-    });
-}
-
-void Tanaekr::sayfaindf() {
-    m_gen.questionPageName = sayfaad->text() + QStringLiteral("sor.htm");
-    m_gen.answerPageName = sayfaad->text() + QStringLiteral("cev.htm");
-    m_gen.resultPageName = sayfaad->text() + QStringLiteral("son.htm");
-    m_gen.sayfaind = framesetLines({m_gen.questionPageName, m_gen.answerPageName});
-    queueFile(QStringLiteral("ind.htm"), encodeCp1254Lines(m_gen.sayfaind));
-}
-
-void Tanaekr::sayfasorf() {
-    const qint32 count = strToInt(sorusaye->text());
-    refuseTooManyQuestions(count);
-    m_gen.questionCount = count;
-    m_gen.dataFileName = sayfaad->text() + QStringLiteral("xml.xml");
-
-    QuestionPageInput input;
-    input.bodyColour = sorusrenk->text();
-    input.dataFileName = m_gen.dataFileName;
-    input.testName = testadl->text();
-    input.navFolder = gezyerl->text();
-    input.explanationColour = sacikl->text();
-    input.explanationLines = explanationLines();
-    m_gen.questionIndex = qint32(input.explanationLines.size());
-    m_gen.sayfasor = questionPageLines(input);
-
-    queueFile(QStringLiteral("sor.htm"), encodeCp1254Lines(m_gen.sayfasor));
-}
-
-void Tanaekr::sayfacevf() {
-    m_gen.sayfacev.clear(); // the option count below may still stop the writer
-    AnswerSheetInput input;
-    input.pageColour = cevapzrl->text();
-    input.aceColour = acer->text();
-    input.bdColour = ber->text();
-    input.resultPageName = m_gen.resultPageName;
-    input.questionCount = m_gen.questionCount;
-    input.optionCount = strToInt(siksayl->text());
-    m_gen.sayfacev = answerSheetLines(input);
-    if (m_gen.questionCount > 0)
-        m_gen.questionIndex = m_gen.questionCount + 1;
-
-    queueFile(QStringLiteral("cev.htm"), encodeCp1254Lines(m_gen.sayfacev));
-}
-
-void Tanaekr::sayfasonf() {
-    m_gen.sayfason = resultPageLines({m_gen.questionCount, m_gen.dataFileName, sonuczrl->text()});
-    if (m_gen.questionCount > 0)
-        m_gen.questionIndex = m_gen.questionCount + 1;
-
-    queueFile(QStringLiteral("son.htm"), encodeCp1254Lines(m_gen.sayfason));
-}
-
-void Tanaekr::sayfaxmlf() {
-    m_gen.sayfaxml.clear(); // a missing key stops the writer with nothing built
     // A letter still in the grid's cell editor belongs to its row before the rows are read.
     liste->commitOpenEditor();
-    std::vector<DataRecord> records;
     try {
-        records = readAnswerKey(*websoru, m_gen.questionCount);
+        in.answerKey = readAnswerKey(m_database->websoru(), in.questionCount);
     } catch (const MissingKey& missing) {
         // The grid now stands on the question without a key.
-        m_gen.questionIndex = missing.question();
         m_prompts.message(Prompts::Kind::Plain, applicationTitle(),
                           QString::number(missing.question()) +
                               QStringLiteral(u". sorunun doğru cevap şıkkı girilmemiş."));
         throw CommandStopped();
     }
-    if (m_gen.questionCount > 0)
-        m_gen.questionIndex = m_gen.questionCount + 1;
-    m_gen.sayfaxml = dataFileLines(m_gen.questionCount, records);
+    return in;
+}
 
-    // The data file is read as XML, whose default is UTF-8.
-    queueFile(QStringLiteral("xml.xml"), encodeUtf8Lines(m_gen.sayfaxml));
+void Tanaekr::sayfabClick() {
+    runCommand(m_prompts, [this] {
+        writeFileSet(pageSetFiles(readPageSetInput()));
+        m_prompts.message(Prompts::Kind::Plain, applicationTitle(),
+                          QStringLiteral(u"Sayfalar oluşturuldu. Lütfen ") + sayfaad->text() +
+                              QStringLiteral(u"ind.htm dosyasını çalıştırınız."));
+    });
 }

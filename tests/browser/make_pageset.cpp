@@ -1,5 +1,5 @@
-// Writes a complete page set into a folder, built by the same page builders
-// and encoders as the generation run of the main window, for the browser
+// Writes a complete page set into a folder, built by the same page-set
+// function as the generation run of the main window, for the browser
 // tests. Beside the pages it writes one small question page per question
 // (stem + "s" + n + ".mht", the names the answer-key preparation gives) and
 // the four navigation images, so that the question page has something to show.
@@ -15,11 +15,7 @@
 #include "core/FileSet.h"
 #include "core/IntConversion.h"
 #include "core/LineFile.h"
-#include "pages/AnswerSheetPage.h"
-#include "pages/DataFile.h"
-#include "pages/FramesetPage.h"
-#include "pages/QuestionPage.h"
-#include "pages/ResultPage.h"
+#include "pages/PageSet.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -79,47 +75,30 @@ int main(int argc, char** argv) {
     if (keys.size() != questions)
         return usage("KEYS must hold one letter per question");
 
-    // The names the frameset writer fixes for the whole set.
-    const QString questionPage = stem + u"sor.htm"_s;
-    const QString answerPage = stem + u"cev.htm"_s;
-    const QString resultPage = stem + u"son.htm"_s;
-    const QString dataFile = stem + u"xml.xml"_s;
+    PageSetInput in;
+    in.folder = folder;
+    in.stem = stem;
+    in.testName = testName;
+    in.questionCount = questions;
+    in.optionCount = options;
+    in.navFolder = QString(); // the images lie beside the pages
+    in.explanationLines = {u"Her soru için bir şık işaretleyiniz."_s, QString(),
+                           u"Üç yanlış bir doğruyu götürür."_s};
+    in.questionColour = u"#B86397"_s;
+    in.explanationColour = u"#F1CFE4"_s;
+    in.answerColour = u"#FFFFFF"_s;
+    in.aceColour = u"#F1CFE4"_s;
+    in.bdColour = u"#DA70D6"_s;
+    in.resultColour = u"#FFFFE0"_s;
+    in.answerKey.reserve(std::size_t(questions));
+    for (qint32 n = 1; n <= questions; ++n)
+        in.answerKey.push_back({stem + u's' + QString::number(n) + u".mht"_s, keys.mid(n - 1, 1)});
     const auto path = [&](const QString& name) { return folder + u'/' + name; };
 
-    QuestionPageInput question;
-    question.bodyColour = u"#B86397"_s;
-    question.dataFileName = dataFile;
-    question.testName = testName;
-    question.navFolder = QString(); // the images lie beside the pages
-    question.explanationColour = u"#F1CFE4"_s;
-    question.explanationLines = {u"Her soru için bir şık işaretleyiniz."_s, QString(),
-                                 u"Üç yanlış bir doğruyu götürür."_s};
-
-    AnswerSheetInput sheet;
-    sheet.pageColour = u"#FFFFFF"_s;
-    sheet.aceColour = u"#F1CFE4"_s;
-    sheet.bdColour = u"#DA70D6"_s;
-    sheet.resultPageName = resultPage;
-    sheet.questionCount = questions;
-    sheet.optionCount = options;
-
-    std::vector<DataRecord> records;
-    records.reserve(std::size_t(questions));
-    for (qint32 n = 1; n <= questions; ++n)
-        records.push_back({stem + u's' + QString::number(n) + u".mht"_s, keys.mid(n - 1, 1)});
-
-    // The four pages in Windows-1254 and the data file in UTF-8, as the window writes them.
-    std::vector<OutputFile> files;
-    files.push_back(
-        {path(stem + u"ind.htm"_s), encodeCp1254Lines(framesetLines({questionPage, answerPage}))});
-    files.push_back({path(questionPage), encodeCp1254Lines(questionPageLines(question))});
-    files.push_back({path(answerPage), encodeCp1254Lines(answerSheetLines(sheet))});
-    files.push_back({path(resultPage),
-                     encodeCp1254Lines(resultPageLines({questions, dataFile, u"#FFFFE0"_s}))});
-    files.push_back({path(dataFile), encodeUtf8Lines(dataFileLines(questions, records))});
-
+    // The set exactly as the window writes it.
+    std::vector<OutputFile> files = pageSetFiles(in);
     for (qint32 n = 1; n <= questions; ++n) {
-        files.push_back({path(records[std::size_t(n - 1)].file),
+        files.push_back({path(in.answerKey[std::size_t(n - 1)].file),
                          encodeUtf8Lines({u"<html><body><h2>Soru "_s + QString::number(n) +
                                           u"</h2></body></html>"_s})});
     }

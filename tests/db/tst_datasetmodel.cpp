@@ -4,8 +4,10 @@
 #include "DbTestSupport.h"
 #include "core/AppError.h"
 #include "db/AnswerKey.h"
-#include "ui/DatasetModel.h"
+#include "db/DatasetModel.h"
+#include "ui/AnswerKeyGrid.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -33,18 +35,24 @@ private:
     QString m_path;
     std::unique_ptr<TableDataset> m_websoru;
     std::unique_ptr<DatasetModel> m_model;
+    std::unique_ptr<QAbstractItemModelTester> m_tester;
 };
 
 void TestDatasetModel::init() {
+    m_tester.reset();
     m_model.reset();
     m_websoru.reset();
     m_dir = std::make_unique<QTemporaryDir>();
     m_path = newDatabase(*m_dir);
     m_websoru = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     m_model = std::make_unique<DatasetModel>(*m_websoru);
+    // Every change the dataset announces is checked against the model rules.
+    m_tester = std::make_unique<QAbstractItemModelTester>(
+        m_model.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     m_model->setColumns({{QStringLiteral("soruno"), QStringLiteral("Soru No"), Qt::AlignRight},
                          {QStringLiteral("dosya"), QStringLiteral("Dosya Adı")},
-                         {QStringLiteral("dc"), QStringLiteral("Doğru Cevap"), Qt::AlignCenter}});
+                         {QStringLiteral("dc"), QStringLiteral("Doğru Cevap"), Qt::AlignCenter,
+                          [](const QString& text) { return isAnswerLetter(text); }}});
 }
 
 void TestDatasetModel::showsVisibleRows() {
@@ -107,14 +115,10 @@ void TestDatasetModel::keyColumnTakesOneLetter() {
         QVERIFY(m_model->setData(key, good));
     QCOMPARE(m_websoru->fieldValue(QStringLiteral("dc")), QVariant(QStringLiteral("c")));
 
-    QVERIFY(m_model->createValidator(1, this) == nullptr);
-    std::unique_ptr<QValidator> validator(m_model->createValidator(2, nullptr));
-    QVERIFY(validator);
-    QString text = QStringLiteral("f");
-    int pos = 0;
-    QCOMPARE(validator->validate(text, pos), QValidator::Invalid);
-    text = QStringLiteral("d");
-    QCOMPARE(validator->validate(text, pos), QValidator::Acceptable);
+    QVERIFY(!m_model->hasRule(1));
+    QVERIFY(m_model->accepts(1, QStringLiteral("any text")));
+    QVERIFY(!m_model->accepts(2, QStringLiteral("f")));
+    QVERIFY(m_model->accepts(2, QStringLiteral("d")));
 }
 
 void TestDatasetModel::currentRowFollowsBothWays() {
@@ -142,16 +146,20 @@ void TestDatasetModel::currentRowFollowsBothWays() {
 }
 
 void TestDatasetModel::typingIntoTheGrid() {
-    QTableView view;
-    view.setItemDelegate(new DatasetItemDelegate(&view));
-    view.setModel(m_model.get());
-    m_model->setSelectionModel(view.selectionModel());
+    m_tester.reset();
+    m_model.reset(); // the grid brings its own
+    AnswerKeyGrid view;
+    view.attach(*m_websoru, {});
+    view.bindColumns(200);
+    const QAbstractItemModel* model = view.model();
+    QAbstractItemModelTester tester(view.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
     fillAnswerKey(*m_websoru, QStringLiteral("a"), QStringLiteral("t"), 2);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
 
-    view.setCurrentIndex(m_model->index(1, 2));
-    view.edit(m_model->index(1, 2));
+    view.setCurrentIndex(model->index(1, 2));
+    view.edit(model->index(1, 2));
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     QVERIFY(editor);
     QCOMPARE(editor->maxLength(), 1);

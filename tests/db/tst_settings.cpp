@@ -3,7 +3,12 @@
 
 #include "DbTestSupport.h"
 #include "core/AppError.h"
+#include "core/IntConversion.h"
+#include "db/Database.h"
+#include "db/Schema.h"
 #include "db/Settings.h"
+
+#include <QFile>
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,25 +20,48 @@ namespace {
 const QString kNullError =
     QStringLiteral("Could not convert variant of type (Null) into type (String)");
 
-std::array<QString, 8> sampleTexts(const QString& options) {
-    return {QStringLiteral("#000001"),   QStringLiteral("#000002"),
-            QStringLiteral("kırmızı"),   QStringLiteral("#000004"),
-            QStringLiteral("#000005"),   QStringLiteral("#000006"),
-            QStringLiteral("C:\\img\\"), options};
+// The record as the window saves it: the option count converted before anything is stored.
+void saveTexts(TableDataset& webrenk, const QString& options) {
+    Settings settings;
+    settings.siksay = strToInt(options);
+    settings.sorus = QStringLiteral("#000001");
+    settings.cevaps = QStringLiteral("#000002");
+    settings.sonucs = QStringLiteral("kırmızı");
+    settings.soruac = QStringLiteral("#000004");
+    settings.ace = QStringLiteral("#000005");
+    settings.bd = QStringLiteral("#000006");
+    settings.gezyer = QStringLiteral("C:\\img\\");
+    settings.sure = 40;
+    settings.yanlis = 4;
+    saveSettings(webrenk, settings);
 }
 
+// Each field as text, in load order, up to the one that stopped the load.
 QStringList load(TableDataset& webrenk, QString* error = nullptr) {
     QStringList applied;
+    Settings settings;
     try {
-        loadSettings(webrenk, [&](int index, const QString& text) {
-            QCOMPARE(index, applied.size());
-            applied.append(text);
+        loadSettings(webrenk, settings, [&](const SettingsField& field) {
+            applied.append(std::visit(
+                [&settings](auto member) { return QVariant(settings.*member).toString(); },
+                field.member));
         });
     } catch (const AppError& e) {
         if (error)
             *error = e.text();
     }
     return applied;
+}
+
+const QStringList kSaved = {
+    QStringLiteral("#000001"),   QStringLiteral("#000002"), QStringLiteral("kırmızı"),
+    QStringLiteral("#000004"),   QStringLiteral("#000005"), QStringLiteral("#000006"),
+    QStringLiteral("C:\\img\\"), QStringLiteral("5"),       QStringLiteral("true"),
+    QStringLiteral("40"),        QStringLiteral("4")};
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -47,6 +75,9 @@ private slots:
     void nullStopsAtItsField();
     void failedConversionStoresNothingThenOrLater();
     void severalRowsUseTheFirst();
+    void olderFileIsUpgraded_data();
+    void olderFileIsUpgraded();
+    void newerFileIsRefusedUntouched();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -63,7 +94,8 @@ void TestSettings::defaultRecordLoads() {
     QCOMPARE(load(*webrenk), (QStringList{QStringLiteral("#B86397"), QStringLiteral("#B86397"),
                                           QStringLiteral("#B86397"), QStringLiteral("#F1CFE4"),
                                           QStringLiteral("#F1CFE4"), QStringLiteral("#DA70D6"),
-                                          QString(), QStringLiteral("4")}));
+                                          QString(), QStringLiteral("4"), QStringLiteral("true"),
+                                          QStringLiteral("0"), QStringLiteral("3")}));
     QCOMPARE(variantText(QVariant(qint32(-12))), QStringLiteral("-12"));
 }
 
@@ -75,14 +107,12 @@ void TestSettings::noRowThenSaveCreatesIt() {
         QCOMPARE(load(*webrenk, &error), QStringList()); // nothing applied
         QCOMPARE(error, kNullError);
 
-        saveSettings(*webrenk, sampleTexts(QStringLiteral(" 5")));
+        saveTexts(*webrenk, QStringLiteral(" 5"));
         QCOMPARE(count(m_path, QStringLiteral("webrenk")), 1);
     }
     // The next start loads what was saved.
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
-    const auto texts = sampleTexts(QStringLiteral("5"));
-    const QStringList expected(texts.begin(), texts.end());
-    QCOMPARE(load(*webrenk), expected);
+    QCOMPARE(load(*webrenk), kSaved);
     QCOMPARE(query(m_path, QStringLiteral("SELECT typeof(siksay) FROM webrenk")).value(0).value(0),
              QVariant(QStringLiteral("integer")));
 }
@@ -97,10 +127,10 @@ void TestSettings::nullStopsAtItsField() {
 
 void TestSettings::failedConversionStoresNothingThenOrLater() {
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
-    DB_EXPECT_ERROR(saveSettings(*webrenk, sampleTexts(QString())),
+    DB_EXPECT_ERROR(saveTexts(*webrenk, QString()),
                     QStringLiteral("'' is not a valid integer value"));
     QCOMPARE(webrenk->state(), TableDataset::State::Browse);
-    DB_EXPECT_ERROR(saveSettings(*webrenk, sampleTexts(QStringLiteral("4 "))),
+    DB_EXPECT_ERROR(saveTexts(*webrenk, QStringLiteral("4 ")),
                     QStringLiteral("'4 ' is not a valid integer value"));
     // Neither failed save reaches the file, not even with a later cursor move.
     webrenk->first();
@@ -110,14 +140,71 @@ void TestSettings::failedConversionStoresNothingThenOrLater() {
 }
 
 void TestSettings::severalRowsUseTheFirst() {
-    query(m_path, QStringLiteral("INSERT INTO webrenk VALUES ('x','x','x','x','x','x','x',2)"));
+    query(m_path,
+          QStringLiteral("INSERT INTO webrenk VALUES ('x','x','x','x','x','x','x',2,0,0,0)"));
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
     QCOMPARE(load(*webrenk).value(7), QStringLiteral("4"));
     webrenk->next(); // the cursor elsewhere: saving still goes to the first row
-    saveSettings(*webrenk, sampleTexts(QStringLiteral("$A")));
+    saveTexts(*webrenk, QStringLiteral("$A"));
     QCOMPARE(query(m_path, QStringLiteral("SELECT sorus, siksay FROM webrenk ORDER BY rowid")),
              (QList<QVariantList>{{QStringLiteral("#000001"), qint64(10)},
                                   {QStringLiteral("x"), qint64(2)}}));
+}
+
+// A file of the first program (made by its dorvana-newdb) gets the later
+// fields with their defaults in one step and keeps what it held.
+void TestSettings::olderFileIsUpgraded_data() {
+    QTest::addColumn<QString>("change"); // made to the old file before it is opened
+    QTest::addColumn<QStringList>("expected");
+    const QStringList defaults = {QStringLiteral("#B86397"),
+                                  QStringLiteral("#B86397"),
+                                  QStringLiteral("#B86397"),
+                                  QStringLiteral("#F1CFE4"),
+                                  QStringLiteral("#F1CFE4"),
+                                  QStringLiteral("#DA70D6"),
+                                  QString(),
+                                  QStringLiteral("4"),
+                                  QStringLiteral("true"),
+                                  QStringLiteral("0"),
+                                  QStringLiteral("3")};
+    QTest::newRow("as made") << QString() << defaults;
+    QStringList saved = defaults;
+    saved[0] = QStringLiteral("#010203");
+    saved[6] = QStringLiteral("resim/");
+    saved[7] = QStringLiteral("2");
+    QTest::newRow("settings saved")
+        << QStringLiteral("UPDATE webrenk SET sorus='#010203', gezyer='resim/', siksay=2") << saved;
+}
+
+void TestSettings::olderFileIsUpgraded() {
+    QFETCH(QString, change);
+    QFETCH(QStringList, expected);
+    const QString path = m_dir->filePath(QStringLiteral("old.MDB"));
+    QVERIFY(QFile::copy(QStringLiteral(DORVANA_TEST_DATA "/db/version1.MDB"), path));
+    QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (!change.isEmpty())
+        query(path, change);
+    {
+        auto db = Database::shared(path);
+        QCOMPARE(schemaVersion(*db), 1);
+        upgradeSchema(*db);
+        QCOMPARE(schemaVersion(*db), CurrentSchemaVersion);
+        upgradeSchema(*db); // nothing more to do
+    }
+    auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), path);
+    QCOMPARE(load(*webrenk), expected);
+    QCOMPARE(count(path, QStringLiteral("webrenk")), 1);
+}
+
+void TestSettings::newerFileIsRefusedUntouched() {
+    query(m_path, QStringLiteral("PRAGMA user_version = %1").arg(CurrentSchemaVersion + 1));
+    const QByteArray before = bytesOf(m_path);
+    {
+        auto db = Database::shared(m_path);
+        DB_EXPECT_ERROR(upgradeSchema(*db), newerSchemaText(CurrentSchemaVersion + 1));
+    }
+    QVERIFY(newerSchemaText(3).startsWith(QStringLiteral(u"Bu veritabanı dosyası")));
+    QCOMPARE(bytesOf(m_path), before);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

@@ -4,6 +4,7 @@
 #include "DbTestSupport.h"
 #include "core/AppError.h"
 #include "db/Database.h"
+#include "db/DatasetModel.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -302,7 +303,9 @@ void TestTableDataset::gridOperations() {
     for (qint32 n = 1; n <= 3; ++n)
         appendRow(*ds, QStringLiteral("t"), n);
     QSignalSpy current(ds.get(), &TableDataset::currentChanged);
-    QSignalSpy changed(ds.get(), &TableDataset::rowChanged);
+    DatasetModel model(*ds);
+    model.setColumns({{kKey, kKey}});
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
 
     ds->moveTo(0);
     ds->edit();

@@ -42,7 +42,7 @@ int windowChild(int argc, char* argv[], const QString& programFolder) {
     w.edit("siksayl")->setText(QStringLiteral("3"));
     w.click("BitBtn7"); // the settings save
     w.prepareKeys(QStringLiteral("ilk"), 5, QStringLiteral("ABCDE"));
-    w.window->websoru->first(); // stores the letter typed last
+    TanaekrTestAccess::websoru(*w.window).first(); // stores the letter typed last
     tellParent(w.prompts.texts().join(u'|').toUtf8() + "|ready");
     char line[64];
     std::fgets(line, sizeof line, stdin); // wait for the parent

@@ -35,7 +35,13 @@ int saveChild(const QString& path, int firstGen) {
     auto webrenk = dbtest::openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), path);
     tellParent("started");
     for (int gen = firstGen; gen < 1000000; ++gen) {
-        saveSettings(*webrenk, generationTexts(gen));
+        const std::array<QString, 8> texts = generationTexts(gen);
+        Settings settings;
+        for (const SettingsField& field : settingsFields())
+            if (const auto text = std::get_if<QString Settings::*>(&field.member))
+                settings.** text = texts[std::size_t(&field - settingsFields().data())];
+        settings.siksay = gen;
+        saveSettings(*webrenk, settings);
         tellParent("saved " + QByteArray::number(gen));
     }
     return 0;

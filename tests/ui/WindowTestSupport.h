@@ -1,6 +1,8 @@
 #pragma once
 
 #include "../pages/ExpectedFile.h"
+#include "db/ProgramDatabase.h"
+#include "db/TableDataset.h"
 #include "ui/Prompts.h"
 #include "ui/Tanaekr.h"
 
@@ -15,6 +17,15 @@
 #include <QTest>
 
 #include <memory>
+
+// What tests and benchmarks may reach inside the window besides its controls,
+// which they find by object name.
+struct TanaekrTestAccess {
+    static TableDataset& websoru(Tanaekr& window) { return window.m_database->websoru(); }
+    static QString connectionString(const Tanaekr& window) {
+        return window.m_database->connectionString();
+    }
+};
 
 // The window on a program folder, shown and active as after a start; its
 // dialogs are answered by `prompts`.

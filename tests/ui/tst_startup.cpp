@@ -84,7 +84,7 @@ void tst_Startup::databaseBesideProgramLoadsSettings() {
     QCOMPARE(edit("siksayl")->text(), u"5"_s);
     QCOMPARE(QApplication::focusWidget(), edit("sorusaye"));
     QVERIFY(!grid()->isVisible());
-    QCOMPARE(window->connectionString,
+    QCOMPARE(TanaekrTestAccess::connectionString(*window),
              u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + folder.databasePath +
                  u";Persist Security Info=False;Jet OLEDB:Database Password="_s);
 }
@@ -280,9 +280,9 @@ void tst_Startup::failedSaveStoresNothing() {
 
 void tst_Startup::severalSettingsRowsUseTheFirst() {
     ProgramFolder folder;
-    dbtest::query(
-        folder.databasePath,
-        u"INSERT INTO webrenk VALUES ('#999999','#999999','#999999','#999999','#999999','#999999','x',2)"_s);
+    dbtest::query(folder.databasePath,
+                  u"INSERT INTO webrenk (sorus, cevaps, sonucs, soruac, ace, bd, gezyer, siksay) "
+                  u"VALUES ('#999999','#999999','#999999','#999999','#999999','#999999','x',2)"_s);
     start(folder.path());
     QCOMPARE(edit("sorusrenk")->text(), u"#B86397"_s);
     QCOMPARE(edit("siksayl")->text(), u"4"_s);

@@ -6,26 +6,29 @@
 #include <QList>
 #include <QPointer>
 #include <QString>
-#include <QStyledItemDelegate>
 
 #include <functional>
 
 class QItemSelectionModel;
-class QValidator;
-#include "db/TableDataset.h"
 
 // One column of a grid over a dataset: the field it shows and its title.
 struct DatasetColumn {
     QString field;
     QString title;
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    // The texts the column takes; an empty rule takes any text.
+    std::function<bool(const QString&)> accepts = {};
 };
 
 // A grid's model over the rows visible in a TableDataset, a new row that is
 // being added included. Editing a cell moves the dataset to that row (which
 // stores the row left behind), puts the row into editing and sets the field;
-// the row is stored when the cursor leaves it. The answer-key column "dc"
-// takes one letter, A to E in either case, and nothing else.
+// the row is stored when the cursor leaves it. A column takes only the texts
+// its rule accepts.
+//
+// The dataset announces its row changes through this model only (the
+// model's own protocol of resets, insertions, removals and data changes); a
+// dataset has at most one model.
 class DatasetModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -33,6 +36,7 @@ public:
     using Runner = std::function<bool(const std::function<void()>& operation)>;
 
     explicit DatasetModel(TableDataset& dataset, QObject* parent = nullptr);
+    ~DatasetModel() override;
 
     TableDataset& dataset() const { return *m_dataset; }
     void setColumns(const QList<DatasetColumn>& columns);
@@ -46,12 +50,9 @@ public:
     // both ways. Pass the view's selection model once the view has this model.
     void setSelectionModel(QItemSelectionModel* selection);
 
-    // The answer-key letter rule: one letter, A to E, either case.
-    static bool isAnswerLetter(const QString& text);
-    bool isAnswerKeyColumn(int column) const;
-    // A validator for the column's cell editor (one answer letter for "dc"),
-    // or nullptr when the column takes any text.
-    QValidator* createValidator(int column, QObject* parent) const;
+    // True when the column's rule takes the text.
+    bool accepts(int column, const QString& text) const;
+    bool hasRule(int column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -65,6 +66,15 @@ signals:
     void errorRaised(const QString& text);
 
 private:
+    friend class TableDataset; // announces its row changes through the calls below
+    void rowsWillReset();
+    void rowsWereReset();
+    void rowWillBeInserted(int row);
+    void rowWasInserted();
+    void rowWillBeRemoved(int row);
+    void rowWasRemoved();
+    void rowWasChanged(int row);
+
     bool run(const std::function<void()>& operation);
     void viewRowChanged(const QModelIndex& current);
     void datasetRowChanged(int row);
@@ -75,13 +85,4 @@ private:
     Runner m_runner;
     QPointer<QItemSelectionModel> m_selection;
     bool m_syncing = false;
-};
-
-// Gives the answer-key column a one-letter editor that takes only A to E.
-class DatasetItemDelegate : public QStyledItemDelegate {
-    Q_OBJECT
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override;
 };

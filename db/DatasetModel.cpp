@@ -1,51 +1,61 @@
-#include "ui/DatasetModel.h"
+#include "db/DatasetModel.h"
 
 #include "core/AppError.h"
 #include "core/IntConversion.h"
 #include "db/TableDataset.h"
 
 #include <QItemSelectionModel>
-#include <QLineEdit>
-#include <QRegularExpression>
-#include <QRegularExpressionValidator>
 
 DatasetModel::DatasetModel(TableDataset& dataset, QObject* parent)
     : QAbstractTableModel(parent), m_dataset(&dataset) {
-    // While the dataset changes its rows, the view's own moves of its current
-    // index are not the user's: the dataset is not moved for them, and the
-    // view is put back on the dataset's row afterwards.
-    connect(&dataset, &TableDataset::rowsAboutToBeReset, this, [this] {
-        m_syncing = true;
-        beginResetModel();
-    });
-    connect(&dataset, &TableDataset::rowsReset, this, [this] {
-        endResetModel();
-        m_syncing = false;
-        showDatasetRow();
-    });
-    connect(&dataset, &TableDataset::rowAboutToBeInserted, this, [this](int row) {
-        m_syncing = true;
-        beginInsertRows({}, row, row);
-    });
-    connect(&dataset, &TableDataset::rowInserted, this, [this] {
-        endInsertRows();
-        m_syncing = false;
-        showDatasetRow();
-    });
-    connect(&dataset, &TableDataset::rowAboutToBeRemoved, this, [this](int row) {
-        m_syncing = true;
-        beginRemoveRows({}, row, row);
-    });
-    connect(&dataset, &TableDataset::rowRemoved, this, [this] {
-        endRemoveRows();
-        m_syncing = false;
-        showDatasetRow();
-    });
-    connect(&dataset, &TableDataset::rowChanged, this, [this](int row) {
-        if (row >= 0 && row < rowCount() && !m_columns.isEmpty())
-            emit dataChanged(index(row, 0), index(row, columnCount() - 1));
-    });
+    dataset.attachModel(this);
     connect(&dataset, &TableDataset::currentChanged, this, &DatasetModel::datasetRowChanged);
+}
+
+DatasetModel::~DatasetModel() {
+    if (m_dataset)
+        m_dataset->attachModel(nullptr);
+}
+
+// While the dataset changes its rows, the view's own moves of its current
+// index are not the user's: the dataset is not moved for them, and the view
+// is put back on the dataset's row afterwards.
+void DatasetModel::rowsWillReset() {
+    m_syncing = true;
+    beginResetModel();
+}
+
+void DatasetModel::rowsWereReset() {
+    endResetModel();
+    m_syncing = false;
+    showDatasetRow();
+}
+
+void DatasetModel::rowWillBeInserted(int row) {
+    m_syncing = true;
+    beginInsertRows({}, row, row);
+}
+
+void DatasetModel::rowWasInserted() {
+    endInsertRows();
+    m_syncing = false;
+    showDatasetRow();
+}
+
+void DatasetModel::rowWillBeRemoved(int row) {
+    m_syncing = true;
+    beginRemoveRows({}, row, row);
+}
+
+void DatasetModel::rowWasRemoved() {
+    endRemoveRows();
+    m_syncing = false;
+    showDatasetRow();
+}
+
+void DatasetModel::rowWasChanged(int row) {
+    if (row >= 0 && row < rowCount() && !m_columns.isEmpty())
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
 void DatasetModel::setColumns(const QList<DatasetColumn>& columns) {
@@ -119,22 +129,12 @@ void DatasetModel::showDatasetRow() {
     m_syncing = false;
 }
 
-bool DatasetModel::isAnswerLetter(const QString& text) {
-    if (text.size() != 1)
-        return false;
-    const char16_t c = text.at(0).unicode();
-    return (c >= u'A' && c <= u'E') || (c >= u'a' && c <= u'e');
+bool DatasetModel::hasRule(int column) const {
+    return column >= 0 && column < m_columns.size() && bool(m_columns.at(column).accepts);
 }
 
-bool DatasetModel::isAnswerKeyColumn(int column) const {
-    return column >= 0 && column < m_columns.size() &&
-           m_columns.at(column).field.compare(QStringLiteral("dc"), Qt::CaseInsensitive) == 0;
-}
-
-QValidator* DatasetModel::createValidator(int column, QObject* parent) const {
-    if (!isAnswerKeyColumn(column))
-        return nullptr;
-    return new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[A-Ea-e]")), parent);
+bool DatasetModel::accepts(int column, const QString& text) const {
+    return !hasRule(column) || m_columns.at(column).accepts(text);
 }
 
 int DatasetModel::rowCount(const QModelIndex& parent) const {
@@ -184,7 +184,7 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
     const int row = index.row();
     const QString field = m_columns.at(index.column()).field;
     const QString text = value.toString();
-    if (isAnswerKeyColumn(index.column()) && !isAnswerLetter(text))
+    if (!accepts(index.column(), text))
         return false;
     if (!value.isNull() && data(index, Qt::EditRole).toString() == text &&
         !m_dataset->value(row, field).isNull())
@@ -199,17 +199,4 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
         m_dataset->edit();
         m_dataset->setFieldValue(field, stored);
     });
-}
-
-QWidget* DatasetItemDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                                           const QModelIndex& index) const {
-    const auto* model = qobject_cast<const DatasetModel*>(index.model());
-    if (model && model->isAnswerKeyColumn(index.column())) {
-        auto* editor = new QLineEdit(parent);
-        editor->setFrame(false);
-        editor->setMaxLength(1);
-        editor->setValidator(model->createValidator(index.column(), editor));
-        return editor;
-    }
-    return QStyledItemDelegate::createEditor(parent, option, index);
 }

@@ -1,0 +1,69 @@
+#include "db/Schema.h"
+
+#include "core/AppError.h"
+#include "db/Database.h"
+#include "db/Settings.h"
+
+#include <QStringList>
+
+namespace {
+
+QString settingsTableSql() {
+    QStringList columns;
+    for (const SettingsField& field : settingsFields())
+        columns << field.column + u' ' + field.sqlType();
+    return QStringLiteral("CREATE TABLE webrenk (%1);").arg(columns.join(QStringLiteral(", ")));
+}
+
+QString defaultSettingsRowSql() {
+    QStringList values;
+    for (const SettingsField& field : settingsFields())
+        values << field.sqlDefault();
+    return QStringLiteral("INSERT INTO webrenk VALUES (%1);")
+        .arg(values.join(QStringLiteral(", ")));
+}
+
+void setVersion(Database& db, int version) {
+    db.exec(QStringLiteral("PRAGMA user_version = %1;").arg(version));
+}
+
+} // namespace
+
+QString newDatabaseSql() {
+    return QStringLiteral("CREATE TABLE webtablo (id INTEGER PRIMARY KEY);") + settingsTableSql() +
+           QStringLiteral(
+               "CREATE TABLE websoru (testadi TEXT, soruno INTEGER, dosya TEXT, dc TEXT);") +
+           defaultSettingsRowSql() +
+           QStringLiteral("PRAGMA user_version = %1;").arg(CurrentSchemaVersion);
+}
+
+int schemaVersion(Database& db) {
+    Statement statement(db, QStringLiteral("PRAGMA user_version"));
+    const int version = statement.step() ? statement.value(0).toInt() : 0;
+    return version == 0 ? 1 : version;
+}
+
+QString newerSchemaText(int fileVersion) {
+    return QStringLiteral(u"Bu veritabanı dosyası programın daha yeni bir sürümüyle yapılmış "
+                          u"(dosya sürümü %1, bu programınki %2). Dosyaya dokunulmadı; lütfen "
+                          u"programın yeni sürümünü kullanınız.")
+        .arg(fileVersion)
+        .arg(CurrentSchemaVersion);
+}
+
+void upgradeSchema(Database& db) {
+    const int fileVersion = schemaVersion(db);
+    if (fileVersion > CurrentSchemaVersion)
+        throw AppError(newerSchemaText(fileVersion));
+    if (fileVersion == CurrentSchemaVersion)
+        return;
+
+    Transaction transaction(db);
+    for (const SettingsField& field : settingsFields()) {
+        if (field.version > fileVersion)
+            db.exec(QStringLiteral("ALTER TABLE webrenk ADD COLUMN %1 %2 DEFAULT %3;")
+                        .arg(field.column, field.sqlType(), field.sqlDefault()));
+    }
+    setVersion(db, CurrentSchemaVersion);
+    transaction.commit();
+}

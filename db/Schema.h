@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+class Database;
+
+// Which tables and fields a database file has is told by its schema version
+// (PRAGMA user_version). Files of the first program carry 0, which counts as 1.
+constexpr int CurrentSchemaVersion = 2;
+
+// The statements that make every table of a new file at the current version,
+// with the default settings row.
+QString newDatabaseSql();
+
+// The file's schema version, 0 read as 1.
+int schemaVersion(Database& db);
+
+// Brings an older file up to the current version in one transaction: the
+// fields and tables each later version brought are added with their defaults,
+// and nothing stored is changed. A file of a later version than this program
+// knows is refused with a Turkish message and left as it is.
+void upgradeSchema(Database& db);
+
+QString newerSchemaText(int fileVersion);
