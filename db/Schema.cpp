@@ -34,7 +34,7 @@ QString newDatabaseSql() {
            QStringLiteral(
                "CREATE TABLE websoru (testadi TEXT, soruno INTEGER, dosya TEXT, dc TEXT);") +
            defaultSettingsRowSql() +
-           QStringLiteral("PRAGMA user_version = %1;").arg(CurrentSchemaVersion);
+           QStringLiteral("PRAGMA user_version = %1;").arg(kCurrentSchemaVersion);
 }
 
 int schemaVersion(Database& db) {
@@ -48,14 +48,14 @@ QString newerSchemaText(int fileVersion) {
                           u"(dosya sürümü %1, bu programınki %2). Dosyaya dokunulmadı; lütfen "
                           u"programın yeni sürümünü kullanınız.")
         .arg(fileVersion)
-        .arg(CurrentSchemaVersion);
+        .arg(kCurrentSchemaVersion);
 }
 
 void upgradeSchema(Database& db) {
     const int fileVersion = schemaVersion(db);
-    if (fileVersion > CurrentSchemaVersion)
+    if (fileVersion > kCurrentSchemaVersion)
         throw AppError(newerSchemaText(fileVersion));
-    if (fileVersion == CurrentSchemaVersion)
+    if (fileVersion == kCurrentSchemaVersion)
         return;
 
     Transaction transaction(db);
@@ -64,6 +64,6 @@ void upgradeSchema(Database& db) {
             db.exec(QStringLiteral("ALTER TABLE webrenk ADD COLUMN %1 %2 DEFAULT %3;")
                         .arg(field.column, field.sqlType(), field.sqlDefault()));
     }
-    setVersion(db, CurrentSchemaVersion);
+    setVersion(db, kCurrentSchemaVersion);
     transaction.commit();
 }

@@ -6,8 +6,8 @@
 #include <QStyle>
 
 namespace {
-constexpr int PathRole = Qt::UserRole + 1;
-constexpr int IndentStep = 2; // blanks per level of depth
+constexpr int kPathRole = Qt::UserRole + 1;
+constexpr int kIndentStep = 2; // blanks per level of depth
 } // namespace
 
 DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent) {
@@ -15,13 +15,13 @@ DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent) {
     setUniformItemSizes(true);
     setIconSize(QSize(12, 12));
     connect(this, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { setCurrentFolder(item->data(PathRole).toString()); });
+            [this](QListWidgetItem* item) { setCurrentFolder(item->data(kPathRole).toString()); });
     setCurrentFolder(QDir::currentPath());
 }
 
 QString DirectoryList::folderOfRow(int row) const {
     const QListWidgetItem* it = item(row);
-    return it ? it->data(PathRole).toString() : QString();
+    return it ? it->data(kPathRole).toString() : QString();
 }
 
 void DirectoryList::setCurrentFolder(const QString& folder) {
@@ -49,8 +49,8 @@ void DirectoryList::rebuild() {
     for (const QString& path : std::as_const(chain)) {
         const QString name =
             QDir(path).isRoot() ? QDir::toNativeSeparators(path) : QFileInfo(path).fileName();
-        auto* it = new QListWidgetItem(openIcon, QString(depth * IndentStep, u' ') + name, this);
-        it->setData(PathRole, path);
+        auto* it = new QListWidgetItem(openIcon, QString(depth * kIndentStep, u' ') + name, this);
+        it->setData(kPathRole, path);
         ++depth;
     }
     setCurrentRow(count() - 1);
@@ -59,8 +59,8 @@ void DirectoryList::rebuild() {
         QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
     for (const QFileInfo& child : children) {
         auto* it = new QListWidgetItem(closedIcon,
-                                       QString(depth * IndentStep, u' ') + child.fileName(), this);
-        it->setData(PathRole, QDir::cleanPath(child.absoluteFilePath()));
+                                       QString(depth * kIndentStep, u' ') + child.fileName(), this);
+        it->setData(kPathRole, QDir::cleanPath(child.absoluteFilePath()));
     }
     scrollToItem(currentItem());
 }

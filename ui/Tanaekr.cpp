@@ -26,8 +26,8 @@
 namespace {
 
 // Client area of the window; with the frame of a usual desktop it is 833 x 591 outside.
-constexpr QSize ClientSize(825, 557);
-constexpr int StatusBarHeight = 19;
+constexpr QSize kClientSize(825, 557);
+constexpr int kStatusBarHeight = 19;
 
 QFont pixelFont(const QString& family, int pixels, bool bold) {
     QFont font(family);
@@ -51,24 +51,24 @@ void setTextColour(QWidget* widget, const QColor& colour) {
     widget->setPalette(palette);
 }
 
-const QString HintTestadl = QStringLiteral(u"Soruların üst kısmında görüntülenir. Sınıf, testin "
-                                           u"konusu gibi bilgileri içermesi tercih edilebilir.");
-const QString HintSorusaye = QStringLiteral(
+const QString kHintTestadl = QStringLiteral(u"Soruların üst kısmında görüntülenir. Sınıf, testin "
+                                            u"konusu gibi bilgileri içermesi tercih edilebilir.");
+const QString kHintSorusaye = QStringLiteral(
     u"Test sorularının sayısı. Daha sonra \"Doğru cevapları gir\" seçeneğinin seçilmesi gerekir.");
-const QString HintSayfaad = QStringLiteral(u"Bu alana yazılan isime s harfi soru numaraları "
-                                           u"eklenerek, otomatik soru dosyası ismi oluşturulur.");
-const QString HintSorusrenk =
+const QString kHintSayfaad = QStringLiteral(u"Bu alana yazılan isime s harfi soru numaraları "
+                                            u"eklenerek, otomatik soru dosyası ismi oluşturulur.");
+const QString kHintSorusrenk =
     QStringLiteral(u"Soruların görüntüleneceği ekranda arka plan rengini belirler.");
-const QString HintSacikl =
+const QString kHintSacikl =
     QStringLiteral(u"Soruların altında görüntülenecek açıklamanın arka plan rengini belirler.");
-const QString HintKlasor = QStringLiteral(u"Oluşturulacak web sayfalarının kaydedileceği klasör.");
-const QString HintGezyerl = QStringLiteral(
+const QString kHintKlasor = QStringLiteral(u"Oluşturulacak web sayfalarının kaydedileceği klasör.");
+const QString kHintGezyerl = QStringLiteral(
     u"Oluşturulacak sayfalarda kayıtlar arasında ileri/geri gidilmesini sağlayan düğmelerin resim "
     u"dosyalarının bulunduğu klasör.");
-const QString HintSoruac = QStringLiteral(u"Soruların altında görüntülenmek istenilen metin.");
-const QString HintSiksayl = QStringLiteral(u"Bir soru için kaç cevap şıkkı olacağını belirler.");
-const QString HintDir = QStringLiteral(u"Bu alanda çift tıklama yapıldığında klasör ismi "
-                                       u"\"Sayfaların kaydedileceği klasör\" alanına yazılır.");
+const QString kHintSoruac = QStringLiteral(u"Soruların altında görüntülenmek istenilen metin.");
+const QString kHintSiksayl = QStringLiteral(u"Bir soru için kaç cevap şıkkı olacağını belirler.");
+const QString kHintDir = QStringLiteral(u"Bu alanda çift tıklama yapıldığında klasör ismi "
+                                        u"\"Sayfaların kaydedileceği klasör\" alanına yazılır.");
 
 } // namespace
 
@@ -87,13 +87,13 @@ void Tanaekr::buildControls() {
 
     auto* central = new QWidget(this);
     setCentralWidget(central);
-    setFixedSize(ClientSize);
+    setFixedSize(kClientSize);
 
     Label2 = new QLabel(
         QStringLiteral(u"Bu program, öğrencilerine emek veren bütün öğretmenlerimize armağandır."),
         central);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(0, 0, ClientSize.width(), 19);
+    Label2->setGeometry(0, 0, kClientSize.width(), 19);
     Label2->setAlignment(Qt::AlignCenter);
     Label2->setFont(arial(17, true));
     Label2->setAutoFillBackground(true);
@@ -138,7 +138,7 @@ void Tanaekr::buildControls() {
     durum->setObjectName(QStringLiteral("durumPanel"));
     statusBar()->setObjectName(QStringLiteral("durum"));
     statusBar()->setSizeGripEnabled(false);
-    statusBar()->setFixedHeight(StatusBarHeight);
+    statusBar()->setFixedHeight(kStatusBarHeight);
     statusBar()->addWidget(durum, 1);
 
     setTabOrders();
@@ -327,23 +327,23 @@ void Tanaekr::showHint(const QString& hint) {
 
 void Tanaekr::fieldEntered(QWidget* field) {
     if (field == testadl)
-        showHint(HintTestadl); // testadlEnter
+        showHint(kHintTestadl); // testadlEnter
     else if (field == sorusaye)
-        showHint(HintSorusaye); // sorusayeEnter
+        showHint(kHintSorusaye); // sorusayeEnter
     else if (field == sayfaad)
-        showHint(HintSayfaad); // sayfaadEnter
+        showHint(kHintSayfaad); // sayfaadEnter
     else if (field == sorusrenk)
-        showHint(HintSorusrenk); // sorusrenkEnter
+        showHint(kHintSorusrenk); // sorusrenkEnter
     else if (field == sacikl)
-        showHint(HintSacikl); // saciklEnter
+        showHint(kHintSacikl); // saciklEnter
     else if (field == klasor)
-        showHint(HintKlasor); // klasorEnter
+        showHint(kHintKlasor); // klasorEnter
     else if (field == gezyerl)
-        showHint(HintGezyerl); // gezyerlEnter
+        showHint(kHintGezyerl); // gezyerlEnter
     else if (field == soruac)
-        showHint(HintSoruac); // soruacEnter
+        showHint(kHintSoruac); // soruacEnter
     else if (field == siksayl)
-        showHint(HintSiksayl); // siksaylEnter
+        showHint(kHintSiksayl); // siksaylEnter
     else if (field == dir)
         dirChange();
     // The other fields of the answer page have no hint and leave the status text as it is.
@@ -355,7 +355,7 @@ void Tanaekr::fieldLeft(QWidget* field) {
 }
 
 void Tanaekr::dirChange() {
-    showHint(HintDir);
+    showHint(kHintDir);
     klasor->setText(QDir::toNativeSeparators(dir->currentFolder()));
 }
 

@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr qint32 MaxQuestionCount = 10000;
+constexpr qint32 kMaxQuestionCount = 10000;
 
 } // namespace
 
@@ -47,7 +47,7 @@ void Tanaekr::refuseUnusableStem() {
 
 // Above the limit the pages would be of no use and only cost memory and time.
 void Tanaekr::refuseTooManyQuestions(qint32 count) {
-    if (count <= MaxQuestionCount)
+    if (count <= kMaxQuestionCount)
         return;
     m_prompts.message(Prompts::Kind::Plain, applicationTitle(),
                       QStringLiteral(u"Soru sayısı en fazla 10000 olabilir."));

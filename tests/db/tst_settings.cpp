@@ -188,7 +188,7 @@ void TestSettings::olderFileIsUpgraded() {
         auto db = Database::shared(path);
         QCOMPARE(schemaVersion(*db), 1);
         upgradeSchema(*db);
-        QCOMPARE(schemaVersion(*db), CurrentSchemaVersion);
+        QCOMPARE(schemaVersion(*db), kCurrentSchemaVersion);
         upgradeSchema(*db); // nothing more to do
     }
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), path);
@@ -197,11 +197,11 @@ void TestSettings::olderFileIsUpgraded() {
 }
 
 void TestSettings::newerFileIsRefusedUntouched() {
-    query(m_path, QStringLiteral("PRAGMA user_version = %1").arg(CurrentSchemaVersion + 1));
+    query(m_path, QStringLiteral("PRAGMA user_version = %1").arg(kCurrentSchemaVersion + 1));
     const QByteArray before = bytesOf(m_path);
     {
         auto db = Database::shared(m_path);
-        DB_EXPECT_ERROR(upgradeSchema(*db), newerSchemaText(CurrentSchemaVersion + 1));
+        DB_EXPECT_ERROR(upgradeSchema(*db), newerSchemaText(kCurrentSchemaVersion + 1));
     }
     QVERIFY(newerSchemaText(3).startsWith(QStringLiteral(u"Bu veritabanı dosyası")));
     QCOMPARE(bytesOf(m_path), before);
