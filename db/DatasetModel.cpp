@@ -184,15 +184,21 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
     const int row = index.row();
     const QString field = m_columns.at(index.column()).field;
     const QString text = value.toString();
-    if (!accepts(index.column(), text))
+    // Clearing (a null value, or an emptied editor) is not a value the rule must take.
+    const bool clearing = !value.isValid() || (hasRule(index.column()) && text.isEmpty());
+    if (!clearing && !accepts(index.column(), text))
         return false;
+    if (clearing && m_dataset->value(row, field).isNull())
+        return true; // nothing to clear
     if (!value.isNull() && data(index, Qt::EditRole).toString() == text &&
         !m_dataset->value(row, field).isNull())
         return true; // an editor closed without a change
 
     return run([&] {
         QVariant stored = text;
-        if (m_dataset->isIntegerField(field))
+        if (clearing)
+            stored = QVariant();
+        else if (m_dataset->isIntegerField(field))
             stored = text.isEmpty() ? QVariant() : QVariant(strToInt(text));
         if (m_dataset->currentIndex() != row)
             m_dataset->moveTo(row);

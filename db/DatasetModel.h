@@ -24,7 +24,8 @@ struct DatasetColumn {
 // being added included. Editing a cell moves the dataset to that row (which
 // stores the row left behind), puts the row into editing and sets the field;
 // the row is stored when the cursor leaves it. A column takes only the texts
-// its rule accepts.
+// its rule accepts; setting an invalid value (or, in a ruled column, an empty
+// text) clears the field.
 //
 // The dataset announces its row changes through this model only (the
 // model's own protocol of resets, insertions, removals and data changes); a

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
 
@@ -48,6 +49,14 @@ QString ProgramDatabase::GetDBPath(const QString& fileName) {
     const QString besideProgram = folder + QDir::separator() + fileName;
     if (QFileInfo(besideProgram).isFile())
         return besideProgram;
+    // The name's case does not matter, as on the systems the program came from;
+    // an exact match wins, then the first in name order.
+    const QStringList sameName =
+        QDir(folder).entryList(QDir::Files, QDir::Name).filter(QRegularExpression(
+            u'^' + QRegularExpression::escape(fileName) + u'$',
+            QRegularExpression::CaseInsensitiveOption));
+    if (!sameName.isEmpty())
+        return folder + QDir::separator() + sameName.constFirst();
     return m_dialogs.pickFile(QStringLiteral("MS Access DB"), fileName);
 }
 

@@ -64,7 +64,7 @@ void TableDataset::open() {
         return;
     const QString path = dataSourceOf(m_connectionString);
     if (path.trimmed().isEmpty())
-        throw AppError(m_name + QStringLiteral(": The connection string names no database file"));
+        throw AppError(m_name + QStringLiteral(u": Bağlantı bilgisinde veritabanı dosyası yok"));
     beginReset();
     try {
         m_db = Database::shared(path);

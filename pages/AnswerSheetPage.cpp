@@ -19,8 +19,8 @@ QStringList answerSheetLines(const AnswerSheetInput& in) {
           // that questions from 100 on are told apart.
           << u"function  kontrol(harf) {"_s << u"sno=eval(event.srcElement.name.substring(1));"_s
           << u"vc[eval(sno)]=harf;"_s << u"}"_s << u"function  yukle() {"_s
-          << u"document.fbasla.basla.value=zaman.getDay()+\"/\"+zaman.getMonth()+\"/\"+"
-             u"zaman.getYear()+\"  -  \"+zaman.getHours()+\":\"+zaman.getMinutes();"_s
+          << u"document.fbasla.basla.value=zaman.getDate()+\"/\"+(zaman.getMonth()+1)+\"/\"+"
+             u"zaman.getFullYear()+\"  -  \"+zaman.getHours()+\":\"+zaman.getMinutes();"_s
           << u"}"_s << u"function sonuc() {"_s;
 
     std::vector<QString> numbers;

@@ -63,7 +63,7 @@ QStringList resultPageLines(const ResultPageInput& in) {
           << u"<td>Doğru :</td><td><input name=\"dogrum\" size=2></td></tr><tr>"_s
           << u"<td>Yanlış:</td><td><input name=\"yanlism\" size=2></td></tr><tr>"_s
           << u"<td>Boş :</td><td><input name=\"bosm\"size=2></td></tr><tr>"_s
-          << u"<td>Net :</td><td><input name=\"netm\"size=2></td></tr>"_s
+          << u"<td>Net :</td><td><input name=\"netm\" size=20></td></tr>"_s
           << u"<table border=1 CELLPADDING=0 CELLSPACING=0 >"_s
           << u"<tr align=\"center\"><td>No</td><td>Cevabınız</td><td>Doğru</td><td>D/Y</td></tr>"_s;
 

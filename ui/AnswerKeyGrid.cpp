@@ -3,31 +3,34 @@
 #include "db/AnswerKey.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMetaProperty>
 #include <QStyledItemDelegate>
 #include <QValidator>
 
-namespace {
-
-// Lets into the editor only what the column's rule takes.
-class ColumnRuleValidator : public QValidator {
+// Lets into the key editor only a letter of the options, saying why when it refuses one.
+class KeyLetterValidator : public QValidator {
 public:
-    ColumnRuleValidator(const DatasetModel& model, int column, QObject* parent)
-        : QValidator(parent), m_model(model), m_column(column) {}
+    explicit KeyLetterValidator(const AnswerKeyGrid& grid, QObject* parent)
+        : QValidator(parent), m_grid(grid) {}
     State validate(QString& input, int&) const override {
-        return input.isEmpty() || m_model.accepts(m_column, input) ? Acceptable : Invalid;
+        if (input.isEmpty() || isAnswerLetter(input, m_grid.optionCount()))
+            return Acceptable;
+        emit const_cast<AnswerKeyGrid&>(m_grid).keyRefused(m_grid.refusalText());
+        return Invalid;
     }
 
 private:
-    const DatasetModel& m_model;
-    int m_column;
+    const AnswerKeyGrid& m_grid;
 };
 
-// A column with a rule (the key letter) gets a one-character editor.
+namespace {
+
+// The key column gets a one-character editor.
 class AnswerKeyDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit AnswerKeyDelegate(AnswerKeyGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
         const auto* model = qobject_cast<const DatasetModel*>(index.model());
@@ -36,9 +39,12 @@ public:
         auto* editor = new QLineEdit(parent);
         editor->setFrame(false);
         editor->setMaxLength(1);
-        editor->setValidator(new ColumnRuleValidator(*model, index.column(), editor));
+        editor->setValidator(new KeyLetterValidator(*m_grid, editor));
         return editor;
     }
+
+private:
+    AnswerKeyGrid* m_grid;
 };
 
 } // namespace
@@ -73,11 +79,44 @@ void AnswerKeyGrid::bindColumns(int fileColumnWidth) {
         {QStringLiteral("soruno"), QStringLiteral("Soru No"), Qt::AlignRight | Qt::AlignVCenter},
         {QStringLiteral("dosya"), QStringLiteral(u"Dosya Adı"), Qt::AlignLeft | Qt::AlignVCenter},
         {QStringLiteral("dc"), QStringLiteral(u"Doğru Cevap"), Qt::AlignCenter,
-         [](const QString& text) { return isAnswerLetter(text); }},
+         [this](const QString& text) { return isAnswerLetter(text, optionCount()); }},
     });
     setColumnWidth(0, 50);
     setColumnWidth(1, fileColumnWidth);
     setColumnWidth(2, 80);
+}
+
+void AnswerKeyGrid::setOptionCount(std::function<qint32()> optionCount) {
+    m_optionCount = std::move(optionCount);
+}
+
+qint32 AnswerKeyGrid::optionCount() const {
+    return m_optionCount ? m_optionCount() : 5;
+}
+
+bool AnswerKeyGrid::isKeyColumn(int column) const {
+    return m_model && m_model->hasRule(column);
+}
+
+QString AnswerKeyGrid::refusalText() const {
+    const qint32 options = optionCount();
+    return QStringLiteral(u"Doğru cevap olarak yalnızca A ile %1 arasındaki harflerden biri "
+                          u"girilebilir (cevap şıkkı sayısı %2).")
+        .arg(QChar(u'A' + options - 1))
+        .arg(options);
+}
+
+// Delete or Backspace on a key clears it; the question then has no key until one is typed.
+void AnswerKeyGrid::keyPressEvent(QKeyEvent* event) {
+    const QModelIndex current = currentIndex();
+    if (state() != EditingState && current.isValid() && isKeyColumn(current.column()) &&
+        (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) &&
+        event->modifiers() == Qt::NoModifier) {
+        m_model->setData(current, QVariant());
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void AnswerKeyGrid::commitOpenEditor() {

@@ -19,9 +19,26 @@ public:
     void attach(TableDataset& websoru, DatasetModel::Runner runner);
     // The three columns, the file name column `fileColumnWidth` wide.
     void bindColumns(int fileColumnWidth);
+    // The options per question; the key column takes their letters only.
+    void setOptionCount(std::function<qint32()> optionCount);
 
     void commitOpenEditor();
 
+    // The text the status bar shows when a letter is refused.
+    QString refusalText() const;
+
+signals:
+    // A key was typed that the options do not have.
+    void keyRefused(const QString& why);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    friend class KeyLetterValidator;
+    qint32 optionCount() const;
+    bool isKeyColumn(int column) const;
+
     DatasetModel* m_model = nullptr;
+    std::function<qint32()> m_optionCount;
 };

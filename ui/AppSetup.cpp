@@ -11,6 +11,8 @@ void prepareApplication(QApplication& app) {
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), freeSans);
     QFont::insertSubstitutions(QStringLiteral("Arial"), freeSans);
 
+    // Dates, numbers and Qt's own dialogs in Turkish, whatever the system's locale.
+    QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
     auto* translator = new QTranslator(&app);
     if (translator->load(QLocale(QLocale::Turkish, QLocale::Turkey), QStringLiteral("qtbase"),
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

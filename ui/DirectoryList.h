@@ -4,7 +4,9 @@
 
 // A small folder list: the chain of folders from the root down to the current
 // folder, the current folder shown open, and the folders inside it indented
-// below. A double click opens a folder and makes it current.
+// below. A double click, Return or Space opens a folder and makes it current.
+// Open folders and closed ones have icons of their own; every item shows its
+// full path as a tooltip, since the narrow list cuts long names.
 class DirectoryList : public QListWidget {
     Q_OBJECT
 public:
@@ -25,6 +27,7 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void rebuild();

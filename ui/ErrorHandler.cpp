@@ -36,11 +36,11 @@ bool runCommand(Prompts& prompts, const std::function<void()>& command) {
     } catch (const AppError& e) {
         text = e.text();
     } catch (const std::bad_alloc&) {
-        text = QStringLiteral("Out of memory");
+        text = QStringLiteral(u"Bellek yetmedi; işlem yapılamadı");
     } catch (const std::exception& e) {
         text = QString::fromLocal8Bit(e.what());
     } catch (...) {
-        text = QStringLiteral("Unexpected error");
+        text = QStringLiteral(u"Beklenmeyen bir hata oluştu");
     }
     prompts.message(Prompts::Kind::Error, applicationTitle(), errorBoxText(text));
     return false;

@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QWidget>
 
 void QtPrompts::message(Kind kind, const QString& caption, const QString& text) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -11,6 +12,8 @@ void QtPrompts::message(Kind kind, const QString& caption, const QString& text) 
     else if (kind == Kind::Error)
         icon = QMessageBox::Critical;
     QMessageBox box(icon, caption, text, QMessageBox::Ok, m_parent);
+    if (m_parent)
+        box.setFont(m_parent->font()); // the window's font, not the desktop's
     box.exec();
 }
 

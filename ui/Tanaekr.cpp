@@ -93,9 +93,11 @@ void Tanaekr::buildControls() {
         QStringLiteral(u"Bu program, öğrencilerine emek veren bütün öğretmenlerimize armağandır."),
         central);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(0, 0, kClientSize.width(), 19);
-    Label2->setAlignment(Qt::AlignCenter);
     Label2->setFont(arial(17, true));
+    // Tall enough for the letters' descenders; the tab pages start below it at 40.
+    Label2->setGeometry(0, 0, kClientSize.width(),
+                        std::max(19, QFontMetrics(Label2->font()).height() + 2));
+    Label2->setAlignment(Qt::AlignCenter);
     Label2->setAutoFillBackground(true);
     {
         QPalette p = Label2->palette();

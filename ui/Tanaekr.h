@@ -94,7 +94,11 @@ private:
     // once, checked in the order the teacher meets them.
     PageSetInput readPageSetInput();
     void refuseUnusableStem();
-    void refuseTooManyQuestions(qint32 count);
+    void refuseUnusableCount(qint32 count);
+    void refuse(const QString& message);
+    // The option count as the grid uses it: that of "Cevap şıkkı sayısı" when it
+    // is a number from 2 to 5, else 5.
+    qint32 keyOptionCount() const;
 
     Prompts& m_prompts;
     Options m_options;

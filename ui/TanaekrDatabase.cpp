@@ -30,6 +30,8 @@ void Tanaekr::FormCreate() {
     liste->attach(m_database->websoru(), [this](const std::function<void()>& operation) {
         return runCommand(m_prompts, operation);
     });
+    liste->setOptionCount([this] { return keyOptionCount(); });
+    connect(liste, &AnswerKeyGrid::keyRefused, this, [this](const QString& why) { showHint(why); });
     ConnectToMSAccessDB(QStringLiteral("dorvana.MDB"), QString());
 }
 
@@ -64,6 +66,11 @@ void Tanaekr::FormShow() {
 
 void Tanaekr::sorusayeExit() {
     runCommand(m_prompts, [this] {
+        // A letter still being typed in the grid is stored (or dropped) before the rows go.
+        liste->commitOpenEditor();
+        // Every check comes first: a refused command leaves the key as it was.
+        const qint32 count = strToInt(sorusaye->text());
+        refuseUnusableCount(count);
         TableDataset& websoru = m_database->websoru();
         // One transaction: a kill part-way leaves the old rows or the new, never an empty table.
         Transaction command(websoru.database());
@@ -71,10 +78,6 @@ void Tanaekr::sorusayeExit() {
         liste->bindColumns(200);
         if (testadl->text().isEmpty())
             testadl->setFocus(Qt::OtherFocusReason);
-        const qint32 count = strToInt(sorusaye->text());
-        if (count <= 0)
-            sorusaye->setFocus(Qt::OtherFocusReason);
-        refuseTooManyQuestions(count);
         liste->setVisible(true);
         fillAnswerKey(websoru, testadl->text(), sayfaad->text(), count);
     });

@@ -107,13 +107,19 @@ void TestDatasetModel::editingPostsWhenLeavingRow() {
 void TestDatasetModel::keyColumnTakesOneLetter() {
     fillAnswerKey(*m_websoru, QStringLiteral("a"), QStringLiteral("t"), 1);
     const QModelIndex key = m_model->index(0, 2);
-    for (const QString& bad : {QString(), QStringLiteral(" "), QStringLiteral("F"),
+    for (const QString& bad : {QStringLiteral(" "), QStringLiteral("F"),
                                QStringLiteral("AB"), QStringLiteral("1"), QStringLiteral("Ç")})
         QVERIFY2(!m_model->setData(key, bad), qPrintable(bad));
     QCOMPARE(m_websoru->state(), TableDataset::State::Browse); // nothing was started
     for (const QString& good : {QStringLiteral("A"), QStringLiteral("e"), QStringLiteral("c")})
         QVERIFY(m_model->setData(key, good));
     QCOMPARE(m_websoru->fieldValue(QStringLiteral("dc")), QVariant(QStringLiteral("c")));
+    // An emptied editor or a cleared cell takes the key away.
+    QVERIFY(m_model->setData(key, QString()));
+    QVERIFY(m_websoru->fieldValue(QStringLiteral("dc")).isNull());
+    QVERIFY(m_model->setData(key, QStringLiteral("b")));
+    QVERIFY(m_model->setData(key, QVariant()));
+    QVERIFY(m_websoru->fieldValue(QStringLiteral("dc")).isNull());
 
     QVERIFY(!m_model->hasRule(1));
     QVERIFY(m_model->accepts(1, QStringLiteral("any text")));

@@ -24,7 +24,7 @@ private slots:
 
     void defaultsWriteTheWholeSet();
     void secondRunReplacesAnotherStemLeavesEarlierSet();
-    void emptyStemAndZeroQuestions();
+    void emptyStem();
     void explanationTypedIntoTheBox();
     void failureLeavesFolderAsItWas_data();
     void failureLeavesFolderAsItWas();
@@ -32,6 +32,8 @@ private slots:
     void stemOutsideCodePageIsRefused();
     void missingKeyStopsBeforeWriting();
     void letterInOpenEditorIsWritten();
+    void gridKeysFollowTheOptions_data();
+    void gridKeysFollowTheOptions();
 
 private:
     QLineEdit* edit(const char* name) const { return lineEdit(*window, name); }
@@ -120,16 +122,15 @@ void tst_GenerationRun::secondRunReplacesAnotherStemLeavesEarlierSet() {
     QVERIFY(fileBytes(out(u"denemeind.htm"_s)).contains("SRC=\"denemesor.htm\""));
 }
 
-void tst_GenerationRun::emptyStemAndZeroQuestions() {
+void tst_GenerationRun::emptyStem() {
     typeInto(edit("sayfaad"), QString());
-    typeInto(edit("sorusaye"), u"0"_s);
-    prepareKeys(QString());
+    typeInto(edit("sorusaye"), u"1"_s);
+    prepareKeys(u"B"_s);
     press();
     QCOMPARE(prompts->texts(), QStringList{closingMessage(QString())});
-    QCOMPARE(fileBytes(out(u"xml.xml"_s)), expectedPage(u"data_q0.xml"_s));
+    QVERIFY(fileBytes(out(u"xml.xml"_s)).contains("<sdosya>s1.mht</sdosya>"));
     QCOMPARE(fileBytes(out(u"ind.htm"_s)), expectedPage(u"frameset_empty_stem.htm"_s));
-    QCOMPARE(fileBytes(out(u"son.htm"_s)), expectedPage(u"result_q0_empty_stem.htm"_s));
-    QCOMPARE(fileBytes(out(u"cev.htm"_s)).count("\r\n"), 35);
+    QCOMPARE(fileBytes(out(u"cev.htm"_s)).count("\r\n"), 35 + 9);
 }
 
 void tst_GenerationRun::explanationTypedIntoTheBox() {
@@ -164,6 +165,7 @@ void tst_GenerationRun::failureLeavesFolderAsItWas_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("message");
+    const int plain = int(Prompts::Kind::Plain);
     QTest::newRow("letters as question count")
         << "sorusaye"
         << "abc" << int(Prompts::Kind::Error) << "'abc' is not a valid integer value.";
@@ -179,6 +181,20 @@ void tst_GenerationRun::failureLeavesFolderAsItWas_data() {
     QTest::newRow("far too many questions")
         << "sorusaye"
         << "2147483647" << int(Prompts::Kind::Plain) << u"Soru sayısı en fazla 10000 olabilir."_s;
+    const QString atLeastOne = u"Soru sayısı en az 1 olmalıdır."_s;
+    QTest::newRow("zero questions") << "sorusaye" << "0" << plain << atLeastOne;
+    QTest::newRow("negative questions") << "sorusaye" << "-1" << plain << atLeastOne;
+    // Characters that make the pages ask for the wrong files, or that no Windows file name holds.
+    for (const QChar c : u"#%?\"'\\/:*<>|"_s)
+        QTest::addRow("stem with %c", char(c.unicode()))
+            << "sayfaad" << u"te"_s + c + u"st"_s << plain
+            << u"Dosya adında kullanılamayan bir karakter var: \""_s + c + u'"';
+    const QString countChanged = u"Soru sayısı, doğru cevaplar hazırlandıktan sonra değiştirilmiş"_s;
+    QTest::newRow("count raised after preparation") << "sorusaye" << "4" << plain << countChanged;
+    QTest::newRow("count lowered after preparation") << "sorusaye" << "2" << plain << countChanged;
+    QTest::newRow("key outside the options")
+        << "siksayl" << "2" << plain
+        << u"3. sorunun doğru cevabı \"C\", ama soruların 2 şıkkı var (A-B)."_s;
     QTest::newRow("answer sheet name taken by a folder")
         << ""
         << "test01cev.htm" << int(Prompts::Kind::Error) << "Cannot create file";
@@ -271,6 +287,45 @@ void tst_GenerationRun::letterInOpenEditorIsWritten() {
     QCOMPARE(prompts->texts(), QStringList{closingMessage(u"test01"_s)});
     const QByteArray data = fileBytes(out(u"test01xml.xml"_s));
     QVERIFY2(data.contains("   <dc>d</dc>\r\n<sorusay>2</sorusay>"), data.constData());
+}
+
+// The grid takes only the letters of the option count, says why it refuses
+// one, and Delete or Backspace takes a key away.
+void tst_GenerationRun::gridKeysFollowTheOptions_data() {
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QString>("refused");
+    QTest::addColumn<QString>("taken");
+    QTest::newRow("two options") << u"2"_s << u"c"_s << u"b"_s;
+    QTest::newRow("four options") << u"4"_s << u"E"_s << u"d"_s;
+    QTest::newRow("count not a number") << u"x"_s << u"F"_s << u"E"_s;
+}
+
+void tst_GenerationRun::gridKeysFollowTheOptions() {
+    QFETCH(QString, options);
+    QFETCH(QString, refused);
+    QFETCH(QString, taken);
+    typeInto(edit("sorusaye"), u"2"_s);
+    typeInto(edit("siksayl"), options);
+    QTest::mouseClick(window->findChild<QPushButton*>(u"dogrugir"_s), Qt::LeftButton);
+    auto* grid = window->findChild<QTableView*>(u"liste"_s);
+    const QModelIndex cell = grid->model()->index(0, 2);
+    grid->setFocus(Qt::MouseFocusReason);
+    grid->setCurrentIndex(cell);
+    QTest::keyClicks(grid, refused); // opens the editor, which stays empty
+    QCOMPARE(qobject_cast<QLineEdit*>(QApplication::focusWidget())->text(), QString());
+    QVERIFY2(window->statusText().startsWith(u"Doğru cevap olarak yalnızca A ile"_s),
+             qPrintable(window->statusText()));
+    QTest::keyClicks(QApplication::focusWidget(), taken);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_COMPARE(cell.data().toString(), taken);
+
+    grid->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QVERIFY(cell.data().isNull());
+    grid->setCurrentIndex(grid->model()->index(1, 2)); // stores the row
+    edit("siksayl")->setText(u"5"_s);
+    press();
+    QCOMPARE(prompts->texts().last(), u"1. sorunun doğru cevap şıkkı girilmemiş."_s);
 }
 
 int main(int argc, char* argv[]) {

@@ -7,6 +7,8 @@
 #include "ui/ErrorHandler.h"
 #include "ui/Tanaekr.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -22,6 +24,8 @@ private slots:
     void cleanup();
 
     void databaseBesideProgramLoadsSettings();
+    void databaseNameInAnyCase_data();
+    void databaseNameInAnyCase();
     void databasePickedInDialogIsNotRemembered();
     void noDatabaseSelected_data();
     void noDatabaseSelected();
@@ -40,7 +44,10 @@ private slots:
     void preparationTwice();
     void preparationOddNamesAndCounts_data();
     void preparationOddNamesAndCounts();
-    void preparationLimit();
+    void refusedCountKeepsTheKey_data();
+    void refusedCountKeepsTheKey();
+    void pressWithOpenCellEditor_data();
+    void pressWithOpenCellEditor();
 
 private:
     void start(const QString& programFolder) {
@@ -87,6 +94,29 @@ void tst_Startup::databaseBesideProgramLoadsSettings() {
     QCOMPARE(TanaekrTestAccess::connectionString(*window),
              u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + folder.databasePath +
                  u";Persist Security Info=False;Jet OLEDB:Database Password="_s);
+}
+
+// Beside the program the file is found whatever the case of its name, an exact match first.
+void tst_Startup::databaseNameInAnyCase_data() {
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("lower case") << QStringList{u"dorvana.mdb"_s} << u"dorvana.mdb"_s;
+    QTest::newRow("upper case") << QStringList{u"DORVANA.MDB"_s} << u"DORVANA.MDB"_s;
+    QTest::newRow("exact match first")
+        << QStringList{u"DORVANA.mdb"_s, u"dorvana.MDB"_s} << u"dorvana.MDB"_s;
+}
+
+void tst_Startup::databaseNameInAnyCase() {
+    QFETCH(QStringList, names);
+    QFETCH(QString, chosen);
+    ProgramFolder folder(false);
+    for (const QString& name : names)
+        createDatabase(folder.dir.filePath(name));
+    dbtest::query(folder.dir.filePath(chosen), u"UPDATE webrenk SET siksay = 3"_s);
+    start(folder.path());
+    QVERIFY2(prompts->shown.isEmpty(), qPrintable(prompts->texts().join(u'|')));
+    QVERIFY(prompts->fileDialogFilters.isEmpty());
+    QCOMPARE(edit("siksayl")->text(), u"3"_s);
 }
 
 void tst_Startup::databasePickedInDialogIsNotRemembered() {
@@ -335,11 +365,13 @@ void tst_Startup::preparationOddNamesAndCounts_data() {
     QTest::addColumn<QString>("count");
     QTest::addColumn<int>("rows");
     QTest::addColumn<QString>("focus");
-    QTest::newRow("name with a quote") << u"Ali'nin testi"_s << u"4"_s << 4 << "";
-    QTest::newRow("name like a query") << u"x' OR '1'='1"_s << u"2"_s << 2 << "";
-    QTest::newRow("empty name") << QString() << u"3"_s << 3 << "testadl";
-    QTest::newRow("zero") << u"Test"_s << u"0"_s << 0 << "sorusaye";
-    QTest::newRow("negative") << u"Test"_s << u"-2"_s << 0 << "sorusaye";
+    QTest::addColumn<QString>("message");
+    const QString atLeastOne = u"Soru sayısı en az 1 olmalıdır."_s;
+    QTest::newRow("name with a quote") << u"Ali'nin testi"_s << u"4"_s << 4 << "" << "";
+    QTest::newRow("name like a query") << u"x' OR '1'='1"_s << u"2"_s << 2 << "" << "";
+    QTest::newRow("empty name") << QString() << u"3"_s << 3 << "testadl" << "";
+    QTest::newRow("zero") << u"Test"_s << u"0"_s << 0 << "sorusaye" << atLeastOne;
+    QTest::newRow("negative") << u"Test"_s << u"-2"_s << 0 << "sorusaye" << atLeastOne;
 }
 
 void tst_Startup::preparationOddNamesAndCounts() {
@@ -347,13 +379,14 @@ void tst_Startup::preparationOddNamesAndCounts() {
     QFETCH(QString, count);
     QFETCH(int, rows);
     QFETCH(QString, focus);
+    QFETCH(QString, message);
     ProgramFolder folder;
     start(folder.path());
     edit("testadl")->setText(name);
     edit("sorusaye")->setText(count);
     click("dogrugir");
-    QVERIFY(prompts->shown.isEmpty());
-    QVERIFY(grid()->isVisible());
+    QCOMPARE(prompts->texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(grid()->isVisible(), message.isEmpty());
     QCOMPARE(grid()->model()->rowCount(), rows);
     QCOMPARE(dbtest::count(folder.databasePath, u"websoru"_s), rows);
     if (!focus.isEmpty())
@@ -361,19 +394,72 @@ void tst_Startup::preparationOddNamesAndCounts() {
     QCOMPARE(dbtest::count(folder.databasePath, u"webtablo"_s), 0); // no query text ran
 }
 
-void tst_Startup::preparationLimit() {
+void tst_Startup::refusedCountKeepsTheKey_data() {
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("above the limit") << u"10001"_s << u"Soru sayısı en fazla 10000 olabilir."_s;
+    QTest::newRow("far above") << u"2147483647"_s << u"Soru sayısı en fazla 10000 olabilir."_s;
+    QTest::newRow("zero") << u"0"_s << u"Soru sayısı en az 1 olmalıdır."_s;
+    QTest::newRow("negative") << u"-5"_s << u"Soru sayısı en az 1 olmalıdır."_s;
+    QTest::newRow("not a number") << u"on"_s << u"'on' is not a valid integer value."_s;
+}
+
+// Every check of "Doğru cevapları gir" comes before anything changes: the
+// letters typed for the earlier count stay.
+void tst_Startup::refusedCountKeepsTheKey() {
+    QFETCH(QString, count);
+    QFETCH(QString, message);
+    ProgramFolder folder;
+    start(folder.path());
+    QVERIFY(prepareAnswerKey(*window, u"ABCDDCBAAB"_s));
+    grid()->setCurrentIndex(grid()->model()->index(0, 0)); // stores the last letter
+    edit("sorusaye")->setText(count);
+    click("dogrugir");
+    QCOMPARE(prompts->texts(), QStringList{message});
+    QCOMPARE(dbtest::query(folder.databasePath, u"SELECT group_concat(dc, '') FROM websoru"_s),
+             QList<QVariantList>{{u"ABCDDCBAAB"_s}});
+    QCOMPARE(grid()->model()->rowCount(), 10);
+}
+
+// However the button is pressed while a letter is still in the grid's cell
+// editor (the mouse, the keyboard, or assistive software through the
+// button's accessible press action), the program goes on and the letter is
+// dealt with before the rows are replaced.
+void tst_Startup::pressWithOpenCellEditor_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("mouse") << u"mouse"_s;
+    QTest::newRow("keyboard") << u"keyboard"_s;
+    QTest::newRow("accessible press") << u"accessible"_s;
+}
+
+void tst_Startup::pressWithOpenCellEditor() {
+    QFETCH(QString, how);
     ProgramFolder folder;
     start(folder.path());
     click("dogrugir");
-    edit("sorusaye")->setText(u"10001"_s);
-    click("dogrugir");
-    QCOMPARE(prompts->texts(), QStringList{u"Soru sayısı en fazla 10000 olabilir."_s});
-    QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Plain);
-    QCOMPARE(dbtest::count(folder.databasePath, u"websoru"_s), 0);
-
-    edit("sorusaye")->setText(u"on"_s);
-    click("dogrugir");
-    QCOMPARE(prompts->texts().last(), u"'on' is not a valid integer value."_s);
+    grid()->setFocus(Qt::MouseFocusReason);
+    grid()->setCurrentIndex(grid()->model()->index(1, 2));
+    QTest::keyClicks(grid(), u"b"_s);
+    QVERIFY(QApplication::focusWidget() != grid()); // the cell editor is open
+    edit("sorusaye")->setText(u"4"_s);
+    auto* button = window->findChild<QPushButton*>(u"dogrugir"_s);
+    if (how == u"mouse") {
+        QTest::mouseClick(button, Qt::LeftButton);
+    } else if (how == u"keyboard") {
+        button->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(button, Qt::Key_Space);
+    } else {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+        QVERIFY(accessible && accessible->actionInterface());
+        accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    }
+    // The accessible press clicks after a short animation; deferred deletions run meanwhile.
+    QTRY_COMPARE(grid()->model()->rowCount(), 4);
+    QTest::qWait(20);
+    QVERIFY2(prompts->shown.isEmpty(), qPrintable(prompts->texts().join(u'|')));
+    QCOMPARE(dbtest::count(folder.databasePath, u"websoru"_s), 4);
+    // The grid still takes letters afterwards.
+    QVERIFY(grid()->model()->setData(grid()->model()->index(0, 2), u"C"_s));
 }
 
 int main(int argc, char* argv[]) {

@@ -41,6 +41,7 @@ private slots:
     void colourDialogRemembersLastAccepted();
     void directoryListFollowsIntoOutputFolder();
     void explanationLinesAsShown();
+    void looksAndLocale();
 
 private:
     template <typename T> T* control(const char* name) const {
@@ -378,9 +379,37 @@ void tst_Tanaekr::directoryListFollowsIntoOutputFolder() {
     QCOMPARE(dir->currentFolder(), QDir(root.path()).canonicalPath() + QStringLiteral("/alt"));
     QCOMPARE(klasor->text(), QDir::toNativeSeparators(dir->currentFolder()));
 
+    // Return and Space open the current item too, as a double click does.
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+        dir->setCurrentFolder(root.path());
+        for (int row = 0; row < dir->count(); ++row)
+            if (dir->folderOfRow(row).endsWith(QLatin1String("/b")))
+                dir->setCurrentRow(row);
+        QTest::keyClick(dir, key);
+        QCOMPARE(dir->currentFolder(), QDir(root.path()).canonicalPath() + QStringLiteral("/b"));
+    }
+    // Open folders look unlike closed ones; a cut name shows in full as a tooltip.
+    dir->setCurrentFolder(root.path());
+    const QImage open = dir->item(0)->icon().pixmap(12, 12).toImage();
+    const QImage closed = dir->item(dir->count() - 1)->icon().pixmap(12, 12).toImage();
+    QVERIFY(open != closed || dir->count() == 1);
+    QCOMPARE(dir->item(dir->count() - 1)->toolTip(),
+             QDir::toNativeSeparators(dir->folderOfRow(dir->count() - 1)));
+
     // Typing into the output folder does not move the list.
     klasor->setText(QStringLiteral("/tmp/elle"));
-    QCOMPARE(dir->currentFolder(), QDir(root.path()).canonicalPath() + QStringLiteral("/alt"));
+    QCOMPARE(dir->currentFolder(), QDir(root.path()).canonicalPath());
+}
+
+// The banner's letters fit its height; the window has an icon; dates and
+// Qt's own dialogs speak Turkish.
+void tst_Tanaekr::looksAndLocale() {
+    auto* banner = control<QLabel>("Label2");
+    QVERIFY(banner->height() >= QFontMetrics(banner->font()).height());
+    QVERIFY(!window->windowIcon().isNull());
+    QCOMPARE(QLocale().language(), QLocale::Turkish);
+    QCOMPARE(QLocale().toString(QDate(2026, 12, 8), QStringLiteral("d MMMM yyyy")),
+             QStringLiteral("8 Aralık 2026"));
 }
 
 void tst_Tanaekr::explanationLinesAsShown() {
