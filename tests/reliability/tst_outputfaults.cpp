@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <sched.h>
 #include <sys/mount.h>
 
@@ -124,6 +125,7 @@ private slots:
     void readOnlyFolder();
     void fileThatCannotBeReplaced();
     void fullDisk();
+    void readOnlyPageFileKeepsItsMode();
     void hostileFieldTexts();
     void hostileStem_data();
     void hostileStem();
@@ -191,6 +193,21 @@ void TestOutputFaults::fullDisk() {
     QVERIFY2(run.generate(QStringLiteral("ikinci"), 4, QStringLiteral("ABCD")),
              qPrintable(run.w.prompts.texts().join(u'|')));
     QVERIFY(fileBytes(run.path(QStringLiteral("sor.htm"))).contains("ikinci"));
+    QCOMPARE(folderSnapshot(run.out).size(), 5);
+}
+
+// A page the teacher made read-only is replaced, and stays read-only.
+void TestOutputFaults::readOnlyPageFileKeepsItsMode() {
+    namespace fs = std::filesystem;
+    QTemporaryDir dir;
+    Run run(dir.path());
+    QVERIFY(run.generate(QStringLiteral("ilk"), 3, QStringLiteral("ABC")));
+    const std::string page = run.path(QStringLiteral("sor.htm")).toStdString();
+    fs::permissions(page, fs::perms(0444));
+    QVERIFY2(run.generate(QStringLiteral("ikinci"), 4, QStringLiteral("ABCD")),
+             qPrintable(run.w.prompts.texts().join(u'|')));
+    QVERIFY(fileBytes(run.path(QStringLiteral("sor.htm"))).contains("ikinci"));
+    QCOMPARE(int(fs::status(page).permissions()), 0444);
     QCOMPARE(folderSnapshot(run.out).size(), 5);
 }
 
