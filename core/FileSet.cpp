@@ -128,16 +128,14 @@ std::optional<Replacement> readRecord(const QString& recordPath) {
         const QList<QByteArray> fields = lines[i].split(' ');
         if (fields.size() != 3)
             break; // cut short while being written
-        Entry e;
-        e.final =
-            folder.absoluteFilePath(QString::fromUtf8(QByteArray::fromPercentEncoding(fields[0])));
-        e.temp =
-            folder.absoluteFilePath(QString::fromUtf8(QByteArray::fromPercentEncoding(fields[1])));
-        e.keep =
-            folder.absoluteFilePath(QString::fromUtf8(QByteArray::fromPercentEncoding(fields[2])));
-        // Names this writer never makes mean the file is not a record of ours.
+        const auto name = [&](int field) {
+            return folder.absoluteFilePath(
+                QString::fromUtf8(QByteArray::fromPercentEncoding(fields[field])));
+        };
+        const Entry e{name(0), name(1), name(2)};
+        // Names this writer never makes: a line cut short as it was written.
         if (!e.temp.endsWith(kTempEnding) || !e.keep.endsWith(kKeepEnding))
-            return std::nullopt;
+            break;
         replacement.entries.push_back(e);
     }
     return replacement;

@@ -96,13 +96,14 @@ int storedGeneration(const QString& path) {
 }
 
 // Page sets as large as a run of the window's largest count writes (about
-// 13 MB), with the set's file names; `which` makes the contents differ.
-std::vector<OutputFile> pageSet(const QString& folder, char which) {
+// 13 MB), or small ones, with the set's file names; `which` makes the
+// contents differ.
+std::vector<OutputFile> pageSet(const QString& folder, char which, bool large = true) {
     const std::pair<const char*, int> files[] = {
         {"ind.htm", 1}, {"sor.htm", 2400}, {"cev.htm", 3800}, {"son.htm", 2900}, {"xml.xml", 4100}};
     std::vector<OutputFile> set;
     for (const auto& [suffix, kib] : files) {
-        QByteArray bytes(kib * 1024, which);
+        QByteArray bytes(large ? kib * 1024 : kib, which);
         bytes.prepend(QByteArray("set ") + which + ' ' + suffix + "\r\n");
         set.push_back({folder + QStringLiteral("/test01") + QLatin1String(suffix), bytes});
     }
@@ -111,11 +112,11 @@ std::vector<OutputFile> pageSet(const QString& folder, char which) {
 
 // Which whole set the folder holds, "A" or "B"; else what is wrong with it.
 // Besides the set only the files of `others` may be there, unchanged.
-QString folderHolds(const QString& folder, const QMap<QString, QByteArray>& others) {
+QString folderHolds(const QString& folder, const QMap<QString, QByteArray>& others, bool large) {
     const auto now = folderSnapshot(folder);
     for (const char which : {'A', 'B'}) {
         QMap<QString, QByteArray> expected = others;
-        for (const OutputFile& f : pageSet(folder, which))
+        for (const OutputFile& f : pageSet(folder, which, large))
             expected.insert(QFileInfo(f.path).fileName(), f.bytes);
         if (now == expected)
             return QString(QLatin1Char(which));
@@ -144,7 +145,7 @@ int stepChild(const QString& folder, int stopAt) {
         if (--g_stepsLeft == 0)
             std::raise(SIGKILL);
     });
-    writeFileSet(pageSet(folder, 'B'));
+    writeFileSet(pageSet(folder, 'B', false));
     tellParent("whole");
     return 0;
 }
@@ -158,15 +159,16 @@ int killRounds(int fixed) {
 // A folder holding set A and two files of the teacher's that look like ours.
 struct OutputFolder {
     QTemporaryDir dir;
+    bool large;
     QMap<QString, QByteArray> others{{QStringLiteral(".notes.tmp"), "kept"},
                                      {QStringLiteral("test01ind.htm.old"), "mine"}};
-    OutputFolder() {
+    explicit OutputFolder(bool largeSets) : large(largeSets) {
         for (auto it = others.cbegin(); it != others.cend(); ++it) {
             QFile f(dir.filePath(it.key()));
             if (f.open(QIODevice::WriteOnly))
                 f.write(it.value());
         }
-        writeFileSet(pageSet(dir.path(), 'A'));
+        writeFileSet(pageSet(dir.path(), 'A', large));
     }
     QString path() const { return dir.path(); }
 };
@@ -176,13 +178,13 @@ struct OutputFolder {
 void recoverAndCheck(OutputFolder& out, int round, const char* expectedSet = nullptr) {
     if (round % 2 == 0) {
         recoverFileSets(out.path());
-        const QString holds = folderHolds(out.path(), out.others);
+        const QString holds = folderHolds(out.path(), out.others, out.large);
         QVERIFY2(holds.size() == 1, qPrintable(holds));
         if (expectedSet)
             QCOMPARE(holds, QString::fromLatin1(expectedSet));
     } else {
-        writeFileSet(pageSet(out.path(), 'A'));
-        QCOMPARE(folderHolds(out.path(), out.others), QStringLiteral("A"));
+        writeFileSet(pageSet(out.path(), 'A', out.large));
+        QCOMPARE(folderHolds(out.path(), out.others, out.large), QStringLiteral("A"));
     }
 }
 
@@ -304,18 +306,24 @@ void TestKilled::killedRightAfterASaveTheFileAloneHoldsIt() {
 }
 
 void TestKilled::killedWhileWritingAPageSet() {
-    OutputFolder out;
+    OutputFolder out(true);
     const int rounds = killRounds(4);
     for (int round = 0; round < rounds; ++round) {
         const quint32 seed = quint32(round + 1);
         QProcess child;
         QVERIFY(startChild(child, {QStringLiteral("--write-child"), out.path(),
                                    QString(QLatin1Char(round % 2 ? 'A' : 'B'))}));
+        // Every other round waits for a first whole set, so that kills fall
+        // in later sets' renames as well as in their writing.
+        int written = 0;
+        if (round % 2) {
+            QVERIFY(child.waitForReadyRead(60000));
+            written += child.readLine().startsWith("wrote ");
+        }
         const int delay = int(QRandomGenerator(seed).bounded(0, 400));
         QTest::qSleep(delay);
         child.kill();
         QVERIFY(child.waitForFinished());
-        int written = 0;
         while (child.canReadLine())
             written += child.readLine().startsWith("wrote ");
         qInfo("round %d: killed after %d ms and %d whole sets", round, delay, written);
@@ -329,7 +337,7 @@ void TestKilled::killedAtEachStepOfAReplacement() {
     int stopAt = 1;
     for (;; ++stopAt) {
         QVERIFY2(stopAt < 100, "the replacement never ended");
-        OutputFolder out;
+        OutputFolder out(false);
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QCoreApplication::applicationFilePath(),
@@ -337,7 +345,7 @@ void TestKilled::killedAtEachStepOfAReplacement() {
         QVERIFY(child.waitForFinished(60000));
         if (child.exitStatus() == QProcess::NormalExit) {
             QCOMPARE(child.readAll().trimmed(), QByteArray("whole"));
-            QCOMPARE(folderHolds(out.path(), out.others), QStringLiteral("B"));
+            QCOMPARE(folderHolds(out.path(), out.others, false), QStringLiteral("B"));
             break;
         }
         // Killed once the replacement was recorded: it is finished, never undone.

@@ -10,6 +10,8 @@
 
 #include "ReliabilitySupport.h"
 
+#include "core/Platform.h"
+
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QStringDecoder>
@@ -17,8 +19,6 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <sched.h>
 #include <sys/mount.h>
@@ -31,11 +31,11 @@ QString g_namespaceProblem; // why no private mount namespace could be had; empt
 
 void enterPrivateMountNamespace() {
     if (::unshare(CLONE_NEWNS) != 0)
-        g_namespaceProblem =
-            QStringLiteral("unshare(CLONE_NEWNS): ") + QString::fromLocal8Bit(std::strerror(errno));
+        g_namespaceProblem = QStringLiteral("unshare(CLONE_NEWNS): ") +
+                             platform::systemErrorText(platform::lastSystemError());
     else if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        g_namespaceProblem =
-            QStringLiteral("mount private /: ") + QString::fromLocal8Bit(std::strerror(errno));
+        g_namespaceProblem = QStringLiteral("mount private /: ") +
+                             platform::systemErrorText(platform::lastSystemError());
 }
 
 bool mountCall(const QString& source, const QString& target, const char* type, unsigned long flags,
@@ -44,7 +44,8 @@ bool mountCall(const QString& source, const QString& target, const char* type, u
     if (::mount(source.isEmpty() ? nullptr : from.constData(),
                 QFile::encodeName(target).constData(), type, flags, options) == 0)
         return true;
-    qWarning("mount %s: %s", qPrintable(target), std::strerror(errno));
+    qWarning("mount %s: %s", qPrintable(target),
+             qPrintable(platform::systemErrorText(platform::lastSystemError())));
     return false;
 }
 
