@@ -101,6 +101,7 @@ private slots:
     void damagedFileIsRefusedUntouched_data();
     void damagedFileIsRefusedUntouched();
     void fileWithASecondNameIsRefusedUntouched();
+    void logOfAnEarlierVersionIsFoldedIn();
     void secondProgramIsRefused();
     void openWriteTransactionOfAnotherProgram();
 };
@@ -188,6 +189,22 @@ void TestDatabaseFaults::fileWithASecondNameIsRefusedUntouched() {
     Window again(folder.path());
     QVERIFY2(again.prompts.shown.isEmpty(), qPrintable(again.prompts.texts().join(u'|')));
     QCOMPARE(again.edit("siksayl")->text(), QStringLiteral("5"));
+}
+
+// A file of an earlier version, kept in WAL mode, with its last save still in
+// the log: the start takes the save and leaves one file that holds it.
+void TestDatabaseFaults::logOfAnEarlierVersionIsFoldedIn() {
+    ProgramFolder folder;
+    fillDatabase(folder.databasePath);
+    QVERIFY(leaveUnfinishedCommand(folder.databasePath, QStringLiteral("-wal")));
+    {
+        Window w(folder.path());
+        QVERIFY2(w.prompts.shown.isEmpty(), qPrintable(w.prompts.texts().join(u'|')));
+        QCOMPARE(w.edit("siksayl")->text(), QStringLiteral("2"));
+    }
+    QCOMPARE(folderSnapshot(folder.path()).keys(), QStringList{QStringLiteral("dorvana.MDB")});
+    QCOMPARE(dbtest::query(folder.databasePath, QStringLiteral("PRAGMA journal_mode")),
+             (QList<QVariantList>{{QStringLiteral("delete")}}));
 }
 
 void TestDatabaseFaults::secondProgramIsRefused() {
