@@ -1,6 +1,7 @@
 #include "db/Database.h"
 
 #include "core/AppError.h"
+#include "core/Platform.h"
 #include "db/HeaderVfs.h"
 
 #include <QFile>
@@ -9,11 +10,11 @@
 
 #include <sqlite3.h>
 
-#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <limits>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -26,13 +27,15 @@ constexpr int kBusyTimeoutMs = 3000;
 // How long a start waits for another program to let go of the file, so that
 // a window closed a moment ago does not keep the next one out.
 constexpr int kOwnerWaitMs = 1000;
+constexpr char kJournalPragmas[] =
+    "PRAGMA journal_mode=DELETE; PRAGMA synchronous=EXTRA; PRAGMA schema_version;";
 
 QString engineText(sqlite3* db, int rc) {
     QString text =
         db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     const int primary = rc & 0xff;
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
-        return QStringLiteral("The database file is in use by another program (%1)").arg(text);
+        return QStringLiteral("%1 (%2)").arg(Database::inUseText(), text);
     if (primary == SQLITE_NOTADB)
         return HeaderVfs::foreignFileText();
     if (primary == SQLITE_CORRUPT)
@@ -40,15 +43,28 @@ QString engineText(sqlite3* db, int rc) {
     return text;
 }
 
+QString cannotOpenText(const QString& path, const QString& reason) {
+    return QStringLiteral(u"Veri tabanı dosyası açılamadı: \"%1\". %2").arg(path, reason);
+}
+
 QByteArray firstBytes(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(
-            QStringLiteral("Cannot open the database file '%1': %2").arg(path, file.errorString()));
-    return file.read(HeaderVfs::kHeaderSize);
+        throw AppError(cannotOpenText(path, file.errorString()));
+    return file.read(HeaderVfs::kLeadingBytes);
 }
 
-#ifndef Q_OS_WIN
+// The engine keeps its journal under the name the file was opened by. Under
+// a second name of the same file, a command would not see the journal of a
+// command cut short under the first name, and a save made through one name
+// could be lost through the other.
+bool hasOtherNames(const QString& path) {
+    std::error_code error;
+    const auto links = std::filesystem::hard_link_count(path.toStdU16String(), error);
+    return !error && links > 1;
+}
+
+#ifdef Q_OS_UNIX
 // Takes the program's claim on the file: an advisory lock on a descriptor of
 // its own, held until the connection is closed. It does not touch SQLite's
 // own byte-range locks, and the system drops it when the process ends, also
@@ -57,8 +73,8 @@ QByteArray firstBytes(const QString& path) {
 int claimFile(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        throw AppError(QStringLiteral("Cannot open the database file '%1': %2")
-                           .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        throw AppError(
+            cannotOpenText(path, platform::systemErrorText(platform::lastSystemError())));
     for (int waited = 0;; waited += 50) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
             return fd;
@@ -78,25 +94,35 @@ int claimFile(const QString& path) {
 } // namespace
 
 QString Database::inUseText() {
-    return QStringLiteral("The database file is in use by another program");
+    return QStringLiteral(u"Veri tabanı dosyası başka bir program tarafından kullanılıyor");
 }
 
 QString Database::damagedText(const QString& engineText) {
-    return QStringLiteral("The database file is damaged (%1)").arg(engineText);
+    return QStringLiteral(u"Veri tabanı dosyası bozuk (%1)").arg(engineText);
+}
+
+QString Database::otherNamesText() {
+    return QStringLiteral(
+        u"Veri tabanı dosyası açılmadı: aynı dosyanın başka bir adı da var (sabit bağlantı). "
+        u"İki ayrı addan kullanılan bir dosyada kaydedilen bilgiler kaybolabilir. Lütfen "
+        u"dosyanın tek adla duran bir kopyasını kullanınız");
 }
 
 Database::Database(const QString& path, Mode mode) : m_path(path) {
     const QFileInfo info(path);
     if (mode == Mode::OpenExisting) {
         if (!info.exists())
-            throw AppError(QStringLiteral("The database file '%1' does not exist").arg(path));
-        switch (HeaderVfs::classify(firstBytes(path))) {
+            throw AppError(QStringLiteral(u"Veri tabanı dosyası bulunamadı: \"%1\"").arg(path));
+        if (hasOtherNames(path))
+            throw AppError(otherNamesText());
+        const QByteArray lead = firstBytes(path);
+        switch (HeaderVfs::classify(lead)) {
         case HeaderVfs::HeaderKind::Ours:
-            // Every database of ours holds its tables after the header block;
-            // one cut off there would otherwise open as an empty database.
-            if (info.size() <= HeaderVfs::kHeaderSize &&
-                QFileInfo(path + QStringLiteral("-wal")).size() == 0)
-                throw AppError(damagedText(QStringLiteral("it ends after its header")));
+            // Every database of ours holds its tables after the header block.
+            // One cut off before them is refused whatever lies beside it: the
+            // engine would open it as an empty database and drop its journal.
+            if (HeaderVfs::imageCutShort(lead, info.size()))
+                throw AppError(damagedText(QStringLiteral(u"dosya ilk sayfası bitmeden kesilmiş")));
             break;
         case HeaderVfs::HeaderKind::OtherEngine:
             throw AppError(HeaderVfs::otherEngineText());
@@ -105,9 +131,9 @@ Database::Database(const QString& path, Mode mode) : m_path(path) {
             throw AppError(HeaderVfs::foreignFileText());
         }
     } else if (info.exists() || info.isSymLink()) {
-        throw AppError(QStringLiteral("The file '%1' already exists").arg(path));
+        throw AppError(QStringLiteral(u"\"%1\" adlı dosya zaten var").arg(path));
     }
-#ifndef Q_OS_WIN
+#ifdef Q_OS_UNIX
     if (mode == Mode::OpenExisting) {
         m_claim = claimFile(path);
         if (m_claim == -1)
@@ -131,11 +157,11 @@ Database::Database(const QString& path, Mode mode) : m_path(path) {
         exec(QStringLiteral("PRAGMA mmap_size=0"));
         if (mode == Mode::OpenExisting)
             checkSound();
-        // WAL with full syncing: a commit is durable when it returns, a killed
-        // program leaves either the whole transaction or none of it, and one
-        // commit costs one sync of the log rather than several.
-        exec(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; "
-                            "PRAGMA schema_version;"));
+        // A rollback journal with full syncing: when a commit returns, the
+        // database file alone holds it (a teacher may copy just that file),
+        // and a killed program leaves the whole transaction or none of it.
+        // A file of an earlier version in WAL mode is folded back here.
+        exec(QLatin1String(kJournalPragmas));
     } catch (...) {
         closeConnection();
         throw;
@@ -150,7 +176,7 @@ void Database::closeConnection() {
     if (m_db)
         sqlite3_close_v2(m_db);
     m_db = nullptr;
-#ifndef Q_OS_WIN
+#ifdef Q_OS_UNIX
     // Only after the engine has closed the file: closing any descriptor of a
     // file drops the engine's byte-range locks on it.
     if (m_claim >= 0)

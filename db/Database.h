@@ -19,7 +19,11 @@ struct sqlite3_stmt;
 // process ends in any way). A second program that opens the same file is
 // refused at once with inUseText() and changes nothing. The claim is not
 // taken on Windows. An existing file is read whole before it is used; a
-// damaged one is refused with damagedText() and left as it is.
+// damaged one is refused with damagedText() and left as it is, and so is a
+// file known by more than one name (otherNamesText()).
+//
+// Commits go through a rollback journal with full syncing: whenever no
+// command is running, the database file alone holds every saved change.
 class Database : public QObject {
     Q_OBJECT
 public:
@@ -54,6 +58,8 @@ public:
 
     static QString inUseText();
     static QString damagedText(const QString& engineText);
+    // Why a file with a second name (a hard link) is refused.
+    static QString otherNamesText();
 
 signals:
     // The engine dropped an open transaction (a failed commit, or an error

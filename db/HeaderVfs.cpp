@@ -196,11 +196,13 @@ int prepareMainFile(sqlite3_file* r, int flags) {
     }
     if (size < kHeaderSize)
         return SQLITE_NOTADB;
-    QByteArray block(int(kHeaderSize), '\0');
-    rc = r->pMethods->xRead(r, block.data(), int(kHeaderSize), 0);
+    QByteArray block(int(qMin<sqlite3_int64>(size, kLeadingBytes)), '\0');
+    rc = r->pMethods->xRead(r, block.data(), int(block.size()), 0);
     if (rc != SQLITE_OK)
         return rc == SQLITE_IOERR_SHORT_READ ? SQLITE_NOTADB : rc;
-    return classify(block) == HeaderKind::Ours ? SQLITE_OK : SQLITE_NOTADB;
+    if (classify(block) != HeaderKind::Ours)
+        return SQLITE_NOTADB;
+    return imageCutShort(block, size) ? SQLITE_CORRUPT : SQLITE_OK;
 }
 
 int xOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
@@ -333,13 +335,26 @@ HeaderKind classify(const QByteArray& firstBytes) {
                                                                    : HeaderKind::Foreign;
 }
 
+bool imageCutShort(const QByteArray& firstBytes, qint64 fileSize) {
+    constexpr qint64 pageSizeOffset = kHeaderSize + 16;
+    if (fileSize < kLeadingBytes || firstBytes.size() < pageSizeOffset + 2)
+        return true;
+    qint64 pageSize =
+        quint8(firstBytes.at(pageSizeOffset)) << 8 | quint8(firstBytes.at(pageSizeOffset + 1));
+    if (pageSize == 1)
+        pageSize = 65536; // how the image writes its largest page size
+    if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
+        return true;
+    return fileSize < kHeaderSize + pageSize;
+}
+
 QString otherEngineText() {
-    return QStringLiteral("The database file was made by another database engine and cannot be "
-                          "opened by this program");
+    return QStringLiteral(u"Bu veri tabanı dosyası başka bir veri tabanı programıyla yapılmış; "
+                          u"bu program onu açamaz");
 }
 
 QString foreignFileText() {
-    return QStringLiteral("The file is not a database of this program");
+    return QStringLiteral(u"Bu dosya, bu programın veri tabanı dosyası değil");
 }
 
 } // namespace HeaderVfs

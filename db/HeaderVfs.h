@@ -34,6 +34,16 @@ enum class HeaderKind {
 // Classifies the first bytes of a file (up to kHeaderSize of them).
 HeaderKind classify(const QByteArray& firstBytes);
 
+// How many bytes of a file imageCutShort wants to see.
+inline constexpr qint64 kLeadingBytes = kHeaderSize + 100;
+
+// True when a file of ours, `fileSize` bytes long and starting with
+// `firstBytes` (up to kLeadingBytes of it), ends before the first page of
+// its image is whole. The engine would take such a file for an empty
+// database and throw away any journal or log beside it: it is damaged,
+// whatever lies beside it.
+bool imageCutShort(const QByteArray& firstBytes, qint64 fileSize);
+
 // User-facing texts for the files the VFS refuses.
 QString otherEngineText();
 QString foreignFileText();

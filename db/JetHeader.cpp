@@ -2,19 +2,27 @@
 
 #include "core/AppError.h"
 
+#include "core/Platform.h"
+
 #include <QFile>
 
+#ifdef Q_OS_UNIX
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
 constexpr int kHeaderTextLength = 19;
 
+QString openErrorText(const QString& path, const QString& reason) {
+    return QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason);
+}
+
 } // namespace
 
+#ifdef Q_OS_UNIX
 QByteArray readHeaderBytes(const QString& path) {
     // No O_CREAT: checking a name must never make a file of it.
     int fd = -1;
@@ -34,8 +42,7 @@ QByteArray readHeaderBytes(const QString& path) {
         case EISDIR:
             throw AppError(QStringLiteral("File access denied"));
         default:
-            throw AppError(QStringLiteral("Cannot open file \"%1\". %2")
-                               .arg(path, QString::fromLocal8Bit(std::strerror(error))));
+            throw AppError(openErrorText(path, platform::systemErrorText(error)));
         }
     }
 
@@ -49,7 +56,7 @@ QByteArray readHeaderBytes(const QString& path) {
             const int error = errno;
             ::close(fd);
             throw AppError(QStringLiteral("Cannot read file \"%1\". %2")
-                               .arg(path, QString::fromLocal8Bit(std::strerror(error))));
+                               .arg(path, platform::systemErrorText(error)));
         }
         if (n == 0)
             break;
@@ -59,6 +66,18 @@ QByteArray readHeaderBytes(const QString& path) {
     bytes.truncate(got);
     return bytes;
 }
+#else
+QByteArray readHeaderBytes(const QString& path) {
+    QFile file(path);
+    if (!file.exists())
+        throw AppError(QStringLiteral("File not found"));
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        throw AppError(file.error() == QFileDevice::PermissionsError
+                           ? QStringLiteral("File access denied")
+                           : openErrorText(path, file.errorString()));
+    return file.read(kHeaderTextLength);
+}
+#endif
 
 bool isJetHeaderText(const QByteArray& bytes) {
     // A one-character text loses its character exactly when its code is 0 to 32.

@@ -1,6 +1,7 @@
 #include "db/NewDatabase.h"
 
 #include "core/AppError.h"
+#include "core/Platform.h"
 #include "db/Database.h"
 #include "db/HeaderVfs.h"
 #include "db/Schema.h"
@@ -8,26 +9,26 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
-QString systemText(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+std::filesystem::path fsPath(const QString& path) {
+    return std::filesystem::path(path.toStdU16String());
 }
 
-void syncPath(const QString& path, int flags) {
-    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
+QString alreadyExistsText(const QString& path) {
+    return QStringLiteral(u"\"%1\" adlı dosya zaten var; yeni veri tabanı var olan bir dosyanın "
+                          u"yerine yazılmaz")
+        .arg(path);
+}
+
+void syncFileAt(const QString& path) {
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        platform::syncFile(file.handle());
 }
 
 void removeLeftovers(const QString& temp) {
@@ -40,7 +41,7 @@ void fillNewDatabase(const QString& temp) {
     Transaction transaction(db);
     db.exec(newDatabaseSql());
     transaction.commit();
-    // Closing the last connection moves everything from the log into the file.
+    // With the rollback journal the committed file holds everything by itself.
 }
 
 } // namespace
@@ -48,21 +49,19 @@ void fillNewDatabase(const QString& temp) {
 void createDatabase(const QString& path) {
     const QFileInfo target(path);
     if (target.exists() || target.isSymLink())
-        throw AppError(QStringLiteral("The file \"%1\" already exists; a new database is never "
-                                      "written over an existing file")
-                           .arg(path));
+        throw AppError(alreadyExistsText(path));
     const QDir folder = target.absoluteDir();
     if (!folder.exists())
-        throw AppError(QStringLiteral("The folder \"%1\" does not exist").arg(folder.path()));
+        throw AppError(QStringLiteral(u"\"%1\" klasörü bulunamadı").arg(folder.path()));
 
-    const QString temp = folder.filePath(
-        QStringLiteral(".%1.%2.new")
-            .arg(target.fileName(), QString::number(QRandomGenerator::global()->generate64(), 16)));
+    const QString temp =
+        platform::hiddenSiblingName(target.absoluteFilePath(), QStringLiteral(".new"));
     try {
         fillNewDatabase(temp);
-        if (QFileInfo::exists(temp + QStringLiteral("-wal")))
-            throw AppError(QStringLiteral("The new database could not be completed"));
-        syncPath(temp, O_RDONLY);
+        if (QFileInfo::exists(temp + QStringLiteral("-wal")) ||
+            QFileInfo::exists(temp + QStringLiteral("-journal")))
+            throw AppError(QStringLiteral(u"Yeni veri tabanı tamamlanamadı"));
+        syncFileAt(temp);
     } catch (...) {
         removeLeftovers(temp);
         throw;
@@ -70,25 +69,26 @@ void createDatabase(const QString& path) {
 
     // A hard link puts the file in place only if the name is still free, so a
     // file made meanwhile by someone else is not replaced either.
-    const QByteArray from = QFile::encodeName(temp);
-    const QByteArray to = QFile::encodeName(target.absoluteFilePath());
-    if (::link(from.constData(), to.constData()) != 0) {
-        const int error = errno;
-        if (error == EEXIST) {
-            removeLeftovers(temp);
-            throw AppError(QStringLiteral("The file \"%1\" already exists; a new database is "
-                                          "never written over an existing file")
-                               .arg(path));
-        }
+    std::error_code linkError;
+    std::filesystem::create_hard_link(fsPath(temp), fsPath(target.absoluteFilePath()), linkError);
+    if (linkError == std::errc::file_exists) {
+        removeLeftovers(temp);
+        throw AppError(alreadyExistsText(path));
+    }
+    if (linkError) {
         // Some file systems have no hard links: rename, having checked the name.
-        if (QFileInfo::exists(path) || std::rename(from.constData(), to.constData()) != 0) {
-            const int renameError = errno;
+        std::error_code renameError;
+        if (QFileInfo::exists(path))
+            renameError = std::make_error_code(std::errc::file_exists);
+        else
+            std::filesystem::rename(fsPath(temp), fsPath(target.absoluteFilePath()), renameError);
+        if (renameError) {
             removeLeftovers(temp);
-            throw AppError(QStringLiteral("Cannot create the file \"%1\". %2")
-                               .arg(path, systemText(renameError)));
+            throw AppError(QStringLiteral(u"\"%1\" dosyası oluşturulamadı. %2")
+                               .arg(path, QString::fromLocal8Bit(renameError.message())));
         }
     } else {
-        ::unlink(from.constData());
+        QFile::remove(temp);
     }
-    syncPath(folder.absolutePath(), O_RDONLY | O_DIRECTORY);
+    platform::syncFolder(folder.absolutePath());
 }

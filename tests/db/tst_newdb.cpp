@@ -59,9 +59,9 @@ void TestNewDb::refusesToOverwrite() {
     QCOMPARE(file.readAll(), QByteArray("keep me"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
-    DB_EXPECT_ERROR(createDatabase(dir.filePath(QStringLiteral("yok/dorvana.MDB"))),
-                    QStringLiteral("The folder \"%1\" does not exist")
-                        .arg(dir.filePath(QStringLiteral("yok"))));
+    DB_EXPECT_ERROR(
+        createDatabase(dir.filePath(QStringLiteral("yok/dorvana.MDB"))),
+        QStringLiteral(u"\"%1\" klasörü bulunamadı").arg(dir.filePath(QStringLiteral("yok"))));
 }
 
 void TestNewDb::programReportsOnOneLine() {
@@ -77,7 +77,7 @@ void TestNewDb::programReportsOnOneLine() {
     QVERIFY(program.waitForFinished());
     QVERIFY(program.exitCode() != 0);
     const QByteArray error = program.readAllStandardError();
-    QVERIFY2(error.contains("already exists"), error.constData());
+    QVERIFY2(QString::fromUtf8(error).contains(u"zaten var"), error.constData());
     QCOMPARE(error.count('\n'), 1);
     QVERIFY(error.endsWith('\n'));
 }

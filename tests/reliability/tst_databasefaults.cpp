@@ -1,6 +1,7 @@
-// The database file in a bad way at start-up: damaged, or held by another
-// program. The window says so in plain words, does not crash or hang, and
-// leaves the file and the other program's rows exactly as they were.
+// The database file in a bad way at start-up: damaged (also with a journal
+// or log beside it), known by a second name, or held by another program. The window says so in
+// plain words, does not crash or hang, and leaves the file and the other program's rows exactly as
+// they were.
 
 #include "ReliabilitySupport.h"
 
@@ -12,11 +13,13 @@
 
 #include <sqlite3.h>
 
+#include <filesystem>
+
 using namespace reliability;
 
 namespace {
 
-const QString kInUse = QStringLiteral("The database file is in use by another program.");
+const QString kInUse = Database::inUseText() + u'.';
 
 // A database as a teacher's session leaves it: stored colours and five keys.
 void fillDatabase(const QString& path) {
@@ -26,6 +29,28 @@ void fillDatabase(const QString& path) {
                   "INSERT INTO websoru (testadi, soruno, dosya, dc) "
                   "WITH RECURSIVE q(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM q WHERE n < 500) "
                   "SELECT 'ilk', n, 'ts' || n || '.mht', 'A' FROM q"));
+}
+
+// Leaves the journal (or, in WAL mode, the log) of a command that another
+// program had not finished when it ended, beside the file.
+bool leaveUnfinishedCommand(const QString& path, const QString& suffix) {
+    sqlite3* db = nullptr;
+    bool done = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE,
+                                HeaderVfs::name()) == SQLITE_OK;
+    const QByteArray mode = suffix == QLatin1String("-wal") ? "WAL" : "DELETE";
+    const QByteArray sql = "PRAGMA journal_mode=" + mode +
+                           "; BEGIN; UPDATE websoru SET dc = 'B'; UPDATE webrenk SET siksay = 2";
+    done = done && sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (suffix == QLatin1String("-wal")) // a committed save that still lives in the log
+        done = done && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    QFile left(path + suffix);
+    done = done && left.size() > 0;
+    const QString copy = path + QStringLiteral(".left");
+    done = done && left.copy(copy);
+    sqlite3_close(db); // rolls back, or folds the log into the file
+    QFile::remove(path + suffix);
+    QFile::remove(path + QStringLiteral("-shm"));
+    return done && QFile::rename(copy, path + suffix);
 }
 
 QList<QVariantList> everyRow(const QString& path) {
@@ -75,6 +100,8 @@ class TestDatabaseFaults : public QObject {
 private slots:
     void damagedFileIsRefusedUntouched_data();
     void damagedFileIsRefusedUntouched();
+    void fileWithASecondNameIsRefusedUntouched();
+    void logOfAnEarlierVersionIsFoldedIn();
     void secondProgramIsRefused();
     void openWriteTransactionOfAnotherProgram();
 };
@@ -82,26 +109,29 @@ private slots:
 void TestDatabaseFaults::damagedFileIsRefusedUntouched_data() {
     QTest::addColumn<QString>("damage");
     QTest::addColumn<qint64>("at");
+    QTest::addColumn<QString>("beside"); // a journal or log of an earlier command left beside it
     const qint64 image = HeaderVfs::kHeaderSize;
-    QTest::newRow("random bytes after the header") << "random" << image;
-    QTest::newRow("random bytes after the first page") << "random" << image + 4096;
-    QTest::newRow("random bytes in the last pages") << "random-tail" << qint64(3 * 4096);
-    QTest::newRow("cut inside the second page") << "truncate" << image + 4096 + 100;
-    QTest::newRow("cut after the first pages") << "truncate" << image + 3 * 4096;
-    QTest::newRow("cut at the end of the header block") << "truncate" << image;
-    QTest::newRow("cut inside the header block") << "truncate" << qint64(100);
+    QTest::newRow("random bytes after the header") << "random" << image << "";
+    QTest::newRow("random bytes after the first page") << "random" << image + 4096 << "";
+    QTest::newRow("random bytes in the last pages") << "random-tail" << qint64(3 * 4096) << "";
+    QTest::newRow("cut inside the second page") << "truncate" << image + 4096 + 100 << "";
+    QTest::newRow("cut after the first pages") << "truncate" << image + 3 * 4096 << "";
+    QTest::newRow("cut at the end of the header block") << "truncate" << image << "";
+    QTest::newRow("cut inside the header block") << "truncate" << qint64(100) << "";
+    QTest::newRow("header block only, a journal beside it") << "truncate" << image << "-journal";
+    QTest::newRow("header block only, a log beside it") << "truncate" << image << "-wal";
+    QTest::newRow("cut inside the first page, a journal beside it")
+        << "truncate" << image + 2000 << "-journal";
 }
 
 void TestDatabaseFaults::damagedFileIsRefusedUntouched() {
     QFETCH(QString, damage);
     QFETCH(qint64, at);
+    QFETCH(QString, beside);
     ProgramFolder folder;
     fillDatabase(folder.databasePath);
-    {
-        // Fold the log into the file, so that the damage below is the whole story.
-        Database db(folder.databasePath);
-        db.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
-    }
+    if (!beside.isEmpty())
+        QVERIFY(leaveUnfinishedCommand(folder.databasePath, beside));
     QFile file(folder.databasePath);
     QVERIFY(file.open(QIODevice::ReadWrite));
     QVERIFY(file.size() > HeaderVfs::kHeaderSize + 4 * 4096);
@@ -117,11 +147,13 @@ void TestDatabaseFaults::damagedFileIsRefusedUntouched() {
     }
     file.close();
     const QByteArray before = fileBytes(folder.databasePath);
+    const auto snapshot = folderSnapshot(folder.path());
+    QCOMPARE(snapshot.size(), beside.isEmpty() ? 1 : 2);
 
     Window w(folder.path());
     const QStringList texts = w.prompts.texts();
     QCOMPARE(texts.size(), 2);
-    QVERIFY2(texts[0].startsWith(QStringLiteral("The database file is damaged (")),
+    QVERIFY2(texts[0].startsWith(Database::damagedText(QString()).chopped(1)),
              qPrintable(texts[0]));
     QCOMPARE(w.prompts.shown[0].kind, Prompts::Kind::Error);
     QCOMPARE(texts[1], closedDataset("websoru"));
@@ -133,6 +165,46 @@ void TestDatabaseFaults::damagedFileIsRefusedUntouched() {
              (QStringList{closedDataset("webrenk"), closedDataset("websoru")}));
     w.window.reset();
     QCOMPARE(fileBytes(folder.databasePath), before);
+    QCOMPARE(folderSnapshot(folder.path()), snapshot); // the journal or log as well
+}
+
+void TestDatabaseFaults::fileWithASecondNameIsRefusedUntouched() {
+    ProgramFolder folder;
+    fillDatabase(folder.databasePath);
+    const QString second = folder.dir.filePath(QStringLiteral("yedek.MDB"));
+    std::error_code error;
+    std::filesystem::create_hard_link(folder.databasePath.toStdString(), second.toStdString(),
+                                      error);
+    QVERIFY(!error);
+    const auto snapshot = folderSnapshot(folder.path());
+
+    Window w(folder.path());
+    QCOMPARE(w.prompts.texts(),
+             (QStringList{Database::otherNamesText() + u'.', closedDataset("websoru")}));
+    w.window.reset();
+    QCOMPARE(folderSnapshot(folder.path()), snapshot);
+
+    // With one name again the file opens as before.
+    QVERIFY(QFile::remove(second));
+    Window again(folder.path());
+    QVERIFY2(again.prompts.shown.isEmpty(), qPrintable(again.prompts.texts().join(u'|')));
+    QCOMPARE(again.edit("siksayl")->text(), QStringLiteral("5"));
+}
+
+// A file of an earlier version, kept in WAL mode, with its last save still in
+// the log: the start takes the save and leaves one file that holds it.
+void TestDatabaseFaults::logOfAnEarlierVersionIsFoldedIn() {
+    ProgramFolder folder;
+    fillDatabase(folder.databasePath);
+    QVERIFY(leaveUnfinishedCommand(folder.databasePath, QStringLiteral("-wal")));
+    {
+        Window w(folder.path());
+        QVERIFY2(w.prompts.shown.isEmpty(), qPrintable(w.prompts.texts().join(u'|')));
+        QCOMPARE(w.edit("siksayl")->text(), QStringLiteral("2"));
+    }
+    QCOMPARE(folderSnapshot(folder.path()).keys(), QStringList{QStringLiteral("dorvana.MDB")});
+    QCOMPARE(dbtest::query(folder.databasePath, QStringLiteral("PRAGMA journal_mode")),
+             (QList<QVariantList>{{QStringLiteral("delete")}}));
 }
 
 void TestDatabaseFaults::secondProgramIsRefused() {
@@ -185,8 +257,7 @@ void TestDatabaseFaults::openWriteTransactionOfAnotherProgram() {
         Window w(folder.path());
         const qint64 elapsed = timer.elapsed();
         QCOMPARE(w.prompts.texts(),
-                 QStringList{QStringLiteral(
-                     "The database file is in use by another program (database is locked)")});
+                 QStringList{Database::inUseText() + QStringLiteral(" (database is locked)")});
         QVERIFY2(elapsed < 10000, qPrintable(QString::number(elapsed)));
     }
     QCOMPARE(everyRow(folder.databasePath), rows);

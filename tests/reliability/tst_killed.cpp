@@ -1,15 +1,21 @@
-// The program killed (SIGKILL) in the middle of storing: a settings save and
-// the window's answer-key preparation. Afterwards the file opens, passes the
-// engine's integrity check and holds the state before or after the command,
-// never a mixture, and never less than what was reported as saved.
+// The program killed (SIGKILL) in the middle of storing: a settings save,
+// the window's answer-key preparation and the writing of a page set.
+// Afterwards the database file opens, passes the engine's integrity check and
+// holds the state before or after the command, never a mixture, and never
+// less than what was reported as saved, in the file alone. The output folder
+// holds the whole earlier page set or the whole new one, and nothing else of
+// the killed run.
 
 #include "ReliabilitySupport.h"
 
+#include "core/FileSet.h"
 #include "db/Settings.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+
+#include <csignal>
 
 using namespace reliability;
 
@@ -44,6 +50,16 @@ int saveChild(const QString& path, int firstGen) {
         saveSettings(*webrenk, settings);
         tellParent("saved " + QByteArray::number(gen));
     }
+    return 0;
+}
+
+// Child: saves one generation, says so, then idles until it is killed.
+int saveOnceChild(const QString& path, int gen) {
+    auto webrenk = dbtest::openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), path);
+    saveSettings(*webrenk, generationTexts(gen));
+    tellParent("saved " + QByteArray::number(gen));
+    char line[16];
+    std::fgets(line, sizeof line, stdin);
     return 0;
 }
 
@@ -85,6 +101,99 @@ int storedGeneration(const QString& path) {
     return gen;
 }
 
+// Page sets as large as a run of the window's largest count writes (about
+// 13 MB), or small ones, with the set's file names; `which` makes the
+// contents differ.
+std::vector<OutputFile> pageSet(const QString& folder, char which, bool large = true) {
+    const std::pair<const char*, int> files[] = {
+        {"ind.htm", 1}, {"sor.htm", 2400}, {"cev.htm", 3800}, {"son.htm", 2900}, {"xml.xml", 4100}};
+    std::vector<OutputFile> set;
+    for (const auto& [suffix, kib] : files) {
+        QByteArray bytes(large ? kib * 1024 : kib, which);
+        bytes.prepend(QByteArray("set ") + which + ' ' + suffix + "\r\n");
+        set.push_back({folder + QStringLiteral("/test01") + QLatin1String(suffix), bytes});
+    }
+    return set;
+}
+
+// Which whole set the folder holds, "A" or "B"; else what is wrong with it.
+// Besides the set only the files of `others` may be there, unchanged.
+QString folderHolds(const QString& folder, const QMap<QString, QByteArray>& others, bool large) {
+    const auto now = folderSnapshot(folder);
+    for (const char which : {'A', 'B'}) {
+        QMap<QString, QByteArray> expected = others;
+        for (const OutputFile& f : pageSet(folder, which, large))
+            expected.insert(QFileInfo(f.path).fileName(), f.bytes);
+        if (now == expected)
+            return QString(QLatin1Char(which));
+    }
+    QStringList seen;
+    for (auto it = now.cbegin(); it != now.cend(); ++it)
+        seen << it.key() + u':' + QString::fromLatin1(it.value().left(12)).simplified();
+    return QStringLiteral("neither set: ") + seen.join(u' ');
+}
+
+// Child: writes set `first`, then the other one, again and again until killed.
+int writeChild(const QString& folder, char first) {
+    tellParent("started");
+    for (char which = first;; which = which == 'A' ? 'B' : 'A') {
+        writeFileSet(pageSet(folder, which));
+        tellParent(QByteArray("wrote ") + which);
+    }
+}
+
+// Child: writes set B, ending itself with SIGKILL at the `stopAt`-th step of
+// the replacement.
+int g_stepsLeft = 0;
+int stepChild(const QString& folder, int stopAt) {
+    g_stepsLeft = stopAt;
+    fileset_testing::setStepHook([] {
+        if (--g_stepsLeft == 0)
+            std::raise(SIGKILL);
+    });
+    writeFileSet(pageSet(folder, 'B', false));
+    tellParent("whole");
+    return 0;
+}
+
+// The rounds of a random test: a fixed few, more with DORVANA_KILL_ROUNDS.
+int killRounds(int fixed) {
+    const int asked = qEnvironmentVariableIntValue("DORVANA_KILL_ROUNDS");
+    return asked > 0 ? asked : fixed;
+}
+
+// A folder holding set A and two files of the teacher's that look like ours.
+struct OutputFolder {
+    QTemporaryDir dir;
+    bool large;
+    QMap<QString, QByteArray> others{{QStringLiteral(".notes.tmp"), "kept"},
+                                     {QStringLiteral("test01ind.htm.old"), "mine"}};
+    explicit OutputFolder(bool largeSets) : large(largeSets) {
+        for (auto it = others.cbegin(); it != others.cend(); ++it) {
+            QFile f(dir.filePath(it.key()));
+            if (f.open(QIODevice::WriteOnly))
+                f.write(it.value());
+        }
+        writeFileSet(pageSet(dir.path(), 'A', large));
+    }
+    QString path() const { return dir.path(); }
+};
+
+// After a kill, the start-up recovery (even rounds) or the next run (odd
+// rounds) leaves a whole set and nothing else of the killed run.
+void recoverAndCheck(OutputFolder& out, int round, const char* expectedSet = nullptr) {
+    if (round % 2 == 0) {
+        recoverFileSets(out.path());
+        const QString holds = folderHolds(out.path(), out.others, out.large);
+        QVERIFY2(holds.size() == 1, qPrintable(holds));
+        if (expectedSet)
+            QCOMPARE(holds, QString::fromLatin1(expectedSet));
+    } else {
+        writeFileSet(pageSet(out.path(), 'A', out.large));
+        QCOMPARE(folderHolds(out.path(), out.others, out.large), QStringLiteral("A"));
+    }
+}
+
 } // namespace
 
 class TestKilled : public QObject {
@@ -92,6 +201,9 @@ class TestKilled : public QObject {
 private slots:
     void killedDuringSettingsSave();
     void killedDuringPreparationInTheWindow();
+    void killedRightAfterASaveTheFileAloneHoldsIt();
+    void killedWhileWritingAPageSet();
+    void killedAtEachStepOfAReplacement();
 };
 
 void TestKilled::killedDuringSettingsSave() {
@@ -175,7 +287,89 @@ void TestKilled::killedDuringPreparationInTheWindow() {
     QCOMPARE(dbtest::count(path, QStringLiteral("websoru")), 0);
 }
 
+void TestKilled::killedRightAfterASaveTheFileAloneHoldsIt() {
+    QTemporaryDir dir;
+    const QString path = dbtest::newDatabase(dir);
+    for (int gen = 1; gen <= 3; ++gen) {
+        QProcess child;
+        QByteArray said;
+        QVERIFY(startChild(child, {QStringLiteral("--save-once-child"), path, QString::number(gen)},
+                           &said));
+        QCOMPARE(said, "saved " + QByteArray::number(gen));
+        child.kill();
+        QVERIFY(child.waitForFinished());
+
+        // The teacher copies only the database file.
+        QTemporaryDir stick;
+        const QString copy = stick.filePath(QStringLiteral("dorvana.MDB"));
+        QVERIFY(QFile::copy(path, copy));
+        QCOMPARE(integrityCheck(copy), kIntegrityOk);
+        QCOMPARE(storedGeneration(copy), gen);
+    }
+    // Nothing of the saves lies beside the file.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("dorvana.MDB")});
+}
+
+void TestKilled::killedWhileWritingAPageSet() {
+    OutputFolder out(true);
+    const int rounds = killRounds(4);
+    for (int round = 0; round < rounds; ++round) {
+        const quint32 seed = quint32(round + 1);
+        QProcess child;
+        QVERIFY(startChild(child, {QStringLiteral("--write-child"), out.path(),
+                                   QString(QLatin1Char(round % 2 ? 'A' : 'B'))}));
+        // Every other round waits for a first whole set, so that kills fall
+        // in later sets' renames as well as in their writing.
+        int written = 0;
+        if (round % 2) {
+            QVERIFY(child.waitForReadyRead(60000));
+            written += child.readLine().startsWith("wrote ");
+        }
+        const int delay = int(QRandomGenerator(seed).bounded(0, 400));
+        QTest::qSleep(delay);
+        child.kill();
+        QVERIFY(child.waitForFinished());
+        while (child.canReadLine())
+            written += child.readLine().startsWith("wrote ");
+        qInfo("round %d: killed after %d ms and %d whole sets", round, delay, written);
+        recoverAndCheck(out, round);
+        if (QTest::currentTestFailed())
+            return;
+    }
+}
+
+void TestKilled::killedAtEachStepOfAReplacement() {
+    int stopAt = 1;
+    for (;; ++stopAt) {
+        QVERIFY2(stopAt < 100, "the replacement never ended");
+        OutputFolder out(false);
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--step-child"), out.path(), QString::number(stopAt)});
+        QVERIFY(child.waitForFinished(60000));
+        if (child.exitStatus() == QProcess::NormalExit) {
+            QCOMPARE(child.readAll().trimmed(), QByteArray("whole"));
+            QCOMPARE(folderHolds(out.path(), out.others, false), QStringLiteral("B"));
+            break;
+        }
+        // Killed once the replacement was recorded: it is finished, never undone.
+        recoverAndCheck(out, stopAt - 1, "B");
+        if (QTest::currentTestFailed())
+            return;
+    }
+    qInfo("killed at each of %d steps", stopAt - 1);
+    QVERIFY(stopAt > 8); // a link and a rename a file at least
+}
+
 int main(int argc, char* argv[]) {
+    if (argc == 4 && qstrcmp(argv[1], "--save-once-child") == 0)
+        return saveOnceChild(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+    if (argc == 4 && qstrcmp(argv[1], "--write-child") == 0)
+        return writeChild(QString::fromLocal8Bit(argv[2]), argv[3][0]);
+    if (argc == 4 && qstrcmp(argv[1], "--step-child") == 0)
+        return stepChild(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
     if (argc == 4 && qstrcmp(argv[1], "--save-child") == 0)
         return saveChild(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
     if (argc == 3 && qstrcmp(argv[1], "--prepare-child") == 0)

@@ -10,6 +10,8 @@
 
 #include "ReliabilitySupport.h"
 
+#include "core/Platform.h"
+
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QStringDecoder>
@@ -17,8 +19,7 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
+#include <filesystem>
 #include <sched.h>
 #include <sys/mount.h>
 
@@ -30,11 +31,11 @@ QString g_namespaceProblem; // why no private mount namespace could be had; empt
 
 void enterPrivateMountNamespace() {
     if (::unshare(CLONE_NEWNS) != 0)
-        g_namespaceProblem =
-            QStringLiteral("unshare(CLONE_NEWNS): ") + QString::fromLocal8Bit(std::strerror(errno));
+        g_namespaceProblem = QStringLiteral("unshare(CLONE_NEWNS): ") +
+                             platform::systemErrorText(platform::lastSystemError());
     else if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        g_namespaceProblem =
-            QStringLiteral("mount private /: ") + QString::fromLocal8Bit(std::strerror(errno));
+        g_namespaceProblem = QStringLiteral("mount private /: ") +
+                             platform::systemErrorText(platform::lastSystemError());
 }
 
 bool mountCall(const QString& source, const QString& target, const char* type, unsigned long flags,
@@ -43,7 +44,8 @@ bool mountCall(const QString& source, const QString& target, const char* type, u
     if (::mount(source.isEmpty() ? nullptr : from.constData(),
                 QFile::encodeName(target).constData(), type, flags, options) == 0)
         return true;
-    qWarning("mount %s: %s", qPrintable(target), std::strerror(errno));
+    qWarning("mount %s: %s", qPrintable(target),
+             qPrintable(platform::systemErrorText(platform::lastSystemError())));
     return false;
 }
 
@@ -124,6 +126,7 @@ private slots:
     void readOnlyFolder();
     void fileThatCannotBeReplaced();
     void fullDisk();
+    void readOnlyPageFileKeepsItsMode();
     void hostileFieldTexts();
     void hostileStem_data();
     void hostileStem();
@@ -191,6 +194,21 @@ void TestOutputFaults::fullDisk() {
     QVERIFY2(run.generate(QStringLiteral("ikinci"), 4, QStringLiteral("ABCD")),
              qPrintable(run.w.prompts.texts().join(u'|')));
     QVERIFY(fileBytes(run.path(QStringLiteral("sor.htm"))).contains("ikinci"));
+    QCOMPARE(folderSnapshot(run.out).size(), 5);
+}
+
+// A page the teacher made read-only is replaced, and stays read-only.
+void TestOutputFaults::readOnlyPageFileKeepsItsMode() {
+    namespace fs = std::filesystem;
+    QTemporaryDir dir;
+    Run run(dir.path());
+    QVERIFY(run.generate(QStringLiteral("ilk"), 3, QStringLiteral("ABC")));
+    const std::string page = run.path(QStringLiteral("sor.htm")).toStdString();
+    fs::permissions(page, fs::perms(0444));
+    QVERIFY2(run.generate(QStringLiteral("ikinci"), 4, QStringLiteral("ABCD")),
+             qPrintable(run.w.prompts.texts().join(u'|')));
+    QVERIFY(fileBytes(run.path(QStringLiteral("sor.htm"))).contains("ikinci"));
+    QCOMPARE(int(fs::status(page).permissions()), 0444);
     QCOMPARE(folderSnapshot(run.out).size(), 5);
 }
 

@@ -1,0 +1,86 @@
+#include "core/Platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstring>
+
+#if defined(Q_OS_UNIX)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#endif
+
+namespace platform {
+
+QString systemErrorText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+int lastSystemError() {
+    return errno;
+}
+
+int syncFile(int handle) {
+#if defined(Q_OS_UNIX)
+    return ::fsync(handle) == 0 ? 0 : errno;
+#elif defined(Q_OS_WIN)
+    return ::_commit(handle) == 0 ? 0 : errno;
+#else
+    Q_UNUSED(handle);
+    return 0;
+#endif
+}
+
+void syncFolder(const QString& folder) {
+#if defined(Q_OS_UNIX)
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    // Windows makes a rename durable with the file itself.
+    Q_UNUSED(folder);
+#endif
+}
+
+QString hiddenSiblingName(const QString& path, const QString& ending) {
+    const QFileInfo info(path);
+    for (;;) {
+        const QString random =
+            QString::number(QRandomGenerator::global()->generate64() & 0xFFFFFFFFFFFull, 36);
+        const QString candidate = info.dir().filePath(QLatin1Char('.') + info.fileName() +
+                                                      QLatin1Char('.') + random + ending);
+        if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
+            return candidate;
+    }
+}
+
+void copyModeAndOwner(const QString& source, QFile& target) {
+#if defined(Q_OS_UNIX)
+    struct stat status;
+    if (::stat(QFile::encodeName(source).constData(), &status) != 0)
+        return;
+    const int fd = target.handle();
+    // The owner first: changing it may clear the set-id bits the mode restores.
+    if (::fchown(fd, status.st_uid, status.st_gid) != 0)
+        (void)::fchown(fd, uid_t(-1), status.st_gid); // at least the group, where allowed
+    (void)::fchmod(fd, status.st_mode & 07777);
+#else
+    // Only the owner's, group's and others' bits: the "user" bits describe
+    // what this process may do, not the file.
+    const auto own = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                     QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                     QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    target.setPermissions(QFileInfo(source).permissions() & own);
+#endif
+}
+
+} // namespace platform

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+class QFile;
+
+// The few things the program asks of the operating system directly, in one
+// place, so that a port to another system changes only this file.
+namespace platform {
+
+// The system's own text for an error number (errno), in the user's locale.
+QString systemErrorText(int error);
+
+// The error number of the last failed system call.
+int lastSystemError();
+
+// Forces an open file's data to the disk. Returns 0, or the error number.
+int syncFile(int handle);
+
+// Makes the names created, renamed or removed in a folder durable. Best
+// effort: a failure changes nothing that was written. Does nothing where
+// folders cannot be synced.
+void syncFolder(const QString& folder);
+
+// A hidden name beside `path` that is not taken yet at the moment of the
+// call: a dot, the file's name, a random part and `ending`
+// (".test01ind.htm.k3j9x2a.dorvana-tmp"). Creating the file remains the
+// caller's job, exclusively.
+QString hiddenSiblingName(const QString& path, const QString& ending);
+
+// Gives `target` (an open file) the permission bits and, where the program
+// may set it, the owner of the file at `source`. Best effort.
+void copyModeAndOwner(const QString& source, QFile& target);
+
+} // namespace platform
