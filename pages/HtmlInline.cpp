@@ -22,6 +22,20 @@ constexpr qsizetype kInlineBudget = 64 * 1024 * 1024;
 // A linked file larger than this is not read.
 constexpr qint64 kMaxLinkedFile = 32 * 1024 * 1024;
 
+// While a page is rewritten, each data: address stands in its text as a short
+// mark (two noncharacters around its number); the addresses themselves go into
+// the UTF-8 result only at the end, so that large images are never copied
+// through UTF-16 text. The marks' characters are taken out of the input first.
+constexpr char16_t kMarkOpen = 0xFDD0;
+constexpr char16_t kMarkClose = 0xFDD1;
+
+QString withoutMarks(QString text) {
+    for (QChar& c : text)
+        if (c == kMarkOpen || c == kMarkClose)
+            c = QChar::ReplacementCharacter;
+    return text;
+}
+
 QByteArray normalisedCharset(QByteArray name) {
     name = name.trimmed().toLower();
     while (!name.isEmpty() && (name.front() == '"' || name.front() == '\''))
@@ -125,7 +139,8 @@ QString decodeEntities(const QString& value) {
             const uint code = name.size() > 1 && (name[1] == u'x' || name[1] == u'X')
                                   ? name.mid(2).toUInt(&ok, 16)
                                   : name.mid(1).toUInt(&ok, 10);
-            if (ok && code > 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF)) {
+            if (ok && code > 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF) &&
+                code != kMarkOpen && code != kMarkClose) {
                 out += QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
                 i = semi;
                 continue;
@@ -141,6 +156,8 @@ QString decodeEntities(const QString& value) {
 }
 
 QString quotedAttribute(const QString& value) {
+    if (!value.contains(u'&') && !value.contains(u'"'))
+        return u'"' + value + u'"';
     QString out = value;
     out.replace(u'&', u"&amp;"_s).replace(u'"', u"&quot;"_s);
     return u'"' + out + u'"';
@@ -196,16 +213,19 @@ public:
 
     QString html(const QString& text, const QString& base, int depth);
     QString css(const QString& text, const QString& base, int depth);
+    // The text in UTF-8 with its marks replaced by their data: addresses.
+    QByteArray expand(const QString& text) const;
 
 private:
     std::optional<QString> dataUrl(const QString& reference, const QString& base, int depth);
-    std::optional<QString> makeDataUrl(const QString& reference, const QString& base, int depth);
+    std::optional<QByteArray> makeDataUrl(const QString& reference, const QString& base, int depth);
     QString rewriteTag(const QString& page, qsizetype start, qsizetype end, const QString& tag,
                        const std::vector<Attribute>& attributes, const QString& base, int depth);
 
     const ResourceLoader& m_load;
     qsizetype m_budget = kInlineBudget;
-    QHash<QString, QString> m_done;
+    std::vector<QByteArray> m_urls;
+    QHash<QString, qsizetype> m_done; // index into m_urls, -1 when not inlined
     QSet<QString> m_inProgress;
 };
 
@@ -221,18 +241,39 @@ std::optional<QString> Inliner::dataUrl(const QString& reference, const QString&
         if (m_inProgress.contains(key))
             return std::nullopt; // a page or style sheet that includes itself
         m_inProgress.insert(key);
-        const std::optional<QString> made = makeDataUrl(ref, base, depth);
+        std::optional<QByteArray> made = makeDataUrl(ref, base, depth);
         m_inProgress.remove(key);
-        done = m_done.insert(key, made.value_or(QString()));
+        qsizetype index = -1;
+        if (made) {
+            index = qsizetype(m_urls.size());
+            m_urls.push_back(std::move(*made));
+        }
+        done = m_done.insert(key, index);
     }
-    if (done->isEmpty() || done->size() > m_budget)
+    if (*done < 0 || m_urls[std::size_t(*done)].size() > m_budget)
         return std::nullopt;
-    m_budget -= done->size();
-    return *done;
+    m_budget -= m_urls[std::size_t(*done)].size();
+    return QChar(kMarkOpen) + QString::number(*done) + QChar(kMarkClose);
 }
 
-std::optional<QString> Inliner::makeDataUrl(const QString& reference, const QString& base,
-                                            int depth) {
+QByteArray Inliner::expand(const QString& text) const {
+    QByteArray out;
+    qsizetype at = 0;
+    for (;;) {
+        const qsizetype open = text.indexOf(QChar(kMarkOpen), at);
+        const qsizetype close = open < 0 ? -1 : text.indexOf(QChar(kMarkClose), open);
+        if (close < 0) {
+            out += QStringView(text).mid(at).toUtf8();
+            return out;
+        }
+        out += QStringView(text).mid(at, open - at).toUtf8();
+        out += m_urls[std::size_t(QStringView(text).mid(open + 1, close - open - 1).toLongLong())];
+        at = close + 1;
+    }
+}
+
+std::optional<QByteArray> Inliner::makeDataUrl(const QString& reference, const QString& base,
+                                               int depth) {
     const std::optional<LinkedResource> file = m_load(reference, base);
     if (!file)
         return std::nullopt;
@@ -248,18 +289,22 @@ std::optional<QString> Inliner::makeDataUrl(const QString& reference, const QStr
     }
     QByteArray payload;
     if (type == "text/css") {
-        payload = css(decodeCss(file->bytes, file->charset), file->location, depth + 1).toUtf8();
+        payload = expand(
+            css(withoutMarks(decodeCss(file->bytes, file->charset)), file->location, depth + 1));
         type = "text/css;charset=utf-8";
     } else if (type == "text/html") {
-        payload = html(decodeHtml(file->bytes, file->charset), file->location, depth + 1).toUtf8();
+        payload = expand(
+            html(withoutMarks(decodeHtml(file->bytes, file->charset)), file->location, depth + 1));
         type = "text/html;charset=utf-8";
     } else {
         payload = file->bytes;
         if (!file->charset.isEmpty() && type.startsWith("text/"))
             type += ";charset=" + normalisedCharset(file->charset);
     }
-    return u"data:"_s + QString::fromLatin1(type) + u";base64,"_s +
-           QString::fromLatin1(payload.toBase64());
+    QByteArray url;
+    url.reserve(type.size() + 13 + (payload.size() + 2) / 3 * 4);
+    url.append("data:").append(type).append(";base64,").append(payload.toBase64());
+    return url;
 }
 
 QString Inliner::css(const QString& text, const QString& base, int depth) {
@@ -522,7 +567,8 @@ QString decodeHtml(const QByteArray& bytes, const QByteArray& declaredCharset) {
 
 QByteArray inlineHtml(const LinkedResource& page, const ResourceLoader& load) {
     Inliner inliner(load);
-    return inliner.html(decodeHtml(page.bytes, page.charset), page.location, 0).toUtf8();
+    return inliner.expand(
+        inliner.html(withoutMarks(decodeHtml(page.bytes, page.charset)), page.location, 0));
 }
 
 std::optional<QString> resolveInTree(const QString& rootFolder, const QString& fromFolder,
