@@ -218,13 +218,15 @@ public:
 
 private:
     std::optional<QString> dataUrl(const QString& reference, const QString& base, int depth);
-    std::optional<QByteArray> makeDataUrl(const QString& reference, const QString& base, int depth);
+    std::optional<QByteArray> makeDataUrl(const LinkedResource& file, const QString& reference,
+                                          int depth);
     QString rewriteTag(const QString& page, qsizetype start, qsizetype end, const QString& tag,
                        const std::vector<Attribute>& attributes, const QString& base, int depth);
 
     const ResourceLoader& m_load;
     qsizetype m_budget = kInlineBudget;
     std::vector<QByteArray> m_urls;
+    // By the file's location: a file reached under several names is made once.
     QHash<QString, qsizetype> m_done; // index into m_urls, -1 when not inlined
     QSet<QString> m_inProgress;
 };
@@ -235,13 +237,16 @@ std::optional<QString> Inliner::dataUrl(const QString& reference, const QString&
         ref.startsWith(u"javascript:"_s, Qt::CaseInsensitive) ||
         ref.startsWith(u"about:"_s, Qt::CaseInsensitive) || depth > kMaxDepth)
         return std::nullopt;
-    const QString key = base + QChar(0x1F) + ref;
+    const std::optional<LinkedResource> file = m_load(ref, base);
+    if (!file)
+        return std::nullopt;
+    const QString& key = file->location;
     auto done = m_done.constFind(key);
     if (done == m_done.constEnd()) {
         if (m_inProgress.contains(key))
             return std::nullopt; // a page or style sheet that includes itself
         m_inProgress.insert(key);
-        std::optional<QByteArray> made = makeDataUrl(ref, base, depth);
+        std::optional<QByteArray> made = makeDataUrl(*file, ref, depth);
         m_inProgress.remove(key);
         qsizetype index = -1;
         if (made) {
@@ -272,16 +277,13 @@ QByteArray Inliner::expand(const QString& text) const {
     }
 }
 
-std::optional<QByteArray> Inliner::makeDataUrl(const QString& reference, const QString& base,
+std::optional<QByteArray> Inliner::makeDataUrl(const LinkedResource& file, const QString& reference,
                                                int depth) {
-    const std::optional<LinkedResource> file = m_load(reference, base);
-    if (!file)
-        return std::nullopt;
-    QByteArray type = file->mimeType;
+    QByteArray type = file.mimeType;
     if (type.isEmpty() || type == "application/octet-stream") {
-        type = sniffBinaryType(file->bytes);
+        type = sniffBinaryType(file.bytes);
         if (type.isEmpty())
-            type = typeByExtension(file->location);
+            type = typeByExtension(file.location);
         if (type.isEmpty())
             type = typeByExtension(reference);
         if (type.isEmpty())
@@ -290,16 +292,16 @@ std::optional<QByteArray> Inliner::makeDataUrl(const QString& reference, const Q
     QByteArray payload;
     if (type == "text/css") {
         payload = expand(
-            css(withoutMarks(decodeCss(file->bytes, file->charset)), file->location, depth + 1));
+            css(withoutMarks(decodeCss(file.bytes, file.charset)), file.location, depth + 1));
         type = "text/css;charset=utf-8";
     } else if (type == "text/html") {
         payload = expand(
-            html(withoutMarks(decodeHtml(file->bytes, file->charset)), file->location, depth + 1));
+            html(withoutMarks(decodeHtml(file.bytes, file.charset)), file.location, depth + 1));
         type = "text/html;charset=utf-8";
     } else {
-        payload = file->bytes;
-        if (!file->charset.isEmpty() && type.startsWith("text/"))
-            type += ";charset=" + normalisedCharset(file->charset);
+        payload = file.bytes;
+        if (!file.charset.isEmpty() && type.startsWith("text/"))
+            type += ";charset=" + normalisedCharset(file.charset);
     }
     QByteArray url;
     url.reserve(type.size() + 13 + (payload.size() + 2) / 3 * 4);
@@ -633,7 +635,8 @@ QByteArray inlineHtmlFile(const QByteArray& bytes, const QString& filePath,
     const ResourceLoader fromDisk =
         [&rootFolder](const QString& reference,
                       const QString& base) -> std::optional<LinkedResource> {
-        const std::optional<QString> path = resolveInTree(rootFolder, base, reference);
+        const std::optional<QString> path =
+            resolveInTree(rootFolder, QFileInfo(base).absolutePath(), reference);
         if (!path)
             return std::nullopt;
         QFile file(*path);
@@ -645,13 +648,13 @@ QByteArray inlineHtmlFile(const QByteArray& bytes, const QString& filePath,
         const QByteArray sniffed = sniffBinaryType(found.bytes);
         if (!sniffed.isEmpty())
             found.mimeType = sniffed;
-        found.location = QFileInfo(*path).absolutePath();
+        found.location = *path;
         return found;
     };
     LinkedResource page;
     page.bytes = bytes;
     page.mimeType = "text/html";
-    page.location = QFileInfo(filePath).absolutePath();
+    page.location = filePath;
     return inlineHtml(page, fromDisk);
 }
 

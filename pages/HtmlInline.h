@@ -16,7 +16,8 @@ struct LinkedResource {
     QByteArray bytes;
     QByteArray mimeType; // lower case, without parameters; empty when unknown
     QByteArray charset;  // the charset declared outside the content, empty when none
-    QString location;    // where it stands: the base for its own references
+    QString location;    // where it stands: the base for its own references, and what
+                         // tells it from other files (each file is inlined once)
 };
 
 // Gives the file a reference (as written in the page, entities undone)

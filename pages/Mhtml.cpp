@@ -160,8 +160,10 @@ private:
 };
 
 LinkedResource asResource(const Part& part, const QString& fallbackLocation) {
-    return {part.bytes, part.mimeType, part.charset,
-            part.location.isEmpty() ? fallbackLocation : part.location};
+    QString location = part.location;
+    if (location.isEmpty())
+        location = part.contentId.isEmpty() ? fallbackLocation : u"cid:"_s + part.contentId;
+    return {part.bytes, part.mimeType, part.charset, location};
 }
 
 } // namespace
