@@ -335,12 +335,15 @@ void tst_QuestionFiles::wholeTest() {
     writeFile(out.filePath(u"ts1.mht"_s), fixture(u"chromium.mht"_s));
     writeFile(out.filePath(u"ts3.jpg"_s), fixture(u"chromium.jpg"_s));
     writeFile(out.filePath(u"ts4.png"_s), fixture(u"chromium.png"_s).left(100));
+    // Names that are there but lead to no readable file.
+    QVERIFY(QFile::link(out.filePath(u"yok/hic.mht"_s), out.filePath(u"ts2.mht"_s)));
+    QVERIFY(QDir().mkpath(out.filePath(u"ts5.mht"_s)));
     const std::vector<EmbeddedQuestion> questions = embedQuestions(
-        out.path(), {u"ts1.mht"_s, u"ts2.mht"_s, u"ts3.mht"_s, u"ts4.mht"_s}, u"t"_s);
-    QCOMPARE(questions.size(), std::size_t(4));
+        out.path(), {u"ts1.mht"_s, u"ts2.mht"_s, u"ts3.mht"_s, u"ts4.mht"_s, u"ts5.mht"_s}, u"t"_s);
+    QCOMPARE(questions.size(), std::size_t(5));
     QCOMPARE(questions[0].kind, Kind::Html);
     QCOMPARE(questions[2].kind, Kind::Image);
-    QCOMPARE(missingQuestionNumbers(questions), (QList<int>{2, 4}));
+    QCOMPARE(missingQuestionNumbers(questions), (QList<int>{2, 4, 5}));
 }
 
 QTEST_GUILESS_MAIN(tst_QuestionFiles)
