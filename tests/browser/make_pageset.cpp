@@ -1,6 +1,6 @@
 // Writes a complete page set into a folder, built by the same page-set
 // function as the generation run of the main window, for the browser
-// tests. Beside the pages it writes one small question page per question
+// tests. Beside the pages it writes one question file per question
 // (stem + "s" + n + ".mht", the names the answer-key preparation gives) and
 // the four navigation images, so that the question page has something to show.
 //
@@ -20,6 +20,7 @@
 #include <QBuffer>
 #include <QColor>
 #include <QCoreApplication>
+#include <QFile>
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -97,10 +98,26 @@ int main(int argc, char** argv) {
 
     // The set exactly as the window writes it.
     std::vector<OutputFile> files = pageSetFiles(in);
+
+    // Each question file is a copy of the real MHTML file named by QUESTION_FILE
+    // (the browser tests pass tests/data/questions/chromium.mht); without it, a
+    // small plain HTML page stands in.
+    QByteArray questionFile;
+    if (const QString source = qEnvironmentVariable("QUESTION_FILE"); !source.isEmpty()) {
+        QFile file(source);
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "make_pageset: cannot read QUESTION_FILE %s\n",
+                         qPrintable(source));
+            return 1;
+        }
+        questionFile = file.readAll();
+    }
     for (qint32 n = 1; n <= questions; ++n) {
         files.push_back({path(in.answerKey[std::size_t(n - 1)].file),
-                         encodeUtf8Lines({u"<html><body><h2>Soru "_s + QString::number(n) +
-                                          u"</h2></body></html>"_s})});
+                         !questionFile.isEmpty()
+                             ? questionFile
+                             : encodeUtf8Lines({u"<html><body><h2>Soru "_s + QString::number(n) +
+                                                u"</h2></body></html>"_s})});
     }
     const struct {
         const char16_t* name;
