@@ -111,10 +111,7 @@
   satirlar.addEventListener('change', function (e) {
     var t = e.target;
     if (t.type === 'radio' && t.checked) {
-      var i = Number(t.getAttribute('data-soru'));
-      cevapYaz(i, t.value);
-      if (i !== durum.gecerli)
-        soruGoster(i, false);
+      cevapYaz(Number(t.getAttribute('data-soru')), t.value);
     }
   });
   satirlar.addEventListener('click', function (e) {
