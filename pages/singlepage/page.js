@@ -79,20 +79,39 @@
 
   // ---- The answer sheet ----
   var satirlar = $('satirlar');
-  function cevapKagidiKur() {
-    var parca = [];
-    for (var i = 0; i < sayi; i++) {
-      var n = i + 1;
-      parca.push('<div class="satir" id="satir-' + i + '"><button type="button" class="no" data-soru="' + i +
-        '">' + n + '</button><div class="secenekler" role="radiogroup" aria-label="Soru ' + n + '">');
-      for (var h = 0; h < harfler.length; h++) {
-        var harf = harfler.charAt(h);
-        parca.push('<label class="secenek"><input type="radio" name="s' + n + '" value="' + harf +
-          '" data-soru="' + i + '"' + (cevap(i) === harf ? ' checked' : '') + '>' + harf + '</label>');
-      }
-      parca.push('</div></div>');
+  var kurulan = 0; // rows of the answer sheet built so far
+  var kurmaSaati = 0;
+  function satirHtml(i) {
+    var n = i + 1;
+    var parca = ['<div class="satir" id="satir-' + i + '"><button type="button" class="no" data-soru="' + i +
+      '">' + n + '</button><div class="secenekler" role="radiogroup" aria-label="Soru ' + n + '">'];
+    for (var h = 0; h < harfler.length; h++) {
+      var harf = harfler.charAt(h);
+      parca.push('<label class="secenek"><input type="radio" name="s' + n + '" value="' + harf +
+        '" data-soru="' + i + '"' + (cevap(i) === harf ? ' checked' : '') + '>' + harf + '</label>');
     }
-    satirlar.innerHTML = parca.join('');
+    parca.push('</div></div>');
+    return parca.join('');
+  }
+  function satirlarEkle(kadar) {
+    var bas = kurulan;
+    var parca = [];
+    for (; kurulan < kadar; kurulan++)
+      parca.push(satirHtml(kurulan));
+    satirlar.insertAdjacentHTML('beforeend', parca.join(''));
+    if (durum.gecerli >= bas && durum.gecerli < kurulan)
+      satirIsaretle(durum.gecerli, true);
+  }
+  // A long test's sheet is built a piece at a time, so the first question
+  // shows at once and the page keeps answering the pupil meanwhile.
+  function cevapKagidiKur() {
+    satirlarEkle(Math.max(kurulan, Math.min(sayi, 200)));
+    var parcaKur = function () {
+      satirlarEkle(Math.min(sayi, kurulan + 100));
+      kurmaSaati = kurulan < sayi ? setTimeout(parcaKur, 0) : 0;
+    };
+    if (kurulan < sayi && !kurmaSaati)
+      kurmaSaati = setTimeout(parcaKur, 0);
   }
   function isaretleriYenile() {
     var kutular = satirlar.querySelectorAll('input[type=radio]');
@@ -134,6 +153,16 @@
     var n = i + 1;
     kutu.textContent = '';
     var kaynak = $('dv-soru-' + n);
+    if (!kaynak && document.readyState === 'loading') {
+      // The questions follow this script in the file: a pupil may be faster
+      // than the parser on a slow phone.
+      kutu.textContent = 'Soru ' + n + ' yükleniyor…';
+      document.addEventListener('DOMContentLoaded', function () {
+        if (durum.gecerli === i && !$('soru-gorunum').hidden)
+          soruIcerigi(i);
+      });
+      return;
+    }
     var tur = kaynak ? kaynak.getAttribute('data-tur') : '';
     if (tur === 'html') {
       // An opaque origin: a question's script cannot touch this page, its
@@ -177,24 +206,26 @@
       kutu.appendChild(yok);
     }
   }
+  function satirIsaretle(i, guncel, kaydir) {
+    var satir = $('satir-' + i);
+    if (!satir)
+      return;
+    satir.classList.toggle('guncel', guncel);
+    if (guncel)
+      satir.setAttribute('aria-current', 'true');
+    else
+      satir.removeAttribute('aria-current');
+    if (kaydir && satir.scrollIntoView)
+      satir.scrollIntoView({ block: 'nearest' });
+  }
   function soruGoster(i, satiraKaydir) {
     if (sayi === 0)
       return;
     i = Math.min(Math.max(i, 0), sayi - 1);
-    var eski = $('satir-' + durum.gecerli);
-    if (eski) {
-      eski.classList.remove('guncel');
-      eski.removeAttribute('aria-current');
-    }
+    satirIsaretle(durum.gecerli, false);
     durum.gecerli = i;
     kaydet();
-    var yeni = $('satir-' + i);
-    if (yeni) {
-      yeni.classList.add('guncel');
-      yeni.setAttribute('aria-current', 'true');
-      if (satiraKaydir !== false && yeni.scrollIntoView)
-        yeni.scrollIntoView({ block: 'nearest' });
-    }
+    satirIsaretle(i, true, satiraKaydir !== false);
     $('sayac').textContent = (i + 1) + '/' + sayi;
     soruIcerigi(i);
   }
@@ -311,6 +342,10 @@
 
   function bitir(sureDoldu) {
     sureDurdur();
+    if (kurmaSaati) {
+      clearTimeout(kurmaSaati);
+      kurmaSaati = 0;
+    }
     if (!durum.bitis) {
       durum.bitis = sureDoldu ? Math.min(Date.now(), bitisSiniri()) : Date.now();
       durum.doldu = sureDoldu;
@@ -338,6 +373,33 @@
     return metin.replace('.', ',');
   }
 
+  // The table of a long test is filled a piece at a time; the totals above
+  // it are there at once.
+  var tabloKurulan = 0;
+  var tabloSaati = 0;
+  function tabloEkle(kadar) {
+    var parca = [];
+    for (; tabloKurulan < kadar; tabloKurulan++) {
+      var i = tabloKurulan;
+      var c = durum.cevaplar.charAt(i);
+      var k = anahtar.charAt(i);
+      var isaret = c === '-' ? 'B' : (c.toUpperCase() === k.toUpperCase() ? 'D' : 'Y');
+      parca.push('<tr><td>' + (i + 1) + '</td><td>' + (c === '-' ? '' : c) + '</td><td>' + k +
+        '</td><td>' + isaret + '</td></tr>');
+    }
+    $('sonuc-satirlar').insertAdjacentHTML('beforeend', parca.join(''));
+  }
+  function tabloParca() {
+    tabloEkle(Math.min(sayi, tabloKurulan + 500));
+    tabloSaati = tabloKurulan < sayi ? setTimeout(tabloParca, 0) : 0;
+  }
+  function tabloTamamla() {
+    if (tabloSaati)
+      clearTimeout(tabloSaati);
+    tabloSaati = 0;
+    tabloEkle(sayi);
+  }
+
   function sonucGoster() {
     var p = puanla(durum.cevaplar);
     $('t-dogru').textContent = p.dogru;
@@ -348,15 +410,10 @@
     $('s-basla').textContent = gosterimZamani(durum.basla);
     $('s-bitis').textContent = gosterimZamani(durum.bitis);
     $('sure-doldu').hidden = !durum.doldu;
-    var parca = [];
-    for (var i = 0; i < sayi; i++) {
-      var c = durum.cevaplar.charAt(i);
-      var k = anahtar.charAt(i);
-      var isaret = c === '-' ? 'B' : (c.toUpperCase() === k.toUpperCase() ? 'D' : 'Y');
-      parca.push('<tr><td>' + (i + 1) + '</td><td>' + (c === '-' ? '' : c) + '</td><td>' + k +
-        '</td><td>' + isaret + '</td></tr>');
-    }
-    $('sonuc-satirlar').innerHTML = parca.join('');
+    $('sonuc-satirlar').textContent = '';
+    tabloKurulan = 0;
+    tabloEkle(Math.min(sayi, 200));
+    tabloSaati = setTimeout(tabloParca, 0);
     $('kod-alani').hidden = true;
     $('kod-goster').setAttribute('aria-expanded', 'false');
     gorunum('sonuc-gorunum');
@@ -479,10 +536,8 @@
   // ---- Starting and starting over ----
   function testeGir() {
     gorunum('soru-gorunum');
-    if (!satirlar.firstChild)
-      cevapKagidiKur();
-    else
-      isaretleriYenile();
+    isaretleriYenile();
+    cevapKagidiKur();
     soruGoster(durum.gecerli);
     sureBaslat();
   }
@@ -506,7 +561,11 @@
     gorunum('basla-gorunum');
     $('ad').focus();
   });
-  $('yazdir').addEventListener('click', function () { window.print(); });
+  $('yazdir').addEventListener('click', function () {
+    tabloTamamla();
+    window.print();
+  });
+  window.addEventListener('beforeprint', tabloTamamla);
 
   if (veri.sure > 0) {
     $('sure-bilgi').textContent = 'Süre: ' + veri.sure + ' dakika';
