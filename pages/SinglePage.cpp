@@ -78,12 +78,40 @@ QByteArray imageMime(const QByteArray& bytes) {
     return "image/gif";
 }
 
+// Base64 straight into the page: QByteArray::toBase64 is several times slower
+// and a test of a hundred large questions is tens of megabytes of it.
+void appendBase64(QByteArray& out, const QByteArray& bytes) {
+    static constexpr char alphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const qsizetype start = out.size();
+    out.resize(start + (bytes.size() + 2) / 3 * 4);
+    char* to = out.data() + start;
+    const auto* from = reinterpret_cast<const unsigned char*>(bytes.constData());
+    qsizetype left = bytes.size();
+    for (; left >= 3; left -= 3, from += 3, to += 4) {
+        const unsigned v = unsigned(from[0]) << 16 | unsigned(from[1]) << 8 | from[2];
+        to[0] = alphabet[v >> 18];
+        to[1] = alphabet[(v >> 12) & 63];
+        to[2] = alphabet[(v >> 6) & 63];
+        to[3] = alphabet[v & 63];
+    }
+    if (left > 0) {
+        const unsigned v = unsigned(from[0]) << 16 | (left > 1 ? unsigned(from[1]) << 8 : 0u);
+        to[0] = alphabet[v >> 18];
+        to[1] = alphabet[(v >> 12) & 63];
+        to[2] = left > 1 ? alphabet[(v >> 6) & 63] : '=';
+        to[3] = '=';
+    }
+}
+
 // The teacher's image when there is one, else a drawn arrow. The button
 // around it carries the name, so the picture itself is decoration.
 QByteArray navigationPicture(const QByteArray& image, const char* path) {
-    if (!image.isEmpty())
-        return "<img alt=\"\" src=\"data:" + imageMime(image) + ";base64," + image.toBase64() +
-               "\">";
+    if (!image.isEmpty()) {
+        QByteArray out = "<img alt=\"\" src=\"data:" + imageMime(image) + ";base64,";
+        appendBase64(out, image);
+        return out + "\">";
+    }
     return QByteArray("<svg aria-hidden=\"true\" focusable=\"false\" width=\"28\" height=\"28\" "
                       "viewBox=\"0 0 24 24\"><path fill=\"currentColor\" d=\"") +
            path + "\"/></svg>";
@@ -99,8 +127,15 @@ QByteArray encodedKeys(const QString& keys, const QString& identity) {
     return bytes.toBase64();
 }
 
-QByteArray questionElements(const SinglePageInput& in, qsizetype count) {
-    QByteArray out;
+qsizetype questionElementsSize(const SinglePageInput& in, qsizetype count) {
+    qsizetype size = 0;
+    for (qsizetype i = 0; i < count && i < in.questions.size(); ++i)
+        size += (in.questions.at(i).data.size() + 2) / 3 * 4 + 200;
+    return size;
+}
+
+// Written straight into the page: tens of megabytes are not copied twice.
+void appendQuestionElements(QByteArray& out, const SinglePageInput& in, qsizetype count) {
     for (qsizetype i = 0; i < count && i < in.questions.size(); ++i) {
         const EmbeddedQuestion& q = in.questions.at(i);
         const char* kind = nullptr;
@@ -122,9 +157,10 @@ QByteArray questionElements(const SinglePageInput& in, qsizetype count) {
         // Base64 cannot close the element, whatever the question holds.
         out += "<script type=\"application/octet-stream\" id=\"dv-soru-" +
                QByteArray::number(i + 1) + "\" data-tur=\"" + kind + "\" data-mime=\"" +
-               htmlText(q.mimeType) + "\">" + q.data.toBase64() + "</script>\n";
+               htmlText(q.mimeType) + "\">";
+        appendBase64(out, q.data);
+        out += "</script>\n";
     }
-    return out;
 }
 
 } // namespace
@@ -159,7 +195,6 @@ QByteArray singlePageBytes(const SinglePageInput& in) {
         {"NAV_LAST", navigationPicture(in.lastImage, "M16 5h2v14h-2zM5 5v14l9-7z")},
         {"EXPLANATION", htmlText(in.explanationLines.join(u'\n'))},
         {"DATA", data},
-        {"QUESTIONS", questionElements(in, keys.size())},
         {"SCRIPT", resource(u"page.js"_s)},
     };
 
@@ -167,7 +202,10 @@ QByteArray singlePageBytes(const SinglePageInput& in) {
     // as a placeholder.
     const QByteArray page = resource(u"page.html"_s);
     QByteArray out;
-    out.reserve(page.size() + parts.value("QUESTIONS").size() + 200000);
+    qsizetype size = page.size();
+    for (const QByteArray& part : parts)
+        size += part.size();
+    out.reserve(size + questionElementsSize(in, keys.size()));
     qsizetype from = 0;
     for (;;) {
         const qsizetype open = page.indexOf("@@", from);
@@ -177,7 +215,11 @@ QByteArray singlePageBytes(const SinglePageInput& in) {
             break;
         }
         out += page.mid(from, open - from);
-        out += parts.value(page.mid(open + 2, close - open - 2));
+        const QByteArray name = page.mid(open + 2, close - open - 2);
+        if (name == "QUESTIONS")
+            appendQuestionElements(out, in, keys.size());
+        else
+            out += parts.value(name);
         from = close + 2;
     }
     return out;

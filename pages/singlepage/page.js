@@ -157,10 +157,15 @@
       // The questions follow this script in the file: a pupil may be faster
       // than the parser on a slow phone.
       kutu.textContent = 'Soru ' + n + ' yükleniyor…';
-      document.addEventListener('DOMContentLoaded', function () {
-        if (durum.gecerli === i && !$('soru-gorunum').hidden)
+      var bekle = function () {
+        if (durum.gecerli !== i || $('soru-gorunum').hidden)
+          return;
+        if ($('dv-soru-' + n) || document.readyState !== 'loading')
           soruIcerigi(i);
-      });
+        else
+          setTimeout(bekle, 50);
+      };
+      setTimeout(bekle, 50);
       return;
     }
     var tur = kaynak ? kaynak.getAttribute('data-tur') : '';

@@ -19,6 +19,7 @@
 #include <QBuffer>
 #include <QColor>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
@@ -112,8 +113,14 @@ int main(int argc, char** argv) {
     in.testIdentity = testIdentity(
         {in.testName, in.stem, in.keys.toUpper(), qBound(2, in.optionCount, 5), in.netRule});
 
+    QElapsedTimer clock;
+    clock.start();
+    const QByteArray page = singlePageBytes(in);
+    if (qEnvironmentVariableIsSet("SINGLEPAGE_TIMING"))
+        std::fprintf(stderr, "singlePageBytes: %lld ms, %lld bytes\n", qlonglong(clock.elapsed()),
+                     qlonglong(page.size()));
     QFile out(QString::fromLocal8Bit(argv[2]));
-    if (!out.open(QIODevice::WriteOnly) || out.write(singlePageBytes(in)) < 0) {
+    if (!out.open(QIODevice::WriteOnly) || out.write(page) < 0) {
         std::fprintf(stderr, "make_singlepage: cannot write %s\n", argv[2]);
         return 1;
     }
