@@ -347,6 +347,7 @@
 
   function bitir(sureDoldu) {
     sureDurdur();
+    $('onay').hidden = true; // time may run out while the pupil is being asked
     if (kurmaSaati) {
       clearTimeout(kurmaSaati);
       kurmaSaati = 0;

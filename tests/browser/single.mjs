@@ -354,10 +354,17 @@ describe('single page in Chromium, from file://', () => {
       await page.reload();
       await page.clock.runFor(1000);
       assert.equal(await page.getByRole('timer').textContent(), 'Kalan süre 00:58');
+      // Time runs out while the page is asking whether to finish.
+      await button(page, 'Testi bitir').click();
+      await page.getByRole('dialog').waitFor();
       await page.clock.runFor(60000);
       await page.getByText('Süre doldu', { exact: true }).waitFor();
       assert.deepEqual(await totals(page), { dogru: '1', yanlis: '0', bos: '3', net: '1,00' });
       assert.equal(await page.locator('#s-bitis').textContent(), '09.12.2026 10:17');
+      await button(page, 'Yeniden başla').click();
+      await start(page, '');
+      assert.equal(await page.getByRole('dialog').count(), 0);
+      assert.equal(await page.getByRole('timer').textContent(), 'Kalan süre 02:00');
     });
   });
 
