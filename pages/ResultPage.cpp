@@ -6,6 +6,20 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The net: rights less a share of the wrongs. Any rule other than 4 or 0
+// ("Götürmez") is the long-standing three wrongs for one right.
+QString netLine(qint32 netRule) {
+    if (netRule == 0)
+        return u"net=msorusay-yanlis-bos;"_s;
+    if (netRule == 4)
+        return u"net=msorusay-yanlis-bos-(yanlis/4);"_s;
+    return u"net=msorusay-yanlis-bos-(yanlis/3);"_s;
+}
+
+} // namespace
+
 QStringList resultPageLines(const ResultPageInput& in) {
     const qint32 questions = std::max(in.questionCount, 0);
 
@@ -55,7 +69,7 @@ QStringList resultPageLines(const ResultPageInput& in) {
     }
 
     lines << u"}"_s << u"yanlis=yanlis-bos;"_s << u"dogru=msorusay-(yanlis+bos);"_s
-          << u"net=msorusay-yanlis-bos-(yanlis/3);"_s << u"document.bilgi.dogrum.value=dogru;"_s
+          << netLine(in.netRule) << u"document.bilgi.dogrum.value=dogru;"_s
           << u"document.bilgi.yanlism.value=yanlis;"_s << u"document.bilgi.bosm.value=bos;"_s
           << u"document.bilgi.netm.value=net;"_s << u"}"_s << u"</script>"_s << u"</head>"_s
           << (u"<BODY BGCOLOR="_s % in.pageColour % u"  onload=\"yukle()\">"_s)

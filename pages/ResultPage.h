@@ -11,6 +11,7 @@ struct ResultPageInput {
     qint32 questionCount = 0; // 0 or less: no question rows
     QString dataFileName;     // stem + "xml.xml"
     QString pageColour;       // page and cell background, copied unquoted
+    qint32 netRule = 3;       // wrong answers that cancel one right; 0: none do
 };
 
 // 10 * N + 64 lines for N questions (64 when N is 0 or less).

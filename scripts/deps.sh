@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-translations-l10n libsqlite3-dev
   fonts-liberation2 fonts-dejavu-core
-  nodejs chromium libbenchmark-dev
+  nodejs chromium firefox-esr libbenchmark-dev
   libgmime-3.0-dev
   "$@"
 )

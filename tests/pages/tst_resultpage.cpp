@@ -18,18 +18,35 @@ private slots:
 void tst_ResultPage::wholeFile_data() {
     QTest::addColumn<ResultPageInput>("input");
     QTest::addColumn<QString>("expected");
+    // The net line the page must carry in place of the three-for-one line.
+    QTest::addColumn<QByteArray>("netLine");
+    const QByteArray threeForOne = "net=msorusay-yanlis-bos-(yanlis/3);";
     QTest::newRow("10 questions") << ResultPageInput{10, u"test01xml.xml"_s, u"#B86397"_s}
-                                  << u"result_q10.htm"_s;
-    QTest::newRow("no questions, empty stem")
-        << ResultPageInput{0, u"xml.xml"_s, u"#B86397"_s} << u"result_q0_empty_stem.htm"_s;
-    QTest::newRow("negative count as none")
-        << ResultPageInput{-7, u"xml.xml"_s, u"#B86397"_s} << u"result_q0_empty_stem.htm"_s;
+                                  << u"result_q10.htm"_s << threeForOne;
+    QTest::newRow("no questions, empty stem") << ResultPageInput{0, u"xml.xml"_s, u"#B86397"_s}
+                                              << u"result_q0_empty_stem.htm"_s << threeForOne;
+    QTest::newRow("negative count as none") << ResultPageInput{-7, u"xml.xml"_s, u"#B86397"_s}
+                                            << u"result_q0_empty_stem.htm"_s << threeForOne;
+    QTest::newRow("four wrong cancel one right")
+        << ResultPageInput{10, u"test01xml.xml"_s, u"#B86397"_s, 4} << u"result_q10.htm"_s
+        << QByteArray("net=msorusay-yanlis-bos-(yanlis/4);");
+    QTest::newRow("wrong answers cancel nothing")
+        << ResultPageInput{10, u"test01xml.xml"_s, u"#B86397"_s, 0} << u"result_q10.htm"_s
+        << QByteArray("net=msorusay-yanlis-bos;");
+    QTest::newRow("unknown rule as three")
+        << ResultPageInput{10, u"test01xml.xml"_s, u"#B86397"_s, 7} << u"result_q10.htm"_s
+        << threeForOne;
 }
 
 void tst_ResultPage::wholeFile() {
     QFETCH(ResultPageInput, input);
     QFETCH(QString, expected);
-    COMPARE_FILE(encodeCp1254Lines(resultPageLines(input)), expectedFile(expected));
+    QFETCH(QByteArray, netLine);
+    QByteArray file = expectedFile(expected);
+    const QByteArray threeForOne = "net=msorusay-yanlis-bos-(yanlis/3);\r\n";
+    QCOMPARE(file.count(threeForOne), 1);
+    file.replace(threeForOne, netLine + "\r\n");
+    COMPARE_FILE(encodeCp1254Lines(resultPageLines(input)), file);
 }
 
 // With 10 questions: the script block of question 1 takes lines 40 to 44, the

@@ -1,0 +1,226 @@
+#include "pages/SinglePage.h"
+
+#include <QFile>
+#include <QHash>
+#include <QRegularExpression>
+#include <QStringBuilder>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray resource(const QString& name) {
+    QFile f(u":/singlepage/"_s + name);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("single page resource %s is missing from the build", qPrintable(name));
+    return f.readAll();
+}
+
+// Text for HTML content and quoted attribute values.
+QByteArray htmlText(const QString& text) {
+    QString out = text.toHtmlEscaped();
+    out.replace(u'\'', u"&#39;"_s);
+    return out.toUtf8();
+}
+
+// A JSON string that may stand inside a script element: no character in it
+// can close the element or start markup, and JavaScript's own line breaks
+// are escaped too.
+QByteArray jsonString(const QString& text) {
+    QByteArray out = "\"";
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        switch (u) {
+        case u'"':
+            out += "\\\"";
+            break;
+        case u'\\':
+            out += "\\\\";
+            break;
+        case u'\n':
+            out += "\\n";
+            break;
+        case u'\r':
+            out += "\\r";
+            break;
+        case u'\t':
+            out += "\\t";
+            break;
+        default:
+            if (u < 0x20 || u == u'<' || u == u'>' || u == u'&' || u == 0x2028 || u == 0x2029 ||
+                c.isSurrogate())
+                out += "\\u" + QByteArray::number(u, 16).rightJustified(4, '0');
+            else
+                out += QString(c).toUtf8();
+        }
+    }
+    return out + "\"";
+}
+
+// Only a colour reaches the style sheet: "#" with 3, 4, 6 or 8 hex digits, or a
+// colour name. Anything else keeps the page's default colour.
+QByteArray colour(const QString& text, const char* fallback) {
+    static const QRegularExpression form(
+        u"^(#([0-9A-Fa-f]{3,4}|[0-9A-Fa-f]{6}|[0-9A-Fa-f]{8})|[A-Za-z]{3,30})$"_s);
+    const QString t = text.trimmed();
+    return form.match(t).hasMatch() ? t.toLatin1() : QByteArray(fallback);
+}
+
+QByteArray imageMime(const QByteArray& bytes) {
+    if (bytes.startsWith("\x89PNG"))
+        return "image/png";
+    if (bytes.startsWith("\xFF\xD8"))
+        return "image/jpeg";
+    if (bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WEBP")
+        return "image/webp";
+    if (bytes.trimmed().startsWith('<'))
+        return "image/svg+xml";
+    return "image/gif";
+}
+
+// Base64 straight into the page: QByteArray::toBase64 is several times slower
+// and a test of a hundred large questions is tens of megabytes of it.
+void appendBase64(QByteArray& out, const QByteArray& bytes) {
+    static constexpr char alphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const qsizetype start = out.size();
+    out.resize(start + (bytes.size() + 2) / 3 * 4);
+    char* to = out.data() + start;
+    const auto* from = reinterpret_cast<const unsigned char*>(bytes.constData());
+    qsizetype left = bytes.size();
+    for (; left >= 3; left -= 3, from += 3, to += 4) {
+        const unsigned v = unsigned(from[0]) << 16 | unsigned(from[1]) << 8 | from[2];
+        to[0] = alphabet[v >> 18];
+        to[1] = alphabet[(v >> 12) & 63];
+        to[2] = alphabet[(v >> 6) & 63];
+        to[3] = alphabet[v & 63];
+    }
+    if (left > 0) {
+        const unsigned v = unsigned(from[0]) << 16 | (left > 1 ? unsigned(from[1]) << 8 : 0u);
+        to[0] = alphabet[v >> 18];
+        to[1] = alphabet[(v >> 12) & 63];
+        to[2] = left > 1 ? alphabet[(v >> 6) & 63] : '=';
+        to[3] = '=';
+    }
+}
+
+// The teacher's image when there is one, else a drawn arrow. The button
+// around it carries the name, so the picture itself is decoration.
+QByteArray navigationPicture(const QByteArray& image, const char* path) {
+    if (!image.isEmpty()) {
+        QByteArray out = "<img alt=\"\" src=\"data:" + imageMime(image) + ";base64,";
+        appendBase64(out, image);
+        return out + "\">";
+    }
+    return QByteArray("<svg aria-hidden=\"true\" focusable=\"false\" width=\"28\" height=\"28\" "
+                      "viewBox=\"0 0 24 24\"><path fill=\"currentColor\" d=\"") +
+           path + "\"/></svg>";
+}
+
+// The keys, mixed with the test's identity and in base64: not readable at a
+// glance in the page source. Only a deterrent.
+QByteArray encodedKeys(const QString& keys, const QString& identity) {
+    QByteArray bytes = keys.toLatin1();
+    const QByteArray mix = identity.isEmpty() ? QByteArray("dorvana") : identity.toLatin1();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(bytes[i] ^ mix[i % mix.size()]);
+    return bytes.toBase64();
+}
+
+qsizetype questionElementsSize(const SinglePageInput& in, qsizetype count) {
+    qsizetype size = 0;
+    for (qsizetype i = 0; i < count && i < in.questions.size(); ++i)
+        size += (in.questions.at(i).data.size() + 2) / 3 * 4 + 200;
+    return size;
+}
+
+// Written straight into the page: tens of megabytes are not copied twice.
+void appendQuestionElements(QByteArray& out, const SinglePageInput& in, qsizetype count) {
+    for (qsizetype i = 0; i < count && i < in.questions.size(); ++i) {
+        const EmbeddedQuestion& q = in.questions.at(i);
+        const char* kind = nullptr;
+        switch (q.kind) {
+        case EmbeddedQuestion::Kind::Html:
+            kind = "html";
+            break;
+        case EmbeddedQuestion::Kind::Image:
+            kind = "resim";
+            break;
+        case EmbeddedQuestion::Kind::Pdf:
+            kind = "pdf";
+            break;
+        case EmbeddedQuestion::Kind::Missing:
+            break;
+        }
+        if (!kind || q.data.isEmpty())
+            continue;
+        // Base64 cannot close the element, whatever the question holds.
+        out += "<script type=\"application/octet-stream\" id=\"dv-soru-" +
+               QByteArray::number(i + 1) + "\" data-tur=\"" + kind + "\" data-mime=\"" +
+               htmlText(q.mimeType) + "\">";
+        appendBase64(out, q.data);
+        out += "</script>\n";
+    }
+}
+
+} // namespace
+
+QByteArray singlePageBytes(const SinglePageInput& in) {
+    const QString keys = in.keys.toUpper();
+    const qint32 options = qBound(2, in.optionCount, 5);
+    const qint32 netRule = (in.netRule == 4 || in.netRule == 0) ? in.netRule : 3;
+
+    const QByteArray data =
+        "{\"surum\":1,\"test\":" + jsonString(in.testIdentity) +
+        ",\"ad\":" + jsonString(in.testName) + ",\"kok\":" + jsonString(in.stem) +
+        ",\"sayi\":" + QByteArray::number(keys.size()) +
+        ",\"secenek\":" + QByteArray::number(options) + ",\"net\":" + QByteArray::number(netRule) +
+        ",\"sure\":" + QByteArray::number(qMax(in.timeLimitMinutes, 0)) + ",\"anahtar\":\"" +
+        encodedKeys(keys, in.testIdentity) + "\"}";
+
+    const QByteArray colours = ":root{--soru-zemin:" + colour(in.questionPageColour, "#B86397") +
+                               ";--aciklama-zemin:" + colour(in.explanationColour, "#F1CFE4") +
+                               ";--cevap-zemin:" + colour(in.answerSheetColour, "#B86397") +
+                               ";--ace:" + colour(in.columnsAceColour, "#F1CFE4") +
+                               ";--bd:" + colour(in.columnsBdColour, "#DA70D6") +
+                               ";--sonuc-zemin:" + colour(in.resultPageColour, "#B86397") + ";}";
+
+    const QHash<QByteArray, QByteArray> parts{
+        {"TITLE", htmlText(in.testName)},
+        {"STYLE", resource(u"page.css"_s)},
+        {"COLOURS", colours},
+        {"NAV_FIRST", navigationPicture(in.firstImage, "M6 5h2v14H6zM19 5v14l-9-7z")},
+        {"NAV_PREVIOUS", navigationPicture(in.previousImage, "M17 5v14L7 12z")},
+        {"NAV_NEXT", navigationPicture(in.nextImage, "M7 5v14l10-7z")},
+        {"NAV_LAST", navigationPicture(in.lastImage, "M16 5h2v14h-2zM5 5v14l9-7z")},
+        {"EXPLANATION", htmlText(in.explanationLines.join(u'\n'))},
+        {"DATA", data},
+        {"SCRIPT", resource(u"page.js"_s)},
+    };
+
+    // One pass over the template, so nothing the teacher typed is ever read
+    // as a placeholder.
+    const QByteArray page = resource(u"page.html"_s);
+    QByteArray out;
+    qsizetype size = page.size();
+    for (const QByteArray& part : parts)
+        size += part.size();
+    out.reserve(size + questionElementsSize(in, keys.size()));
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype open = page.indexOf("@@", from);
+        const qsizetype close = open < 0 ? -1 : page.indexOf("@@", open + 2);
+        if (close < 0) {
+            out += page.mid(from);
+            break;
+        }
+        out += page.mid(from, open - from);
+        const QByteArray name = page.mid(open + 2, close - open - 2);
+        if (name == "QUESTIONS")
+            appendQuestionElements(out, in, keys.size());
+        else
+            out += parts.value(name);
+        from = close + 2;
+    }
+    return out;
+}

@@ -1,0 +1,576 @@
+// The single test page as a pupil takes it, opened from disk (file://) in
+// today's browsers with no emulation layer: Chromium through playwright-core
+// (a desktop and a phone-sized window) and Firefox ESR through WebDriver BiDi
+// (puppeteer-core). Pages are written by make_singlepage with the program's
+// own builders.
+//
+// Run by CTest as tst_browser_single, with MAKE_SINGLEPAGE set to the
+// generator and BROWSER_TEST_OUT to the folder for screenshots of failures.
+import { describe, test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { createHash } from 'node:crypto';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath, pathToFileURL } from 'node:url';
+
+const HERE = path.dirname(fileURLToPath(import.meta.url));
+const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
+const FIREFOX = process.env.FIREFOX || '/usr/bin/firefox-esr';
+const MAKE_SINGLEPAGE = process.env.MAKE_SINGLEPAGE;
+const OUT = process.env.BROWSER_TEST_OUT || os.tmpdir();
+const HINT = 'run the README\'s test command (bash scripts/test.sh), which installs chromium, firefox-esr and the npm packages of tests/browser';
+
+// ---- What the test needs: fail, never skip, when something is missing ----
+
+if (!MAKE_SINGLEPAGE || !fs.existsSync(MAKE_SINGLEPAGE))
+  throw new Error(`MAKE_SINGLEPAGE does not name the built make_singlepage (${MAKE_SINGLEPAGE}); run the test through ctest`);
+for (const exe of [CHROMIUM, FIREFOX])
+  if (!fs.existsSync(exe)) throw new Error(`${exe} is missing: ${HINT}`);
+let chromium, puppeteer, AXE;
+try {
+  ({ chromium } = await import('playwright-core'));
+  puppeteer = (await import('puppeteer-core')).default;
+  AXE = fs.readFileSync(path.join(HERE, 'node_modules/axe-core/axe.min.js'), 'utf8');
+} catch (e) {
+  throw new Error(`the npm packages of tests/browser are not installed: ${HINT}\n(${e.message})`);
+}
+
+const root = fs.mkdtempSync(path.join(os.tmpdir(), 'dorvana-single-'));
+
+// A page written by the program's builders; returns its file:// address and
+// the test identity the builder embedded.
+function makePage(name, description) {
+  const json = path.join(root, `${name}.json`);
+  const html = path.join(root, `${name}.html`);
+  fs.writeFileSync(json, JSON.stringify(description));
+  const identity = execFileSync(MAKE_SINGLEPAGE, [json, html], { encoding: 'utf8' }).trim();
+  return { url: pathToFileURL(html).href, file: html, identity };
+}
+
+const TURKISH_NAME = 'Türkçe sınavı: ığüşöç İĞÜŞÖÇ';
+const HOSTILE_NAME = '</script><script>alert(1)</script>';
+const PROBE = '<!doctype html><html><head><meta charset="utf-8"></head><body><p>Birinci soru: ığüşöç</p>' +
+  '<script>var r=[];' +
+  'try{parent.document.title="ele geçti";r.push("belge")}catch(e){}' +
+  'try{parent.localStorage.clear();r.push("depo")}catch(e){}' +
+  'try{localStorage.setItem("x","y");r.push("kendi deposu")}catch(e){}' +
+  'try{top.location="about:blank";r.push("yön")}catch(e){}' +
+  'document.querySelector("p").insertAdjacentText("beforeend", r.length ? " ULAŞTI: "+r.join(",") : " engellendi");' +
+  '</script></body></html>';
+
+// Four questions: HTML that tries to reach the page, a PNG, a missing one, HTML.
+function fourQuestions(extra = {}) {
+  return {
+    testName: TURKISH_NAME, stem: 'deneme', keys: 'ABDD', options: 5, netRule: 3, minutes: 0,
+    explanation: ['Her sorunun tek doğru cevabı vardır.', 'Yanlışlar doğruları götürür: <b>dikkat</b>'],
+    questions: [
+      { kind: 'html', html: PROBE },
+      { kind: 'png', colour: '#33aa66' },
+      { kind: 'missing' },
+      { kind: 'html', html: '<!doctype html><meta charset="utf-8"><p>Dördüncü soru</p>' },
+    ],
+    ...extra,
+  };
+}
+
+// Expected figures of the result file, computed here independently.
+const sha256 = (lines) => createHash('sha256').update(lines.join('\n'), 'utf8').digest('hex');
+function base32Decode(text) {
+  const abc = 'ABCDEFGHIJKLMNOPQRSTUVWXYZ234567';
+  const clean = text.replace(/[\s-]/g, '').toUpperCase();
+  let bits = 0, value = 0;
+  const out = [];
+  for (const ch of clean) {
+    const v = abc.indexOf(ch);
+    assert.ok(v >= 0, `not base32: ${ch}`);
+    value = (value << 5) | v;
+    bits += 5;
+    if (bits >= 8) {
+      out.push((value >>> (bits - 8)) & 255);
+      bits -= 8;
+    }
+  }
+  return Buffer.from(out).toString('utf8');
+}
+const LOCAL_TIME = /^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d$/;
+const SHOWN_TIME = /^\d\d\.\d\d\.\d{4} \d\d:\d\d$/;
+
+// ---- Chromium, desktop and phone ----
+
+let chromiumBrowser;
+before(async () => {
+  chromiumBrowser = await chromium.launch({
+    executablePath: CHROMIUM,
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync'],
+  });
+});
+after(async () => {
+  await chromiumBrowser?.close();
+  fs.rmSync(root, { recursive: true, force: true });
+});
+
+// Opens a page in a fresh context and records anything that went wrong.
+async function open(url, options = {}) {
+  const context = await chromiumBrowser.newContext({
+    viewport: { width: 1280, height: 900 }, acceptDownloads: true, ...options.context });
+  const page = await context.newPage();
+  const problems = [];
+  page.on('pageerror', (e) => problems.push(`script error: ${e.message}`));
+  page.on('dialog', (d) => { problems.push(`${d.type()}: ${d.message()}`); d.dismiss(); });
+  page.on('request', (r) => {
+    const u = r.url();
+    // chrome-extension: is the browser's own PDF viewer.
+    if (!/^(file|data|blob|about|chrome-extension):/.test(u))
+      problems.push(`network: ${u}`);
+  });
+  // A controlled clock: stands still at 10:15:02 until a test moves it.
+  if (options.clock) await page.clock.install({ time: new Date('2026-12-09T10:15:00') });
+  await page.goto(url);
+  if (options.clock) await page.clock.pauseAt(new Date('2026-12-09T10:15:02'));
+  return { page, context, problems };
+}
+
+async function withPage(t, url, options, body) {
+  const session = await open(url, options);
+  try {
+    await body(session);
+    assert.deepEqual(session.problems, []);
+  } catch (e) {
+    await session.page.screenshot({ path: path.join(OUT, `single-${t.name.replace(/\W+/g, '_')}.png`), fullPage: true }).catch(() => {});
+    throw e;
+  } finally {
+    await session.context.close();
+  }
+}
+
+const button = (page, name) => page.getByRole('button', { name, exact: true });
+const radio = (page, n, letter) =>
+  page.getByRole('radiogroup', { name: `Soru ${n}`, exact: true }).getByRole('radio', { name: letter, exact: true });
+
+async function start(page, pupil) {
+  await page.getByLabel('Adınız ve soyadınız', { exact: true }).fill(pupil);
+  await button(page, 'Teste başla').click();
+  await page.locator('#sayac').waitFor();
+}
+
+// Marks answers ("" for blank) and finishes, accepting the in-page question.
+async function answerAndFinish(page, answers) {
+  for (const [i, letter] of [...answers].entries())
+    if (letter !== '-') await radio(page, i + 1, letter).check();
+  await button(page, 'Testi bitir').click();
+  if (answers.includes('-')) {
+    const dialog = page.getByRole('dialog');
+    await dialog.waitFor();
+    await button(page, 'Evet, bitir').click();
+  }
+  await page.getByRole('table').first().waitFor();
+}
+
+async function totals(page) {
+  const cell = (name) => page.getByRole('row', { name: new RegExp(`^${name} `) }).getByRole('cell').textContent();
+  return { dogru: await cell('Doğru'), yanlis: await cell('Yanlış'), bos: await cell('Boş'), net: await cell('Net') };
+}
+
+async function axeViolations(page) {
+  await page.addScriptTag({ content: AXE });
+  const result = await page.evaluate(() => window.axe.run(document, { resultTypes: ['violations'] }));
+  return result.violations.filter((v) => v.impact === 'serious' || v.impact === 'critical')
+    .map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
+}
+
+describe('single page in Chromium, from file://', () => {
+  test('scoring example: keys ABDD, answers A, B, blank, E', async (t) => {
+    const p = makePage('scoring', fourQuestions());
+    await withPage(t, p.url, {}, async ({ page }) => {
+      assert.equal(await page.locator('h1:visible').textContent(), TURKISH_NAME);
+      assert.equal(await page.title(), TURKISH_NAME);
+      await start(page, 'Ayşe Yılmaz');
+      assert.equal(await page.locator('#sayac').textContent(), '1/4');
+      // The answer sheet offers A to E for each of the four questions.
+      assert.equal(await page.getByRole('radiogroup').count(), 4);
+      assert.equal(await page.getByRole('radiogroup', { name: 'Soru 4', exact: true }).getByRole('radio').count(), 5);
+      await answerAndFinish(page, 'AB-E');
+      assert.deepEqual(await totals(page), { dogru: '2', yanlis: '1', bos: '1', net: '1,67' });
+      const headers = await page.locator('#sonuc-tablosu thead th').allTextContents();
+      assert.deepEqual(headers, ['Soru', 'Cevabınız', 'Doğru cevap', 'Sonuç']);
+      const rows = await page.locator('#sonuc-tablosu tbody tr').evaluateAll((trs) =>
+        trs.map((tr) => [...tr.cells].map((c) => c.textContent)));
+      assert.deepEqual(rows, [['1', 'A', 'A', 'D'], ['2', 'B', 'B', 'D'], ['3', '', 'D', 'B'], ['4', 'E', 'D', 'Y']]);
+      assert.match(await page.locator('#s-basla').textContent(), SHOWN_TIME);
+      assert.match(await page.locator('#s-bitis').textContent(), SHOWN_TIME);
+      assert.equal(await page.locator('#s-ad').textContent(), 'Ayşe Yılmaz');
+      assert.equal(await page.locator('#sure-doldu').isVisible(), false);
+    });
+  });
+
+  for (const [rule, net] of [[4, '1,75'], [0, '2,00'], [3, '1,67']])
+    test(`net rule ${rule || 'Götürmez'} gives net ${net}`, async (t) => {
+      const p = makePage(`rule${rule}`, fourQuestions({ netRule: rule }));
+      await withPage(t, p.url, {}, async ({ page }) => {
+        await start(page, '');
+        await answerAndFinish(page, 'AB-E');
+        assert.deepEqual(await totals(page), { dogru: '2', yanlis: '1', bos: '1', net });
+      });
+    });
+
+  test('a full sheet finishes without asking; lower-case keys score as upper', async (t) => {
+    const p = makePage('full', fourQuestions({ keys: 'abdd', netRule: 3 }));
+    await withPage(t, p.url, {}, async ({ page }) => {
+      await start(page, 'x');
+      for (const [i, l] of [...'CCCC'].entries()) await radio(page, i + 1, l).check();
+      await button(page, 'Testi bitir').click();
+      assert.equal(await page.getByRole('dialog').count(), 0);
+      assert.deepEqual(await totals(page), { dogru: '0', yanlis: '4', bos: '0', net: '-1,33' });
+    });
+  });
+
+  test('the questions: HTML in a sandbox, an image to the width, a missing one', async (t) => {
+    const p = makePage('questions', fourQuestions());
+    await withPage(t, p.url, {}, async ({ page }) => {
+      await start(page, '');
+      const frame = page.frameLocator('#soru iframe');
+      await frame.locator('body').filter({ hasText: 'engellendi' }).waitFor();
+      assert.equal(await frame.locator('body').innerText(), 'Birinci soru: ığüşöç engellendi');
+      assert.equal(await page.title(), TURKISH_NAME);
+      await button(page, 'Sonraki soru').click();
+      const image = page.getByRole('img', { name: 'Soru 2' });
+      await image.waitFor();
+      await page.waitForFunction(() => document.querySelector('#soru img').naturalWidth === 600);
+      const width = await image.evaluate((img) => img.getBoundingClientRect().width);
+      assert.ok(width > 100 && width <= 1280, `image width ${width}`);
+      await button(page, 'Sonraki soru').click();
+      assert.equal(await page.locator('#soru').textContent(), 'Soru 3 bulunamadı');
+      assert.equal(await page.locator('#sayac').textContent(), '3/4');
+      // The explanation is text under the question, markup shown as typed.
+      assert.equal(await page.locator('.aciklama').textContent(),
+        'Her sorunun tek doğru cevabı vardır.\nYanlışlar doğruları götürür: <b>dikkat</b>');
+      await button(page, 'Son soru').click();
+      assert.equal(await page.locator('#sayac').textContent(), '4/4');
+      await button(page, 'İlk soru').click();
+      assert.equal(await page.locator('#sayac').textContent(), '1/4');
+      await button(page, 'Önceki soru').click();
+      assert.equal(await page.locator('#sayac').textContent(), '1/4');
+      // A row's number shows its question and marks the row.
+      await page.locator('#satir-2 .no').click();
+      assert.equal(await page.locator('#sayac').textContent(), '3/4');
+      assert.equal(await page.locator('.satir.guncel').getAttribute('id'), 'satir-2');
+    });
+  });
+
+  test('a hostile test name shows as text and runs nothing', async (t) => {
+    const p = makePage('hostile', fourQuestions({ testName: HOSTILE_NAME, stem: '"><img src=x onerror=alert(2)>' }));
+    await withPage(t, p.url, {}, async ({ page }) => {
+      assert.equal(await page.locator('h1:visible').textContent(), HOSTILE_NAME);
+      assert.equal(await page.title(), HOSTILE_NAME);
+      await start(page, '<img src=x onerror=alert(3)>');
+      await answerAndFinish(page, 'ABDD');
+      assert.equal(await page.locator('#s-ad').textContent(), '<img src=x onerror=alert(3)>');
+      assert.equal(await page.locator('img[src=x]').count(), 0);
+    });
+  });
+
+  test('keyboard: arrows, Page Up/Down, letters, Delete', async (t) => {
+    const p = makePage('keyboard', fourQuestions({ options: 4 }));
+    await withPage(t, p.url, {}, async ({ page }) => {
+      await start(page, '');
+      await page.keyboard.press('b');
+      assert.equal(await radio(page, 1, 'B').isChecked(), true);
+      await page.keyboard.press('ArrowRight');
+      assert.equal(await page.locator('#sayac').textContent(), '2/4');
+      await page.keyboard.press('Shift+C');
+      assert.equal(await radio(page, 2, 'C').isChecked(), true);
+      await page.keyboard.press('e'); // only four options: ignored
+      assert.equal(await radio(page, 2, 'C').isChecked(), true);
+      await page.keyboard.press('Delete');
+      assert.equal(await radio(page, 2, 'C').isChecked(), false);
+      await page.keyboard.press('PageDown');
+      await page.keyboard.press('PageDown');
+      assert.equal(await page.locator('#sayac').textContent(), '4/4');
+      await page.keyboard.press('ArrowLeft');
+      await page.keyboard.press('PageUp');
+      assert.equal(await page.locator('#sayac').textContent(), '2/4');
+      // Typing a name letter never answers a question.
+      await button(page, 'Testi bitir').focus();
+      await page.keyboard.press('Enter');
+      await page.getByRole('dialog').waitFor();
+      assert.equal(await button(page, 'Vazgeç').evaluate((b) => b === document.activeElement), true);
+      await page.keyboard.press('Escape');
+      assert.equal(await page.getByRole('dialog').count(), 0);
+      await button(page, 'Testi bitir').click();
+      await button(page, 'Vazgeç').click();
+      assert.equal(await page.locator('#sayac').isVisible(), true);
+      await button(page, 'Testi bitir').click();
+      await button(page, 'Evet, bitir').press('Enter');
+      assert.deepEqual(await totals(page), { dogru: '0', yanlis: '1', bos: '3', net: '-0,33' });
+    });
+  });
+
+  test('a reload keeps answers and the question; "Yeniden başla" clears them', async (t) => {
+    const p = makePage('reload', fourQuestions());
+    await withPage(t, p.url, {}, async ({ page }) => {
+      await start(page, 'Çağrı Öztürk');
+      await radio(page, 1, 'A').check();
+      await radio(page, 4, 'E').check();
+      await button(page, 'Sonraki soru').click();
+      await page.reload();
+      await page.locator('#sayac').waitFor();
+      assert.equal(await page.locator('#sayac').textContent(), '2/4');
+      assert.equal(await radio(page, 1, 'A').isChecked(), true);
+      assert.equal(await radio(page, 4, 'E').isChecked(), true);
+      // Changing an answer sticks too.
+      await radio(page, 4, 'D').check();
+      await page.reload();
+      assert.equal(await radio(page, 4, 'D').isChecked(), true);
+      await button(page, 'Testi bitir').click();
+      await button(page, 'Evet, bitir').click();
+      await page.reload();
+      assert.deepEqual(await totals(page), { dogru: '2', yanlis: '0', bos: '2', net: '2,00' });
+      assert.equal(await page.locator('#s-ad').textContent(), 'Çağrı Öztürk');
+      await button(page, 'Yeniden başla').click();
+      assert.equal(await page.getByLabel('Adınız ve soyadınız').inputValue(), '');
+      await page.reload();
+      await button(page, 'Teste başla').waitFor();
+      await start(page, '');
+      assert.equal(await page.locator('#sayac').textContent(), '1/4');
+      assert.equal(await page.locator('input[type=radio]:checked').count(), 0);
+    });
+  });
+
+  test('a time limit counts down and finishes the test with "Süre doldu"', async (t) => {
+    const p = makePage('timed', fourQuestions({ minutes: 2 }));
+    await withPage(t, p.url, { clock: true }, async ({ page }) => {
+      await start(page, '');
+      await page.clock.runFor(1000);
+      assert.equal(await page.getByRole('timer').textContent(), 'Kalan süre 01:59');
+      await radio(page, 1, 'A').check();
+      // Time left: finishing asks first, even with nothing blank.
+      await page.clock.runFor(60000);
+      assert.equal(await page.getByRole('timer').textContent(), 'Kalan süre 00:59');
+      // A reload keeps counting from the start, not from the reload.
+      await page.reload();
+      await page.clock.runFor(1000);
+      assert.equal(await page.getByRole('timer').textContent(), 'Kalan süre 00:58');
+      // Time runs out while the page is asking whether to finish.
+      await button(page, 'Testi bitir').click();
+      await page.getByRole('dialog').waitFor();
+      await page.clock.runFor(60000);
+      await page.getByText('Süre doldu', { exact: true }).waitFor();
+      assert.deepEqual(await totals(page), { dogru: '1', yanlis: '0', bos: '3', net: '1,00' });
+      assert.equal(await page.locator('#s-bitis').textContent(), '09.12.2026 10:17');
+      await button(page, 'Yeniden başla').click();
+      await start(page, '');
+      assert.equal(await page.getByRole('dialog').count(), 0);
+      assert.equal(await page.getByRole('timer').textContent(), 'Kalan süre 02:00');
+    });
+  });
+
+  test('with time left the test asks before finishing', async (t) => {
+    const p = makePage('timedfull', fourQuestions({ minutes: 5 }));
+    await withPage(t, p.url, {}, async ({ page }) => {
+      await start(page, '');
+      for (const [i, l] of [...'ABDD'].entries()) await radio(page, i + 1, l).check();
+      await button(page, 'Testi bitir').click();
+      assert.match(await page.getByRole('dialog').textContent(), /Süreniz bitmedi/);
+      await button(page, 'Evet, bitir').click();
+      assert.deepEqual(await totals(page), { dogru: '4', yanlis: '0', bos: '0', net: '4,00' });
+      assert.equal(await page.getByText('Süre doldu').isVisible(), false);
+    });
+  });
+
+  test('printing gives one clean sheet', async (t) => {
+    const p = makePage('print', fourQuestions());
+    await withPage(t, p.url, {}, async ({ page }) => {
+      await start(page, 'Ayşe');
+      await answerAndFinish(page, 'AB-E');
+      await page.emulateMedia({ media: 'print' });
+      for (const name of ['Yazdır', 'Sonucu kaydet', 'Sonuç kodu', 'Yeniden başla'])
+        assert.equal(await button(page, name).isVisible(), false, name);
+      assert.equal(await page.locator('#soru-gorunum').isVisible(), false);
+      for (const sel of ['h1:visible', '#s-ad', '#s-basla', '#toplamlar', '#sonuc-tablosu'])
+        assert.equal(await page.locator(sel).isVisible(), true, sel);
+      assert.equal(await page.locator('#sonuc-gorunum').evaluate((e) => getComputedStyle(e).backgroundColor), 'rgb(255, 255, 255)');
+      const pdf = await page.pdf();
+      assert.ok(pdf.subarray(0, 5).toString() === '%PDF-');
+    });
+  });
+
+  test('"Sonucu kaydet" and "Sonuç kodu" carry the result as agreed', async (t) => {
+    const p = makePage('result', fourQuestions({ stem: 'deneme' }));
+    await withPage(t, p.url, { clock: true }, async ({ page }) => {
+      await start(page, 'Ayşe: Yılmaz/3');
+      await page.clock.runFor(5 * 60000 + 11000);
+      await answerAndFinish(page, 'AB-E');
+      const [download] = await Promise.all([page.waitForEvent('download'), button(page, 'Sonucu kaydet').click()]);
+      assert.equal(download.suggestedFilename(), 'deneme-Ayşe_ Yılmaz_3.dvsonuc');
+      const raw = fs.readFileSync(await download.path());
+      assert.notEqual(raw[0], 0xef, 'no byte-order mark');
+      const text = raw.toString('utf8');
+      const r = JSON.parse(text);
+      assert.deepEqual(Object.keys(r), ['format', 'version', 'test', 'testName', 'name', 'answers', 'start', 'finish', 'check']);
+      assert.equal(r.format, 'dvsonuc');
+      assert.equal(r.version, 1);
+      assert.equal(r.test, p.identity);
+      assert.equal(r.testName, TURKISH_NAME);
+      assert.equal(r.name, 'Ayşe: Yılmaz/3');
+      assert.equal(r.answers, 'AB-E');
+      assert.equal(r.start, '2026-12-09T10:15:02');
+      assert.equal(r.finish, '2026-12-09T10:20:13');
+      assert.equal(r.check, sha256(['dvsonuc/1', r.test, r.name, r.answers, r.start, r.finish]).slice(0, 16));
+      // The identity is the digest of what was generated.
+      assert.equal(p.identity, sha256(['dorvana-test/1', TURKISH_NAME, 'deneme', '4', 'ABDD', '5', '3']).slice(0, 32));
+
+      await button(page, 'Sonuç kodu').click();
+      const code = await page.locator('#kod').textContent();
+      assert.match(code, /^DV1[A-Z2-7]{2}( [A-Z2-7]{5})*( [A-Z2-7]{1,5})?$/);
+      assert.ok(code.split(' ').every((g, i, all) => g.length === 5 || i === all.length - 1));
+      const joined = code.replace(/ /g, '');
+      assert.equal(base32Decode(joined.slice(3)),
+        [r.test, r.name, r.answers, r.start, r.finish, r.check].join('\n'));
+    });
+  });
+
+  test('an empty name saves as "adsiz"', async (t) => {
+    const p = makePage('noname', fourQuestions({ stem: 'sınav' }));
+    await withPage(t, p.url, {}, async ({ page }) => {
+      await start(page, '   ');
+      await answerAndFinish(page, 'ABDD');
+      const [download] = await Promise.all([page.waitForEvent('download'), button(page, 'Sonucu kaydet').click()]);
+      assert.equal(download.suggestedFilename(), 'sınav-adsiz.dvsonuc');
+      assert.equal(JSON.parse(fs.readFileSync(await download.path(), 'utf8')).name, '');
+    });
+  });
+
+  test('no serious or critical accessibility violation in any view', async (t) => {
+    const p = makePage('axe', fourQuestions({ navigationImages: true }));
+    await withPage(t, p.url, {}, async ({ page }) => {
+      assert.deepEqual(await axeViolations(page), [], 'start view');
+      await start(page, 'Ayşe');
+      // The teacher's images stand in the buttons, named by the buttons.
+      assert.equal(await button(page, 'İlk soru').locator('img').count(), 1);
+      assert.deepEqual(await axeViolations(page), [], 'question view');
+      await button(page, 'Testi bitir').click();
+      assert.deepEqual(await axeViolations(page), [], 'asking before finishing');
+      await button(page, 'Evet, bitir').click();
+      await button(page, 'Sonuç kodu').click();
+      assert.deepEqual(await axeViolations(page), [], 'result view');
+    });
+  });
+
+  test('phone size 390×844: big targets, the whole test by touch', async (t) => {
+    const p = makePage('phone', fourQuestions());
+    await withPage(t, p.url, { context: { viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true } },
+      async ({ page }) => {
+        await page.getByLabel('Adınız ve soyadınız').fill('Ali');
+        await button(page, 'Teste başla').tap();
+        const boxes = await page.locator('.secenek, .satir .no, .gezinti button, #bitir').evaluateAll((els) =>
+          els.map((e) => { const r = e.getBoundingClientRect(); return [r.width, r.height]; }));
+        for (const [w, h] of boxes) assert.ok(w >= 44 && h >= 44, `target ${w}×${h}`);
+        const scrollWidth = await page.evaluate(() => document.documentElement.scrollWidth);
+        assert.ok(scrollWidth <= 390, `page ${scrollWidth} px wide`);
+        for (const [i, l] of [...'AB'].entries()) await radio(page, i + 1, l).tap();
+        await radio(page, 4, 'E').tap();
+        await button(page, 'Testi bitir').tap();
+        await button(page, 'Evet, bitir').tap();
+        assert.deepEqual(await totals(page), { dogru: '2', yanlis: '1', bos: '1', net: '1,67' });
+      });
+  });
+
+  test('a PDF question is shown with an "Aç" link', async (t) => {
+    // A PDF printed by Chromium itself.
+    const session = await open('about:blank');
+    await session.page.setContent('<p>PDF soru: ığüşöç</p>');
+    const pdfFile = path.join(root, 'soru.pdf');
+    fs.writeFileSync(pdfFile, await session.page.pdf());
+    await session.context.close();
+    const p = makePage('pdf', fourQuestions({ questions: [{ kind: 'pdf', file: pdfFile }] }));
+    await withPage(t, p.url, {}, async ({ page }) => {
+      await start(page, '');
+      const link = page.getByRole('link', { name: 'Aç', exact: true });
+      assert.match(await link.getAttribute('href'), /^blob:/);
+      assert.equal(await page.locator('#soru iframe[title="Soru 1"]').count(), 1);
+      await button(page, 'Sonraki soru').click();
+      assert.equal(await page.locator('#soru').textContent(), 'Soru 2 bulunamadı');
+    });
+  });
+});
+
+// ---- Firefox ESR over WebDriver BiDi ----
+
+describe('single page in Firefox ESR, from file://', () => {
+  let firefox;
+  before(async () => {
+    firefox = await puppeteer.launch({
+      browser: 'firefox', executablePath: FIREFOX, headless: true,
+      extraPrefsFirefox: { 'browser.download.dir': root, 'browser.download.folderList': 2 },
+    });
+  });
+  after(async () => { await firefox?.close(); });
+
+  async function ffPage(url) {
+    const page = await firefox.newPage();
+    const problems = [];
+    page.on('pageerror', (e) => problems.push(`script error: ${e.message}`));
+    page.on('dialog', (d) => { problems.push(`dialog: ${d.message()}`); d.dismiss(); });
+    await page.setViewport({ width: 1280, height: 900 });
+    await page.goto(url);
+    return { page, problems };
+  }
+  const text = (page, sel) => page.$eval(sel, (e) => e.textContent);
+  const click = (page, sel) => page.$eval(sel, (e) => e.click());
+
+  test('scoring example, Turkish letters, reload, sandboxed question, code', async () => {
+    const p = makePage('firefox', fourQuestions());
+    const { page, problems } = await ffPage(p.url);
+    try {
+      assert.equal(await text(page, '#baslik-basla'), TURKISH_NAME);
+      assert.equal(await page.title(), TURKISH_NAME);
+      await page.type('#ad', 'Şükrü Işık');
+      await click(page, '#basla');
+      await page.waitForSelector('#soru iframe');
+      const frame = await (await page.$('#soru iframe')).contentFrame();
+      await frame.waitForFunction(() => / (engellendi|ULAŞTI.*)$/.test(document.querySelector('p')?.textContent));
+      assert.equal(await frame.evaluate(() => document.body.innerText.trim()), 'Birinci soru: ığüşöç engellendi');
+      assert.equal(await page.title(), TURKISH_NAME);
+      await click(page, 'input[name=s1][value=A]');
+      await click(page, 'input[name=s2][value=B]');
+      await page.reload();
+      await page.waitForSelector('#sayac');
+      assert.equal(await page.$eval('input[name=s2][value=B]', (e) => e.checked), true);
+      await click(page, 'input[name=s4][value=E]');
+      await click(page, '#bitir');
+      assert.equal(await page.$eval('#onay', (e) => e.hidden), false);
+      await click(page, '#evet');
+      assert.deepEqual(await page.$$eval('#toplamlar td', (tds) => tds.map((c) => c.textContent)), ['2', '1', '1', '1,67']);
+      assert.equal(await text(page, '#s-ad'), 'Şükrü Işık');
+      await click(page, '#kod-goster');
+      const code = (await text(page, '#kod')).replace(/ /g, '');
+      const [test, name, answers, start, finish, check] = base32Decode(code.slice(3)).split('\n');
+      assert.deepEqual([test, name, answers], [p.identity, 'Şükrü Işık', 'AB-E']);
+      assert.match(start, LOCAL_TIME);
+      assert.equal(check, sha256(['dvsonuc/1', test, name, answers, start, finish]).slice(0, 16));
+      await page.keyboard.press('Tab');
+      await page.addScriptTag({ content: AXE });
+      const serious = await page.evaluate(async () => (await window.axe.run()).violations
+        .filter((v) => v.impact === 'serious' || v.impact === 'critical').map((v) => v.id));
+      assert.deepEqual(serious, []);
+      assert.deepEqual(problems, []);
+    } finally {
+      await page.close();
+    }
+  });
+
+  test('a hostile test name shows as text', async () => {
+    const p = makePage('ffhostile', fourQuestions({ testName: HOSTILE_NAME }));
+    const { page, problems } = await ffPage(p.url);
+    try {
+      assert.equal(await text(page, '#baslik-basla'), HOSTILE_NAME);
+      assert.deepEqual(problems, []);
+    } finally {
+      await page.close();
+    }
+  });
+});

@@ -1,0 +1,227 @@
+#include "pages/SinglePage.h"
+#include "pages/TestIdentity.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class tst_SinglePage : public QObject {
+    Q_OBJECT
+private slots:
+    void identity_data();
+    void identity();
+    void selfContainedUtf8();
+    void teacherTextEscaped_data();
+    void teacherTextEscaped();
+    void settingsInData_data();
+    void settingsInData();
+    void keysEncoded();
+    void questionsAndImages();
+};
+
+namespace {
+
+SinglePageInput fourQuestions() {
+    SinglePageInput in;
+    in.testName = u"Türkçe sınavı"_s;
+    in.stem = u"deneme"_s;
+    in.keys = u"ABDD"_s;
+    in.optionCount = 5;
+    in.testIdentity = u"4731d9d54ff4db8d2c5b7755e55bad78"_s;
+    return in;
+}
+
+// The JSON island the page's script reads its settings from.
+QJsonObject pageData(const QByteArray& page) {
+    const QByteArray open = "<script type=\"application/json\" id=\"dv-veri\">";
+    const qsizetype from = page.indexOf(open) + open.size();
+    const QByteArray json = page.mid(from, page.indexOf("</script>", from) - from);
+    QJsonParseError error;
+    const QJsonObject o = QJsonDocument::fromJson(json, &error).object();
+    if (error.error != QJsonParseError::NoError)
+        qWarning("data island: %s", qPrintable(error.errorString()));
+    return o;
+}
+
+} // namespace
+
+// Digests worked out by an independent SHA-256 over the agreed lines.
+void tst_SinglePage::identity_data() {
+    QTest::addColumn<QString>("testName");
+    QTest::addColumn<QString>("stem");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("options");
+    QTest::addColumn<int>("netRule");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("Turkish name") << u"Türkçe sınavı: ığüşöç İĞÜŞÖÇ"_s << u"deneme"_s << u"ABDD"_s
+                                  << 5 << 3 << u"4731d9d54ff4db8d2c5b7755e55bad78"_s;
+    QTest::newRow("empty, no net rule")
+        << QString() << QString() << QString() << 2 << 0 << u"0daa933a635257a56aca64b5ddd762db"_s;
+    QTest::newRow("four for one") << u"Sınav"_s << u"test01"_s << u"ABE"_s << 5 << 4
+                                  << u"7a702ca85ebed3edf2f114f6c60796ae"_s;
+}
+
+void tst_SinglePage::identity() {
+    QFETCH(QString, testName);
+    QFETCH(QString, stem);
+    QFETCH(QString, keys);
+    QFETCH(int, options);
+    QFETCH(int, netRule);
+    QFETCH(QString, expected);
+    QCOMPARE(testIdentity({testName, stem, keys, options, netRule}), expected);
+}
+
+// UTF-8 with the character set declared first, a viewport, and nothing that
+// loads from outside the file.
+void tst_SinglePage::selfContainedUtf8() {
+    SinglePageInput in = fourQuestions();
+    in.questions = {{EmbeddedQuestion::Kind::Html, u"text/html"_s, "<p>Şekil</p>", u"a.html"_s}};
+    const QByteArray page = singlePageBytes(in);
+    QVERIFY(
+        page.startsWith("<!DOCTYPE html>\n<html lang=\"tr\">\n<head>\n<meta charset=\"utf-8\">\n"));
+    QVERIFY(
+        page.contains("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"));
+    QVERIFY(QString::fromUtf8(page).toUtf8() == page);
+    QVERIFY(!page.contains("@@"));
+    static const QRegularExpression outside(
+        u"(src|href)\\s*=\\s*\"(?!data:)|https?:|<i?frame[ >]|<link|@import"_s);
+    QCOMPARE(outside.match(QString::fromUtf8(page)).captured(), QString());
+}
+
+// Each text the teacher typed, and what must never appear raw in the page.
+void tst_SinglePage::teacherTextEscaped_data() {
+    QTest::addColumn<QString>("testName");
+    QTest::addColumn<QString>("stem");
+    QTest::addColumn<QString>("explanation");
+    QTest::addColumn<QByteArrayList>("mustContain");
+    QTest::addColumn<QByteArrayList>("mustNotContain");
+    QTest::newRow("script in the test name")
+        << u"</script><script>alert(1)</script>"_s << u"t"_s << QString()
+        << QByteArrayList{"<title>&lt;/script&gt;&lt;script&gt;alert(1)&lt;/script&gt;</title>",
+                          "\"ad\":\"\\u003c/script\\u003e\\u003cscript\\u003ealert(1)"}
+        << QByteArrayList{"alert(1)</script>"};
+    QTest::newRow("quotes and line separators")
+        << u"a\"b'c\u2028d\u2029e&f"_s << u"x\"y\\z"_s << QString()
+        << QByteArrayList{"a&quot;b&#39;c", "\"ad\":\"a\\\"b'c\\u2028d\\u2029e\\u0026f\"",
+                          "\"kok\":\"x\\\"y\\\\z\""}
+        << QByteArrayList{};
+    QTest::newRow("markup and a placeholder in the explanation")
+        << u"s"_s << u"t"_s << u"<b>kalın</b> @@SCRIPT@@ & </div>"_s
+        << QByteArrayList{"&lt;b&gt;kalın&lt;/b&gt; @@SCRIPT@@ &amp; &lt;/div&gt;"}
+        << QByteArrayList{"<b>kalın"};
+    QTest::newRow("comment opener in the name")
+        << u"<!-- <script>"_s << u"t"_s << QString()
+        << QByteArrayList{"\"ad\":\"\\u003c!-- \\u003cscript\\u003e\""}
+        << QByteArrayList{"<!-- <script>"};
+}
+
+void tst_SinglePage::teacherTextEscaped() {
+    QFETCH(QString, testName);
+    QFETCH(QString, stem);
+    QFETCH(QString, explanation);
+    QFETCH(QByteArrayList, mustContain);
+    QFETCH(QByteArrayList, mustNotContain);
+    SinglePageInput in = fourQuestions();
+    in.testName = testName;
+    in.stem = stem;
+    in.explanationLines = QStringList{explanation};
+    const QByteArray page = singlePageBytes(in);
+    for (const QByteArray& s : mustContain)
+        QVERIFY2(page.contains(s), s.constData());
+    for (const QByteArray& s : mustNotContain)
+        QVERIFY2(!page.contains(s), s.constData());
+    // The teacher's texts come back whole through the data island.
+    const QJsonObject data = pageData(page);
+    QCOMPARE(data.value(u"ad"_s).toString(), testName);
+    QCOMPARE(data.value(u"kok"_s).toString(), stem);
+}
+
+// Out-of-range settings reach the page as the page can use them; a text that
+// is not a colour never reaches the style sheet.
+void tst_SinglePage::settingsInData_data() {
+    QTest::addColumn<int>("options");
+    QTest::addColumn<int>("netRule");
+    QTest::addColumn<int>("minutes");
+    QTest::addColumn<QString>("colour");
+    QTest::addColumn<int>("expectedOptions");
+    QTest::addColumn<int>("expectedNetRule");
+    QTest::addColumn<int>("expectedMinutes");
+    QTest::addColumn<QByteArray>("expectedColour");
+    QTest::newRow("as given") << 4 << 4 << 30 << u"#ABCDEF"_s << 4 << 4 << 30
+                              << QByteArray("--soru-zemin:#ABCDEF;");
+    QTest::newRow("no net rule, colour name")
+        << 5 << 0 << 0 << u" lime "_s << 5 << 0 << 0 << QByteArray("--soru-zemin:lime;");
+    QTest::newRow("too few options, unknown rule")
+        << 0 << 7 << -5 << u"#12"_s << 2 << 3 << 0 << QByteArray("--soru-zemin:#B86397;");
+    QTest::newRow("too many options, style injection")
+        << 9 << 3 << 1 << u"red;}body{display:none"_s << 5 << 3 << 1
+        << QByteArray("--soru-zemin:#B86397;");
+}
+
+void tst_SinglePage::settingsInData() {
+    QFETCH(int, options);
+    QFETCH(int, netRule);
+    QFETCH(int, minutes);
+    QFETCH(QString, colour);
+    SinglePageInput in = fourQuestions();
+    in.optionCount = options;
+    in.netRule = netRule;
+    in.timeLimitMinutes = minutes;
+    in.questionPageColour = colour;
+    const QByteArray page = singlePageBytes(in);
+    const QJsonObject data = pageData(page);
+    QTEST(data.value(u"secenek"_s).toInt(), "expectedOptions");
+    QTEST(data.value(u"net"_s).toInt(), "expectedNetRule");
+    QTEST(data.value(u"sure"_s).toInt(), "expectedMinutes");
+    QCOMPARE(data.value(u"sayi"_s).toInt(), 4);
+    QCOMPARE(data.value(u"test"_s).toString(), in.testIdentity);
+    QFETCH(QByteArray, expectedColour);
+    QVERIFY2(page.contains(expectedColour), expectedColour.constData());
+    QVERIFY(!page.contains("display:none"));
+}
+
+// The keys are not in the page as they stand, and the page's own decoding
+// (mixed with the identity, base64) gives them back in upper case.
+void tst_SinglePage::keysEncoded() {
+    SinglePageInput in = fourQuestions();
+    in.keys = u"abcdeabcdeABCDE"_s;
+    const QByteArray page = singlePageBytes(in);
+    QVERIFY(!page.contains("ABCDEABCDEABCDE"));
+    QByteArray keys =
+        QByteArray::fromBase64(pageData(page).value(u"anahtar"_s).toString().toLatin1());
+    const QByteArray mix = in.testIdentity.toLatin1();
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        keys[i] = char(keys[i] ^ mix[i % mix.size()]);
+    QCOMPARE(keys, QByteArray("ABCDEABCDEABCDE"));
+    QCOMPARE(pageData(page).value(u"sayi"_s).toInt(), 15);
+}
+
+// Each question is embedded under its number; a missing one and questions
+// beyond the keys are left out. The teacher's images replace the drawn icons.
+void tst_SinglePage::questionsAndImages() {
+    SinglePageInput in = fourQuestions();
+    const QByteArray html = "<p>Soru</p></script><script>alert(1)</script>";
+    in.questions = {{EmbeddedQuestion::Kind::Html, u"text/html"_s, html, u"a.htm"_s},
+                    {EmbeddedQuestion::Kind::Missing, {}, {}, {}},
+                    {EmbeddedQuestion::Kind::Image, u"image/png\"x"_s, "\x89PNG....", u"b.png"_s},
+                    {EmbeddedQuestion::Kind::Pdf, u"application/pdf"_s, "%PDF-1.4", u"c.pdf"_s},
+                    {EmbeddedQuestion::Kind::Html, u"text/html"_s, "<p>5</p>", u"e.htm"_s}};
+    in.previousImage = "GIF89a....";
+    const QByteArray page = singlePageBytes(in);
+    QVERIFY(page.contains("id=\"dv-soru-1\" data-tur=\"html\" data-mime=\"text/html\">" +
+                          html.toBase64() + "</script>"));
+    QVERIFY(!page.contains("id=\"dv-soru-2\""));
+    QVERIFY(page.contains("id=\"dv-soru-3\" data-tur=\"resim\" data-mime=\"image/png&quot;x\">"));
+    QVERIFY(page.contains("id=\"dv-soru-4\" data-tur=\"pdf\""));
+    QVERIFY(!page.contains("id=\"dv-soru-5\""));
+    QVERIFY(!page.contains("alert(1)"));
+    QVERIFY(page.contains("aria-label=\"Önceki soru\"><img alt=\"\" src=\"data:image/gif;base64," +
+                          QByteArray("GIF89a....").toBase64() + "\">"));
+    QCOMPARE(page.count("<svg aria-hidden=\"true\""), 3);
+}
+
+QTEST_APPLESS_MAIN(tst_SinglePage)
+#include "tst_singlepage.moc"
