@@ -16,13 +16,14 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${DORVANA_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The synopsis is the summary above; CPack indents these lines and turns the
+# empty one into Debian's " ." line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "prepares multiple-choice tests taken in a web browser
- A teacher keeps each question as a saved web page; Dorvana keeps the answer
- key and the page colours in a small database file and writes the pages of a
- self-scoring test that pupils take in a web browser, with no server.
- .
- The user interface is in Turkish.")
+    "A teacher keeps each question as a saved web page; Dorvana keeps the answer
+key and the page colours in a small database file and writes the pages of a
+self-scoring test that pupils take in a web browser, with no server.
+
+The user interface is in Turkish.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation2 | fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libsqlite3-dev
   fonts-liberation2 fonts-dejavu-core
   nodejs chromium libbenchmark-dev
+  dpkg-dev file lintian desktop-file-utils appstream man-db
   "$@"
 )
 
