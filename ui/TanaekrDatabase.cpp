@@ -7,6 +7,7 @@
 #include "core/IntConversion.h"
 #include "db/AnswerKey.h"
 #include "db/Database.h"
+#include "db/DatabaseLocation.h"
 #include "db/JetHeader.h"
 #include "db/Settings.h"
 #include "db/TableDataset.h"
@@ -85,6 +86,9 @@ QString Tanaekr::GetDBPath(const QString& fileName) {
     const QString besideProgram = folder + QDir::separator() + fileName;
     if (QFileInfo(besideProgram).isFile())
         return besideProgram;
+    // An installed program (folder not writable) keeps its own in the user's data folder.
+    if (const std::optional<QString> own = perUserDatabase(folder, fileName))
+        return *own;
     return m_prompts.openFileName(QStringLiteral("MS Access DB"), fileName);
 }
 
