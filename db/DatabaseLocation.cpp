@@ -13,13 +13,23 @@ bool exists(const QFileInfo& file) {
     return file.exists() || file.isSymLink();
 }
 
+// The folder holds the answer keys: on a computer the pupils share, only its
+// owner may look in. Folders above it are made as usual.
+bool makeOwnFolder(const QString& folder) {
+    const QString absolute = QFileInfo(folder).absoluteFilePath();
+    if (!QDir().mkpath(QFileInfo(absolute).absolutePath()))
+        return false;
+    QDir().mkdir(absolute, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return QFileInfo(absolute).isDir(); // also when another program made it meanwhile
+}
+
 } // namespace
 
 QString databaseInDataFolder(const QString& dataFolder, const QString& fileName) {
     const QString path = QDir(dataFolder).filePath(fileName);
     if (exists(QFileInfo(path)))
         return path;
-    if (!QDir().mkpath(dataFolder))
+    if (!makeOwnFolder(dataFolder))
         throw AppError(QStringLiteral(u"Kullanıcının veri klasörü \"%1\" oluşturulamadı.")
                            .arg(QDir::toNativeSeparators(dataFolder)));
     try {

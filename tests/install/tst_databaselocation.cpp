@@ -53,6 +53,12 @@ void tst_DatabaseLocation::madeInDataFolder() {
     QCOMPARE(path, folder + u"/dorvana.MDB"_s);
     QVERIFY(isJetHeaderText(readHeaderBytes(path)));
     QCOMPARE(entries(folder), QStringList{u"dorvana.MDB"_s});
+    if (!dataFolder.isEmpty()) { // made here: the owner's alone
+        const QFile::Permissions permissions = QFileInfo(folder).permissions();
+        QVERIFY(permissions.testFlags(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(!(permissions & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                 QFile::ReadOther | QFile::WriteOther | QFile::ExeOther)));
+    }
     // The second start finds it.
     QCOMPARE(databaseInDataFolder(folder, u"dorvana.MDB"_s), path);
 }
