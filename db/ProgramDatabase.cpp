@@ -1,6 +1,7 @@
 #include "db/ProgramDatabase.h"
 
 #include "db/Database.h"
+#include "db/DatabaseLocation.h"
 #include "db/JetHeader.h"
 #include "db/Schema.h"
 #include "db/TableDataset.h"
@@ -57,6 +58,9 @@ QString ProgramDatabase::GetDBPath(const QString& fileName) {
             QRegularExpression::CaseInsensitiveOption));
     if (!sameName.isEmpty())
         return folder + QDir::separator() + sameName.constFirst();
+    // An installed program (folder not writable) keeps its own in the user's data folder.
+    if (const std::optional<QString> own = perUserDatabase(folder, fileName))
+        return *own;
     return m_dialogs.pickFile(QStringLiteral("MS Access DB"), fileName);
 }
 

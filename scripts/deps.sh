@@ -9,6 +9,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
   nodejs chromium firefox-esr libbenchmark-dev
   libgmime-3.0-dev
+  dpkg-dev file lintian desktop-file-utils appstream man-db
   "$@"
 )
 

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFocusEvent>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -83,6 +84,10 @@ Tanaekr::~Tanaekr() = default;
 void Tanaekr::buildControls() {
     setObjectName(QStringLiteral("anaekr"));
     setWindowTitle(QStringLiteral(u"Dorvana - Test Hazırlama"));
+    QIcon icon;
+    for (const int size : {32, 64})
+        icon.addFile(QStringLiteral(":/icons/org.dorvana.Dorvana-%1.png").arg(size));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("org.dorvana.Dorvana"), icon));
     setFont(msSansSerif(11, false));
 
     auto* central = new QWidget(this);

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Renders the icon's PNG sizes from the SVG (librsvg2-bin). The PNGs are kept
+# in the repository, so building needs no renderer; run this after changing
+# the SVG.
+set -euo pipefail
+cd "$(dirname "$0")"
+for size in 16 24 32 48 64 128 256; do
+  rsvg-convert --width "$size" --height "$size" org.dorvana.Dorvana.svg -o "org.dorvana.Dorvana-$size.png"
+done

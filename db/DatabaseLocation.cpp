@@ -1,0 +1,57 @@
+#include "db/DatabaseLocation.h"
+
+#include "core/AppError.h"
+#include "db/NewDatabase.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+bool exists(const QFileInfo& file) {
+    return file.exists() || file.isSymLink();
+}
+
+// The folder holds the answer keys: on a computer the pupils share, only its
+// owner may look in. Folders above it are made as usual.
+bool makeOwnFolder(const QString& folder) {
+    const QString absolute = QFileInfo(folder).absoluteFilePath();
+    if (!QDir().mkpath(QFileInfo(absolute).absolutePath()))
+        return false;
+    QDir().mkdir(absolute, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return QFileInfo(absolute).isDir(); // also when another program made it meanwhile
+}
+
+} // namespace
+
+QString databaseInDataFolder(const QString& dataFolder, const QString& fileName) {
+    const QString path = QDir(dataFolder).filePath(fileName);
+    if (exists(QFileInfo(path)))
+        return path;
+    if (!makeOwnFolder(dataFolder))
+        throw AppError(QStringLiteral(u"Kullanıcının veri klasörü \"%1\" oluşturulamadı.")
+                           .arg(QDir::toNativeSeparators(dataFolder)));
+    try {
+        createDatabase(path);
+    } catch (const AppError& error) {
+        // Another copy of the program made it in the meantime: use that one.
+        if (exists(QFileInfo(path)))
+            return path;
+        throw AppError(QStringLiteral(u"Veritabanı dosyası \"%1\" oluşturulamadı: %2")
+                           .arg(QDir::toNativeSeparators(path), error.text()));
+    }
+    return path;
+}
+
+std::optional<QString> perUserDatabase(const QString& programFolder, const QString& fileName) {
+    const QFileInfo folder(programFolder);
+    if (!folder.isDir() || folder.isWritable())
+        return std::nullopt;
+    if (exists(QFileInfo(QDir(programFolder).filePath(fileName))))
+        return std::nullopt;
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (dataFolder.isEmpty())
+        return std::nullopt;
+    return databaseInDataFolder(dataFolder, fileName);
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// Where an installed program keeps its database. A program in a folder it
+// cannot write (a system folder such as /usr/bin) with no database beside it
+// uses `fileName` in the user's data folder (QStandardPaths::AppDataLocation),
+// made with the defaults of dorvana-newdb on the first start. Returns nothing
+// when the program's folder is writable or does not exist, so that start-up
+// goes on as before (the file-open dialog). Throws AppError when the data
+// folder or the new database cannot be made.
+std::optional<QString> perUserDatabase(const QString& programFolder, const QString& fileName);
+
+// The database `fileName` in `dataFolder`: the folder is made when missing and
+// a new database when no file of that name is there. An existing file is
+// never written over, also when another program makes it at the same moment:
+// then that one is used. Returns the file's path; throws AppError.
+QString databaseInDataFolder(const QString& dataFolder, const QString& fileName);
