@@ -35,19 +35,24 @@ std::array<QString, 8> generationTexts(int gen) {
     return texts;
 }
 
+// The record as the window saves it for generation `gen`.
+Settings generationSettings(int gen) {
+    const std::array<QString, 8> texts = generationTexts(gen);
+    Settings settings;
+    for (const SettingsField& field : settingsFields())
+        if (const auto text = std::get_if<QString Settings::*>(&field.member))
+            settings.**text = texts[std::size_t(&field - settingsFields().data())];
+    settings.siksay = gen;
+    return settings;
+}
+
 // Child: saves generation after generation until it is killed, reporting each
 // one after saveSettings has returned.
 int saveChild(const QString& path, int firstGen) {
     auto webrenk = dbtest::openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), path);
     tellParent("started");
     for (int gen = firstGen; gen < 1000000; ++gen) {
-        const std::array<QString, 8> texts = generationTexts(gen);
-        Settings settings;
-        for (const SettingsField& field : settingsFields())
-            if (const auto text = std::get_if<QString Settings::*>(&field.member))
-                settings.** text = texts[std::size_t(&field - settingsFields().data())];
-        settings.siksay = gen;
-        saveSettings(*webrenk, settings);
+        saveSettings(*webrenk, generationSettings(gen));
         tellParent("saved " + QByteArray::number(gen));
     }
     return 0;
@@ -56,7 +61,7 @@ int saveChild(const QString& path, int firstGen) {
 // Child: saves one generation, says so, then idles until it is killed.
 int saveOnceChild(const QString& path, int gen) {
     auto webrenk = dbtest::openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), path);
-    saveSettings(*webrenk, generationTexts(gen));
+    saveSettings(*webrenk, generationSettings(gen));
     tellParent("saved " + QByteArray::number(gen));
     char line[16];
     std::fgets(line, sizeof line, stdin);
