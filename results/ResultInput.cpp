@@ -101,7 +101,12 @@ PupilResult parseResultFile(const QByteArray& bytes) {
     QByteArray json = bytes;
     if (json.startsWith("\xEF\xBB\xBF")) // an editor may have added a byte-order mark
         json.remove(0, 3);
-    utf8Text(json, QStringLiteral("dosya bozuk: UTF-8 metin değil"));
+    // A file cut short inside a character is reported as cut short below,
+    // so the decoder here keeps an unfinished last character as pending.
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    [[maybe_unused]] const QString decoded = decoder(json);
+    if (decoder.hasError())
+        refuse(QStringLiteral("dosya bozuk: UTF-8 metin değil"));
 
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
