@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libsqlite3-dev
   fonts-liberation2 fonts-dejavu-core
   nodejs chromium libbenchmark-dev
+  qt6-charts-dev libqt6opengl6-dev
   "$@"
 )
 
