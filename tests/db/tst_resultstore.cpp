@@ -69,8 +69,9 @@ void TestResultStore::resultsAreStoredOnceEach() {
     QCOMPARE(storeResult(*m_db, ali, added), StoreOutcome::Stored);
     QCOMPARE(storeResult(*m_db, ali), StoreOutcome::Repeat);
     // The same pupil again with other answers, or at another time, is another result.
-    QCOMPARE(storeResult(*m_db, samples::result(id, QStringLiteral("Ali"), QStringLiteral("ABCD-"))),
-             StoreOutcome::Stored);
+    QCOMPARE(
+        storeResult(*m_db, samples::result(id, QStringLiteral("Ali"), QStringLiteral("ABCD-"))),
+        StoreOutcome::Stored);
     QCOMPARE(storeResult(*m_db, samples::result(id, QStringLiteral("Ali"), QStringLiteral("ABCDA"),
                                                 QStringLiteral("2026-12-09T11:00:00"),
                                                 QStringLiteral("2026-12-09T11:20:00"))),
@@ -79,9 +80,9 @@ void TestResultStore::resultsAreStoredOnceEach() {
     {
         Transaction batch(*m_db);
         QCOMPARE(storeResult(*m_db, ali), StoreOutcome::Repeat);
-        QCOMPARE(storeResult(*m_db, samples::result(id, QStringLiteral("Ece"),
-                                                    QStringLiteral("-----"))),
-                 StoreOutcome::Stored);
+        QCOMPARE(
+            storeResult(*m_db, samples::result(id, QStringLiteral("Ece"), QStringLiteral("-----"))),
+            StoreOutcome::Stored);
         batch.commit();
     }
 
@@ -109,8 +110,10 @@ void TestResultStore::testsWithResultsNewestFirst() {
     for (const auto& t : {older, newer, unused})
         rememberTest(*m_db, t);
     QVERIFY(testsWithResults(*m_db).empty());
-    storeResult(*m_db, samples::result(older.identity(), QStringLiteral("A"), QStringLiteral("ABCDA")));
-    storeResult(*m_db, samples::result(newer.identity(), QStringLiteral("B"), QStringLiteral("ABCDA")));
+    storeResult(*m_db,
+                samples::result(older.identity(), QStringLiteral("A"), QStringLiteral("ABCDA")));
+    storeResult(*m_db,
+                samples::result(newer.identity(), QStringLiteral("B"), QStringLiteral("ABCDA")));
     const auto tests = testsWithResults(*m_db);
     QCOMPARE(int(tests.size()), 2);
     QCOMPARE(tests[0].name, QStringLiteral("Yeni"));
@@ -120,7 +123,8 @@ void TestResultStore::testsWithResultsNewestFirst() {
 void TestResultStore::tablesSurviveASecondCreate() {
     const GeneratedTest test = samples::exampleTest();
     rememberTest(*m_db, test);
-    storeResult(*m_db, samples::result(test.identity(), QStringLiteral("A"), QStringLiteral("ABCDA")));
+    storeResult(*m_db,
+                samples::result(test.identity(), QStringLiteral("A"), QStringLiteral("ABCDA")));
     createResultTables(*m_db);
     QCOMPARE(count(m_path, QStringLiteral("websonuc")), 1);
     // The answer-key table is untouched by the new ones.
