@@ -36,7 +36,9 @@
 #include <QTableView>
 #include <QUrl>
 #include <QVBoxLayout>
+
 #include <QValueAxis>
+#include <map>
 
 namespace {
 
@@ -211,6 +213,7 @@ template <typename Read>
 ClassResultsWindow::BatchOutcome ClassResultsWindow::addBatch(int count, Read read) {
     BatchOutcome outcome;
     QString lastStored;
+    std::map<QString, std::optional<GeneratedTest>> tests; // looked up once per batch
     {
         // One transaction for the batch: a refused result leaves the others
         // stored, and an engine error keeps what was stored before it.
@@ -224,7 +227,10 @@ ClassResultsWindow::BatchOutcome ClassResultsWindow::addBatch(int count, Read re
                 outcome.refused.push_back({what, error.text()});
                 continue;
             }
-            const std::optional<GeneratedTest> test = findTest(*m_db, result.test);
+            auto known = tests.find(result.test.toLower());
+            if (known == tests.end())
+                known = tests.emplace(result.test.toLower(), findTest(*m_db, result.test)).first;
+            const std::optional<GeneratedTest>& test = known->second;
             if (!test) {
                 outcome.refused.push_back(
                     {what,
