@@ -137,7 +137,8 @@ std::vector<HistogramBin> netHistogram(const std::vector<PupilRow>& rows) {
         highest = std::max(highest, row.score.net);
     }
     const double from = std::floor(lowest);
-    const double span = std::max(1.0, std::ceil(highest) - from);
+    // Up to the whole number above the highest net, so that it has a bar of its own.
+    const double span = std::floor(highest) + 1 - from;
     const double width = std::ceil(span / 12);
     const int bins = std::max(1, int(std::ceil(span / width)));
     std::vector<HistogramBin> histogram(static_cast<std::size_t>(bins));

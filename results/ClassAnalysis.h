@@ -62,8 +62,9 @@ struct ItemAnalysis {
 };
 ItemAnalysis analyseItems(const GeneratedTest& test, const std::vector<PupilRow>& rows);
 
-// Bars of the nets' histogram: whole-number bins [from, to), the last one
-// closed, at most about twelve of them.
+// Bars of the nets' histogram: bins [from, to) of a whole-number width,
+// from the whole number at or below the lowest net to the one above the
+// highest, at most twelve of them.
 struct HistogramBin {
     double from = 0;
     double to = 0;

@@ -87,7 +87,10 @@ QChart* histogramChart(const std::vector<HistogramBin>& bins) {
     for (const HistogramBin& bin : bins) {
         *set << bin.pupils;
         highest = std::max(highest, bin.pupils);
-        labels << QStringLiteral("%1 – %2").arg(decimalText(bin.from, 0), decimalText(bin.to, 0));
+        // A bin one net wide is named by its lower end ("4" holds 4 to under 5).
+        labels << (bin.to - bin.from == 1
+                       ? decimalText(bin.from, 0)
+                       : decimalText(bin.from, 0) + QStringLiteral("–") + decimalText(bin.to, 0));
     }
     auto* series = new QBarSeries;
     series->append(set);
@@ -151,6 +154,7 @@ ClassResultsWindow::ClassResultsWindow(Prompts& prompts, std::shared_ptr<Databas
                                              QStringLiteral("Net"), QStringLiteral("Süre")});
     m_classSorted = new QSortFilterProxyModel(this);
     m_classView = makeTable(m_classModel, m_classSorted, QStringLiteral("sinif"), this);
+    m_classView->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_classView->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
 
     m_summaryLabel = new QLabel(this);

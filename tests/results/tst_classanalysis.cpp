@@ -273,12 +273,12 @@ void TestClassAnalysis::histogram_data() {
 
     QTest::newRow("nets 5 4 2,33 1,67 -1,67: width 1 from -2")
         << "ABCDA" << QStringList{"ABCDA", "ABCD-", "ABDDB", "BB--A", "CCAAB"}
-        << "-2--1:1 -1-0:0 0-1:0 1-2:1 2-3:1 3-4:0 4-5:2";
+        << "-2--1:1 -1-0:0 0-1:0 1-2:1 2-3:1 3-4:0 4-5:1 5-6:1";
     QTest::newRow("all equal") << "AB" << QStringList{"AB", "AB"} << "2-3:2";
-    QTest::newRow("nets 0 to 30: width 3")
+    QTest::newRow("nets 0 to 30: width 3, 11 bins")
         << QString(30, u'A')
         << QStringList{QString(30, u'A'), QString(30, u'-'), QString(15, u'A') + QString(15, u'-')}
-        << "0-3:1 3-6:0 6-9:0 9-12:0 12-15:0 15-18:1 18-21:0 21-24:0 24-27:0 27-30:1";
+        << "0-3:1 3-6:0 6-9:0 9-12:0 12-15:0 15-18:1 18-21:0 21-24:0 24-27:0 27-30:0 30-33:1";
 }
 
 void TestClassAnalysis::histogram() {
