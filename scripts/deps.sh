@@ -10,6 +10,7 @@ packages=(
   nodejs chromium firefox-esr libbenchmark-dev
   libgmime-3.0-dev
   dpkg-dev file lintian desktop-file-utils appstream man-db
+  qt6-charts-dev libqt6opengl6-dev
   "$@"
 )
 

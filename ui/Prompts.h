@@ -3,6 +3,7 @@
 #include "core/ColourText.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // Every message box and standard dialog the window shows goes through this
@@ -22,6 +23,15 @@ public:
     // File-open dialog listing files that match `pattern`; the user may also
     // type the name of a file that does not exist. Empty text when cancelled.
     virtual QString openFileName(const QString& filterDescription, const QString& pattern) = 0;
+
+    // File-open dialog for several existing files matching `pattern`; empty
+    // when cancelled.
+    virtual QStringList openFileNames(const QString& filterDescription, const QString& pattern) = 0;
+
+    // File-save dialog proposing `suggestedName`; the user confirms replacing
+    // an existing file in the dialog. Empty text when cancelled.
+    virtual QString saveFileName(const QString& filterDescription, const QString& pattern,
+                                 const QString& suggestedName) = 0;
 
     // Colour dialog opened on `initial`; the chosen colour, or nothing when cancelled.
     virtual std::optional<ColourValue> chooseColour(ColourValue initial) = 0;

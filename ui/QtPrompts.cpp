@@ -27,6 +27,29 @@ QString QtPrompts::openFileName(const QString& filterDescription, const QString&
     return dialog.selectedFiles().constFirst();
 }
 
+QStringList QtPrompts::openFileNames(const QString& filterDescription, const QString& pattern) {
+    QFileDialog dialog(m_parent);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilters({QStringLiteral("%1 (%2)").arg(filterDescription, pattern),
+                           QStringLiteral("Tüm dosyalar (*)")});
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+QString QtPrompts::saveFileName(const QString& filterDescription, const QString& pattern,
+                                const QString& suggestedName) {
+    QFileDialog dialog(m_parent);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("%1 (%2)").arg(filterDescription, pattern));
+    dialog.selectFile(suggestedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 std::optional<ColourValue> QtPrompts::chooseColour(ColourValue initial) {
     const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF),
                        int((initial >> 16) & 0xFF));

@@ -11,6 +11,9 @@ public:
 
     void message(Kind kind, const QString& caption, const QString& text) override;
     QString openFileName(const QString& filterDescription, const QString& pattern) override;
+    QStringList openFileNames(const QString& filterDescription, const QString& pattern) override;
+    QString saveFileName(const QString& filterDescription, const QString& pattern,
+                         const QString& suggestedName) override;
     std::optional<ColourValue> chooseColour(ColourValue initial) override;
 
 private:

@@ -19,6 +19,9 @@ public:
     QList<Shown> shown;                                 // message boxes, in order
     std::deque<QString> nextFileNames;                  // "" answers a cancel
     std::deque<std::optional<ColourValue>> nextColours; // nullopt answers a cancel
+    std::deque<QStringList> nextFileLists;              // several files; {} answers a cancel
+    std::deque<QString> nextSaveNames;                  // "" answers a cancel
+    QStringList suggestedSaveNames;                     // name each save dialog proposed
     QList<ColourValue> colourDialogStarts;              // colour each colour dialog opened on
     QStringList fileDialogFilters;                      // "description|pattern" of each file dialog
     int unexpectedDialogs = 0;                          // dialogs asked with no scripted answer
@@ -35,6 +38,30 @@ public:
         }
         QString name = nextFileNames.front();
         nextFileNames.pop_front();
+        return name;
+    }
+
+    QStringList openFileNames(const QString& description, const QString& pattern) override {
+        fileDialogFilters << description + QLatin1Char('|') + pattern;
+        if (nextFileLists.empty()) {
+            ++unexpectedDialogs;
+            return {};
+        }
+        QStringList names = nextFileLists.front();
+        nextFileLists.pop_front();
+        return names;
+    }
+
+    QString saveFileName(const QString& description, const QString& pattern,
+                         const QString& suggestedName) override {
+        fileDialogFilters << description + QLatin1Char('|') + pattern;
+        suggestedSaveNames << suggestedName;
+        if (nextSaveNames.empty()) {
+            ++unexpectedDialogs;
+            return {};
+        }
+        QString name = nextSaveNames.front();
+        nextSaveNames.pop_front();
         return name;
     }
 

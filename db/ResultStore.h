@@ -1,0 +1,43 @@
+#pragma once
+
+#include "results/GeneratedTest.h"
+#include "results/ResultInput.h"
+
+#include <QDateTime>
+
+#include <optional>
+#include <vector>
+
+class Database;
+
+// The tests this program generated and the pupils' results read back for
+// them, in two tables beside the answer key:
+//   websinav: kimlik (identity, key), testadi, sayfaad (stem), sorusay,
+//             cevaplar (keys), siksay, netkural, zaman (time of the last run)
+//   websonuc: no, kimlik, ad (pupil), cevap (answers), baslangic, bitis,
+//             denetim (check), eklenme (time read in); one row per result,
+//             an exact repeat refused by a unique constraint.
+// Times are local, "YYYY-MM-DDTHH:MM:SS".
+
+// Creates both tables where they are missing (part of a schema upgrade).
+void createResultTables(Database& db);
+
+// Stores a generated test; the same test generated again only gets the new time.
+void rememberTest(Database& db, const GeneratedTest& test);
+
+// The stored test of an identity, if any.
+std::optional<GeneratedTest> findTest(Database& db, const QString& identity);
+
+// Stored tests that have at least one result, newest run first.
+std::vector<GeneratedTest> testsWithResults(Database& db);
+
+// The stored results of a test, in the order they were added.
+std::vector<PupilResult> resultsOf(Database& db, const QString& identity);
+
+enum class StoreOutcome { Stored, Repeat };
+
+// Stores a checked result in a transaction of its own (or the caller's);
+// an exact repeat of a stored one (same test, pupil, answers, start and
+// finish) is left out and reported.
+StoreOutcome storeResult(Database& db, const PupilResult& result,
+                         const QDateTime& addedAt = QDateTime::currentDateTime());

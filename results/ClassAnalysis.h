@@ -1,0 +1,73 @@
+#pragma once
+
+#include "results/GeneratedTest.h"
+#include "results/ResultInput.h"
+#include "results/Scoring.h"
+
+#include <array>
+#include <vector>
+
+// One row of the class table, scored from the test's stored key.
+struct PupilRow {
+    QString name;
+    QString answers; // upper-cased
+    Score score;
+    qint64 seconds = -1; // finish − start, -1 when the clock went backwards
+};
+
+// Rows in the order of `results`, which must fit the test (checkAnswersFit).
+std::vector<PupilRow> classRows(const GeneratedTest& test, const std::vector<PupilResult>& results);
+
+// Seconds from start to finish (both "YYYY-MM-DDTHH:MM:SS" on the same
+// device clock), or -1 when finish lies before start or a time is unreadable.
+qint64 secondsTaken(const QString& start, const QString& finish);
+
+// Nets of the class. The standard deviation is that of the population (the
+// class is the whole group, so the sum of squares is divided by n).
+struct ClassSummary {
+    int pupils = 0;
+    double mean = 0;
+    double median = 0;
+    double standardDeviation = 0;
+    double lowest = 0;
+    double highest = 0;
+};
+ClassSummary summarize(const std::vector<PupilRow>& rows);
+
+// Item analysis of one question. Difficulty is the share of the class that
+// answered right; discrimination is (right in the upper group − right in the
+// lower group) / group size, the groups being the top and bottom 27 % by net.
+struct ItemStats {
+    int question = 0; // 1-based
+    QChar key;
+    int right = 0;
+    double difficulty = 0;
+    double discrimination = 0;
+    std::array<int, 5> chosen{}; // pupils choosing A to E
+    int blanks = 0;
+    bool tooHard = false;            // difficulty < 0.20
+    bool weakDiscrimination = false; // discrimination < 0.20
+    bool marked() const { return tooHard || weakDiscrimination; }
+
+    // "çok zor", "ayırt ediciliği düşük", both or nothing.
+    QString markText() const;
+};
+
+struct ItemAnalysis {
+    // max(1, round(0.27 · n)); pupils tied on net at a group's border are
+    // taken in the order their results were added, so each group holds
+    // exactly this many pupils.
+    int groupSize = 0;
+    std::vector<ItemStats> items;
+};
+ItemAnalysis analyseItems(const GeneratedTest& test, const std::vector<PupilRow>& rows);
+
+// Bars of the nets' histogram: bins [from, to) of a whole-number width,
+// from the whole number at or below the lowest net to the one above the
+// highest, at most twelve of them.
+struct HistogramBin {
+    double from = 0;
+    double to = 0;
+    int pupils = 0;
+};
+std::vector<HistogramBin> netHistogram(const std::vector<PupilRow>& rows);

@@ -1,0 +1,206 @@
+#include "results/ResultInput.h"
+
+#include "core/AppError.h"
+#include "results/GeneratedTest.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QStringDecoder>
+
+#include <functional>
+
+namespace {
+
+[[noreturn]] void refuse(const QString& reason) {
+    throw AppError(reason);
+}
+
+bool isHex(const QString& text, qsizetype length) {
+    if (text.size() != length)
+        return false;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (!((u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F')))
+            return false;
+    }
+    return true;
+}
+
+bool isAnswerString(const QString& text) {
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (!((u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || u == u'-'))
+            return false;
+    }
+    return true;
+}
+
+// "YYYY-MM-DDTHH:MM:SS" naming a real date and time.
+bool isLocalTime(const QString& text) {
+    if (text.size() != 19)
+        return false;
+    static const QString pattern = QStringLiteral("dddd-dd-ddTdd:dd:dd");
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == u'd' ? !text[i].isDigit() || text[i].unicode() > u'9'
+                               : text[i] != pattern[i])
+            return false;
+    }
+    return QDateTime::fromString(text, Qt::ISODate).isValid();
+}
+
+QString fieldError(const char* field) {
+    return QStringLiteral("dosya bozuk: \"%1\" alanı eksik ya da hatalı").arg(QLatin1String(field));
+}
+
+// Checks the shape of every field and the check value; `fieldError` names
+// the faulty field for a file, a code gets one text for all.
+void validate(const PupilResult& r, const std::function<QString(const char*)>& fieldText) {
+    if (!isHex(r.test, 32))
+        refuse(fieldText("test"));
+    if (!isAnswerString(r.answers) || r.answers.isEmpty())
+        refuse(fieldText("answers"));
+    if (!isLocalTime(r.start))
+        refuse(fieldText("start"));
+    if (!isLocalTime(r.finish))
+        refuse(fieldText("finish"));
+    if (!isHex(r.check, 16))
+        refuse(fieldText("check"));
+    if (r.check.compare(resultCheck(r), Qt::CaseInsensitive) != 0)
+        refuse(QStringLiteral("denetim değeri tutmuyor: sonuç bozulmuş ya da değiştirilmiş"));
+}
+
+QString utf8Text(const QByteArray& bytes, const QString& notText) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes);
+    if (decoder.hasError())
+        refuse(notText);
+    return text;
+}
+
+int base32Value(char16_t c) {
+    if (c >= u'A' && c <= u'Z')
+        return c - u'A';
+    if (c >= u'2' && c <= u'7')
+        return c - u'2' + 26;
+    return -1;
+}
+
+} // namespace
+
+QString resultCheck(const PupilResult& r) {
+    return sha256OfLines(
+               {QStringLiteral("dvsonuc/1"), r.test, r.name, r.answers, r.start, r.finish})
+        .left(16);
+}
+
+PupilResult parseResultFile(const QByteArray& bytes) {
+    if (bytes.size() > kResultSizeLimit)
+        refuse(QStringLiteral("dosya çok büyük (1 MiB sınırını aşıyor); sonuç dosyası değil"));
+    QByteArray json = bytes;
+    if (json.startsWith("\xEF\xBB\xBF")) // an editor may have added a byte-order mark
+        json.remove(0, 3);
+    // A file cut short inside a character is reported as cut short below,
+    // so the decoder here keeps an unfinished last character as pending.
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    [[maybe_unused]] const QString decoded = decoder(json);
+    if (decoder.hasError())
+        refuse(QStringLiteral("dosya bozuk: UTF-8 metin değil"));
+
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        refuse(QStringLiteral("dosya bozuk ya da eksik: içeriği okunamıyor"));
+    const QJsonObject object = document.object();
+
+    if (object.value(QLatin1String("format")).toString() != QLatin1String("dvsonuc"))
+        refuse(QStringLiteral("bu bir Dorvana sonuç dosyası değil"));
+    const QJsonValue version = object.value(QLatin1String("version"));
+    if (!version.isDouble() || version.toDouble() != 1.0)
+        refuse(QStringLiteral("sonuç dosyasının sürümü tanınmıyor (bu program 1. sürümü okur)"));
+
+    const auto text = [&](const char* key) {
+        const QJsonValue value = object.value(QLatin1String(key));
+        if (!value.isString())
+            refuse(fieldError(key));
+        return value.toString();
+    };
+    PupilResult result;
+    result.test = text("test");
+    result.name = text("name");
+    result.answers = text("answers");
+    result.start = text("start");
+    result.finish = text("finish");
+    result.check = text("check");
+    result.testName = object.value(QLatin1String("testName")).toString();
+    validate(result, fieldError);
+    return result;
+}
+
+PupilResult readResultFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        refuse(QStringLiteral("dosya açılamadı (%1)").arg(file.errorString()));
+    const QByteArray bytes = file.read(kResultSizeLimit + 1);
+    if (bytes.size() > kResultSizeLimit)
+        refuse(QStringLiteral("dosya çok büyük (1 MiB sınırını aşıyor); sonuç dosyası değil"));
+    if (file.error() != QFileDevice::NoError)
+        refuse(QStringLiteral("dosya okunamadı (%1)").arg(file.errorString()));
+    return parseResultFile(bytes);
+}
+
+PupilResult parseResultCode(const QString& code) {
+    if (code.size() > kResultSizeLimit)
+        refuse(QStringLiteral("kod çok uzun; sonuç kodu değil"));
+    QString letters;
+    letters.reserve(code.size());
+    for (QChar c : code) {
+        if (c.isSpace() || c == u'-')
+            continue;
+        letters.append(c.toUpper());
+    }
+    if (!letters.startsWith(QLatin1String("DV1")))
+        refuse(QStringLiteral("sonuç kodu değil (kod \"DV1\" ile başlar)"));
+
+    // Five bits per letter; the last letter may carry up to four unused bits.
+    QByteArray bytes;
+    bytes.reserve(letters.size() * 5 / 8);
+    quint32 buffer = 0;
+    int bits = 0;
+    for (qsizetype i = 3; i < letters.size(); ++i) {
+        const int value = base32Value(letters[i].unicode());
+        if (value < 0)
+            refuse(QStringLiteral("kod bozuk: \"%1\" kodda olamaz").arg(letters[i]));
+        buffer = (buffer << 5) | quint32(value);
+        bits += 5;
+        if (bits >= 8) {
+            bits -= 8;
+            bytes.append(char((buffer >> bits) & 0xFF));
+        }
+    }
+    if (bits >= 5 || (buffer & ((1u << bits) - 1)) != 0)
+        refuse(QStringLiteral("kod bozuk: eksik ya da fazla harf var"));
+
+    const QString payload =
+        utf8Text(bytes, QStringLiteral("kod bozuk: eksik ya da yanlış yazılmış harf var"));
+    const QStringList lines = payload.split(QLatin1Char('\n'));
+    if (lines.size() != 6)
+        refuse(QStringLiteral("kod bozuk: eksik ya da yanlış yazılmış harf var"));
+    PupilResult result{lines[0], QString(), lines[1], lines[2], lines[3], lines[4], lines[5]};
+    validate(result, [](const char*) {
+        return QStringLiteral("kod bozuk: eksik ya da yanlış yazılmış harf var");
+    });
+    return result;
+}
+
+std::vector<PastedCode> splitPastedCodes(const QString& pasted) {
+    std::vector<PastedCode> codes;
+    const QStringList lines = pasted.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        if (!line.isEmpty())
+            codes.push_back({int(i + 1), line});
+    }
+    return codes;
+}

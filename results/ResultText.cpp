@@ -1,0 +1,25 @@
+#include "results/ResultText.h"
+
+#include <cmath>
+
+QString decimalText(double value, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    double rounded = std::round(value * scale) / scale;
+    if (rounded == 0)
+        rounded = 0; // drops the sign of -0
+    QString text = QString::number(rounded, 'f', decimals);
+    text.replace(QLatin1Char('.'), QLatin1Char(','));
+    return text;
+}
+
+QString durationText(qint64 seconds) {
+    if (seconds < 0)
+        return {};
+    const qint64 hours = seconds / 3600;
+    const qint64 minutes = seconds / 60 % 60;
+    const qint64 rest = seconds % 60;
+    const auto two = [](qint64 v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
+    if (hours > 0)
+        return QString::number(hours) + u':' + two(minutes) + u':' + two(rest);
+    return QString::number(minutes) + u':' + two(rest);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "results/GeneratedTest.h"
+
+#include <QString>
+
+// The Turkish net rule: a letter different from the key (case ignored) is
+// wrong, "-" is blank, the rest are right; net = right − wrong / netRule,
+// or right alone when the rule is 0 ("Götürmez").
+struct Score {
+    int correct = 0;
+    int wrong = 0;
+    int blank = 0;
+    double net = 0;
+};
+
+// Refuses (AppError, Turkish reason) answers that do not belong to `test`:
+// another length than its question count, or a letter beyond its options.
+void checkAnswersFit(const GeneratedTest& test, const QString& answers);
+
+// Scores answers that fit the test, from its stored key.
+Score scoreAnswers(const GeneratedTest& test, const QString& answers);

@@ -1,0 +1,136 @@
+// The tables of generated tests and of results: created on a fresh file,
+// a test remembered once per identity, results stored once each.
+
+#include "../results/ResultSamples.h"
+#include "DbTestSupport.h"
+#include "core/AppError.h"
+#include "db/Database.h"
+#include "db/ResultStore.h"
+
+#include <QTest>
+
+using namespace dbtest;
+
+class TestResultStore : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void testsAreRememberedByIdentity();
+    void resultsAreStoredOnceEach();
+    void testsWithResultsNewestFirst();
+    void tablesSurviveASecondCreate();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+    std::unique_ptr<Database> m_db;
+};
+
+void TestResultStore::init() {
+    m_db.reset();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_path = newDatabase(*m_dir);
+    m_db = std::make_unique<Database>(m_path);
+    createResultTables(*m_db);
+}
+
+void TestResultStore::testsAreRememberedByIdentity() {
+    GeneratedTest test = samples::exampleTest();
+    test.name = QStringLiteral("Sınav 'ş' \"1\"");
+    rememberTest(*m_db, test);
+    const auto found = findTest(*m_db, test.identity());
+    QVERIFY(found);
+    QCOMPARE(found->name, test.name);
+    QCOMPARE(found->stem, test.stem);
+    QCOMPARE(found->count, test.count);
+    QCOMPARE(found->keys, test.keys);
+    QCOMPARE(found->optionCount, test.optionCount);
+    QCOMPARE(found->netRule, test.netRule);
+    QCOMPARE(found->generatedAt, test.generatedAt);
+    QCOMPARE(found->identity(), test.identity());
+    QVERIFY(!findTest(*m_db, QString(32, u'0')));
+
+    // Generated again: one row, the new time. Another key: another test.
+    test.generatedAt = test.generatedAt.addDays(1);
+    rememberTest(*m_db, test);
+    QCOMPARE(count(m_path, QStringLiteral("websinav")), 1);
+    QCOMPARE(findTest(*m_db, test.identity())->generatedAt, test.generatedAt);
+    test.keys = QStringLiteral("ABCDB");
+    rememberTest(*m_db, test);
+    QCOMPARE(count(m_path, QStringLiteral("websinav")), 2);
+}
+
+void TestResultStore::resultsAreStoredOnceEach() {
+    const GeneratedTest test = samples::exampleTest();
+    rememberTest(*m_db, test);
+    const QString id = test.identity();
+    const PupilResult ali = samples::result(id, QStringLiteral("Ali"), QStringLiteral("ABCDA"));
+    const QDateTime added(QDate(2026, 12, 10), QTime(8, 0, 5));
+    QCOMPARE(storeResult(*m_db, ali, added), StoreOutcome::Stored);
+    QCOMPARE(storeResult(*m_db, ali), StoreOutcome::Repeat);
+    // The same pupil again with other answers, or at another time, is another result.
+    QCOMPARE(
+        storeResult(*m_db, samples::result(id, QStringLiteral("Ali"), QStringLiteral("ABCD-"))),
+        StoreOutcome::Stored);
+    QCOMPARE(storeResult(*m_db, samples::result(id, QStringLiteral("Ali"), QStringLiteral("ABCDA"),
+                                                QStringLiteral("2026-12-09T11:00:00"),
+                                                QStringLiteral("2026-12-09T11:20:00"))),
+             StoreOutcome::Stored);
+    // A repeat inside a larger transaction leaves the others of that transaction stored.
+    {
+        Transaction batch(*m_db);
+        QCOMPARE(storeResult(*m_db, ali), StoreOutcome::Repeat);
+        QCOMPARE(
+            storeResult(*m_db, samples::result(id, QStringLiteral("Ece"), QStringLiteral("-----"))),
+            StoreOutcome::Stored);
+        batch.commit();
+    }
+
+    const auto stored = resultsOf(*m_db, id);
+    QCOMPARE(int(stored.size()), 4);
+    QCOMPARE(stored[0].name, QStringLiteral("Ali"));
+    QCOMPARE(stored[0].answers, QStringLiteral("ABCDA"));
+    QCOMPARE(stored[0].start, ali.start);
+    QCOMPARE(stored[0].finish, ali.finish);
+    QCOMPARE(stored[0].check, ali.check);
+    QCOMPARE(stored[3].name, QStringLiteral("Ece"));
+    QCOMPARE(query(m_path, QStringLiteral("SELECT eklenme FROM websonuc WHERE no = 1")),
+             (QList<QVariantList>{{QStringLiteral("2026-12-10T08:00:05")}}));
+    QVERIFY(resultsOf(*m_db, QString(32, u'0')).empty());
+}
+
+void TestResultStore::testsWithResultsNewestFirst() {
+    GeneratedTest older = samples::exampleTest();
+    GeneratedTest newer = older;
+    newer.name = QStringLiteral("Yeni");
+    newer.generatedAt = older.generatedAt.addSecs(60);
+    GeneratedTest unused = older;
+    unused.name = QStringLiteral("Sonucu yok");
+    unused.generatedAt = older.generatedAt.addDays(9);
+    for (const auto& t : {older, newer, unused})
+        rememberTest(*m_db, t);
+    QVERIFY(testsWithResults(*m_db).empty());
+    storeResult(*m_db,
+                samples::result(older.identity(), QStringLiteral("A"), QStringLiteral("ABCDA")));
+    storeResult(*m_db,
+                samples::result(newer.identity(), QStringLiteral("B"), QStringLiteral("ABCDA")));
+    const auto tests = testsWithResults(*m_db);
+    QCOMPARE(int(tests.size()), 2);
+    QCOMPARE(tests[0].name, QStringLiteral("Yeni"));
+    QCOMPARE(tests[1].name, older.name);
+}
+
+void TestResultStore::tablesSurviveASecondCreate() {
+    const GeneratedTest test = samples::exampleTest();
+    rememberTest(*m_db, test);
+    storeResult(*m_db,
+                samples::result(test.identity(), QStringLiteral("A"), QStringLiteral("ABCDA")));
+    createResultTables(*m_db);
+    QCOMPARE(count(m_path, QStringLiteral("websonuc")), 1);
+    // The answer-key table is untouched by the new ones.
+    QCOMPARE(count(m_path, QStringLiteral("websoru")), 0);
+    QCOMPARE(count(m_path, QStringLiteral("webrenk")), 1);
+}
+
+QTEST_GUILESS_MAIN(TestResultStore)
+#include "tst_resultstore.moc"

@@ -1,0 +1,495 @@
+#include "ui/ClassResultsWindow.h"
+
+#include "core/AppError.h"
+#include "db/Database.h"
+#include "db/ResultStore.h"
+#include "results/CsvExport.h"
+#include "results/ResultText.h"
+#include "ui/ClassReport.h"
+#include "ui/ErrorHandler.h"
+#include "ui/Prompts.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSortFilterProxyModel>
+#include <QSplitter>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QTableView>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <QValueAxis>
+#include <map>
+
+namespace {
+
+const QString kCaption = QStringLiteral("Sınıf sonuçları");
+constexpr int kListedRefusals = 40; // more than this would not fit a message box
+
+// A cell shown as `text` and sorted by `sortValue` (numbers as numbers).
+QStandardItem* cellItem(const QString& text, const QVariant& sortValue, bool number) {
+    auto* item = new QStandardItem(text);
+    item->setData(sortValue, Qt::UserRole);
+    item->setEditable(false);
+    if (number)
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
+
+QTableView* makeTable(QStandardItemModel* model, QSortFilterProxyModel* sorted, const QString& name,
+                      QWidget* parent) {
+    sorted->setSourceModel(model);
+    sorted->setSortRole(Qt::UserRole);
+    sorted->setSortLocaleAware(true);
+    auto* view = new QTableView(parent);
+    view->setObjectName(name);
+    view->setModel(sorted);
+    view->setSortingEnabled(true);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->verticalHeader()->hide();
+    return view;
+}
+
+QPushButton* makeButton(const QString& text, const QString& name, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+QChart* histogramChart(const std::vector<HistogramBin>& bins) {
+    auto* chart = new QChart;
+    chart->setTitle(QStringLiteral("Netlerin dağılımı"));
+    chart->legend()->hide();
+    chart->setAnimationOptions(QChart::NoAnimation);
+    auto* set = new QBarSet(QStringLiteral("Öğrenci"));
+    QStringList labels;
+    int highest = 0;
+    for (const HistogramBin& bin : bins) {
+        *set << bin.pupils;
+        highest = std::max(highest, bin.pupils);
+        // A bin one net wide is named by its lower end ("4" holds 4 to under 5).
+        labels << (bin.to - bin.from == 1
+                       ? decimalText(bin.from, 0)
+                       : decimalText(bin.from, 0) + QStringLiteral("–") + decimalText(bin.to, 0));
+    }
+    auto* series = new QBarSeries;
+    series->append(set);
+    series->setBarWidth(0.95);
+    chart->addSeries(series);
+    auto* x = new QBarCategoryAxis;
+    x->append(labels);
+    x->setTitleText(QStringLiteral("Net"));
+    chart->addAxis(x, Qt::AlignBottom);
+    series->attachAxis(x);
+    auto* y = new QValueAxis;
+    y->setRange(0, std::max(1, highest));
+    y->setTickCount(std::min(std::max(1, highest), 10) + 1);
+    y->setLabelFormat(QStringLiteral("%d"));
+    y->setTitleText(QStringLiteral("Öğrenci"));
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(y);
+    return chart;
+}
+
+} // namespace
+
+ClassResultsWindow::ClassResultsWindow(Prompts& prompts, std::shared_ptr<Database> db,
+                                       QWidget* parent)
+    : QWidget(parent, Qt::Window), m_prompts(prompts), m_db(std::move(db)) {
+    setObjectName(QStringLiteral("sinifsonuclari"));
+    setWindowTitle(kCaption);
+    setAcceptDrops(true);
+    resize(960, 680);
+    m_choosePrinter = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, this);
+        return dialog.exec() == QDialog::Accepted;
+    };
+
+    auto* top = new QHBoxLayout;
+    auto* testLabel = new QLabel(QStringLiteral("Test:"), this);
+    m_tests = new QComboBox(this);
+    m_tests->setObjectName(QStringLiteral("testler"));
+    m_tests->setMinimumContentsLength(30);
+    m_tests->setToolTip(QStringLiteral("Sonuçları okunmuş testler, en yeni oluşturulan başta"));
+    testLabel->setBuddy(m_tests);
+    auto* addFilesButton =
+        makeButton(QStringLiteral("Dosya ekle"), QStringLiteral("dosyaekle"), this);
+    addFilesButton->setToolTip(QStringLiteral("Öğrencilerin .dvsonuc dosyalarını ekler (dosyaları "
+                                              "bu pencereye sürükleyip bırakabilirsiniz de)"));
+    auto* pasteButton =
+        makeButton(QStringLiteral("Kod yapıştır"), QStringLiteral("kodyapistir"), this);
+    auto* csvButton =
+        makeButton(QStringLiteral("CSV olarak kaydet"), QStringLiteral("csvkaydet"), this);
+    auto* printButton = makeButton(QStringLiteral("Yazdır"), QStringLiteral("yazdir"), this);
+    top->addWidget(testLabel);
+    top->addWidget(m_tests, 1);
+    top->addWidget(addFilesButton);
+    top->addWidget(pasteButton);
+    top->addWidget(csvButton);
+    top->addWidget(printButton);
+
+    m_classModel = new QStandardItemModel(0, 6, this);
+    m_classModel->setHorizontalHeaderLabels({QStringLiteral("Ad"), QStringLiteral("Doğru"),
+                                             QStringLiteral("Yanlış"), QStringLiteral("Boş"),
+                                             QStringLiteral("Net"), QStringLiteral("Süre")});
+    m_classSorted = new QSortFilterProxyModel(this);
+    m_classView = makeTable(m_classModel, m_classSorted, QStringLiteral("sinif"), this);
+    m_classView->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_classView->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+
+    m_summaryLabel = new QLabel(this);
+    m_summaryLabel->setObjectName(QStringLiteral("ozet"));
+    m_summaryLabel->setWordWrap(true);
+    m_summaryLabel->setToolTip(
+        QStringLiteral("Standart sapma sınıfın tamamı için hesaplanır (kareler toplamı öğrenci "
+                       "sayısına bölünür). Ortanca: netler sıralandığında ortadaki değer, çift "
+                       "sayıda öğrencide ortadaki ikisinin ortalaması."));
+
+    m_chartView = new QChartView(this);
+    m_chartView->setObjectName(QStringLiteral("histogram"));
+    m_chartView->setRenderHint(QPainter::Antialiasing);
+    m_chartView->setMinimumWidth(320);
+
+    auto* classPage = new QWidget(this);
+    auto* classLayout = new QVBoxLayout(classPage);
+    auto* split = new QSplitter(Qt::Horizontal, classPage);
+    split->addWidget(m_classView);
+    split->addWidget(m_chartView);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    classLayout->addWidget(split, 1);
+    classLayout->addWidget(m_summaryLabel);
+
+    m_itemModel = new QStandardItemModel(this);
+    m_itemSorted = new QSortFilterProxyModel(this);
+    m_itemView = makeTable(m_itemModel, m_itemSorted, QStringLiteral("madde"), this);
+
+    auto* tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("sekmeler"));
+    tabs->addTab(classPage, QStringLiteral("Sınıf"));
+    tabs->addTab(m_itemView, QStringLiteral("Madde analizi"));
+
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("durum"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(tabs, 1);
+    layout->addWidget(m_status);
+
+    connect(addFilesButton, &QPushButton::clicked, this,
+            [this] { runCommand(m_prompts, [this] { dosyaEkleClick(); }); });
+    connect(pasteButton, &QPushButton::clicked, this,
+            [this] { runCommand(m_prompts, [this] { kodYapistirClick(); }); });
+    connect(csvButton, &QPushButton::clicked, this,
+            [this] { runCommand(m_prompts, [this] { csvKaydetClick(); }); });
+    connect(printButton, &QPushButton::clicked, this,
+            [this] { runCommand(m_prompts, [this] { yazdirClick(); }); });
+    connect(m_tests, &QComboBox::currentIndexChanged, this,
+            [this] { runCommand(m_prompts, [this] { showChosenTest(); }); });
+
+    runCommand(m_prompts, [this] { refreshTests(QString()); });
+}
+
+ClassResultsWindow::~ClassResultsWindow() = default;
+
+template <typename Read>
+ClassResultsWindow::BatchOutcome ClassResultsWindow::addBatch(int count, Read read) {
+    BatchOutcome outcome;
+    QString lastStored;
+    std::map<QString, std::optional<GeneratedTest>> tests; // looked up once per batch
+    {
+        // One transaction for the batch: a refused result leaves the others
+        // stored, and an engine error keeps what was stored before it.
+        Transaction transaction(*m_db);
+        for (int i = 0; i < count; ++i) {
+            QString what;
+            PupilResult result;
+            try {
+                result = read(i, what);
+            } catch (const AppError& error) {
+                outcome.refused.push_back({what, error.text()});
+                continue;
+            }
+            auto known = tests.find(result.test.toLower());
+            if (known == tests.end())
+                known = tests.emplace(result.test.toLower(), findTest(*m_db, result.test)).first;
+            const std::optional<GeneratedTest>& test = known->second;
+            if (!test) {
+                outcome.refused.push_back(
+                    {what,
+                     result.testName.isEmpty()
+                         ? QStringLiteral("bilinmeyen test: bu sonucun testi bu veritabanında "
+                                          "kayıtlı değil")
+                         : QStringLiteral("bilinmeyen test: bu sonucun testi (\"%1\") bu "
+                                          "veritabanında kayıtlı değil")
+                               .arg(result.testName)});
+                continue;
+            }
+            try {
+                checkAnswersFit(*test, result.answers);
+            } catch (const AppError& error) {
+                outcome.refused.push_back({what, error.text()});
+                continue;
+            }
+            if (storeResult(*m_db, result) == StoreOutcome::Repeat) {
+                outcome.refused.push_back({what, QStringLiteral("bu sonuç zaten kayıtlı")});
+                continue;
+            }
+            ++outcome.stored;
+            lastStored = result.test;
+        }
+        transaction.commit();
+    }
+    refreshTests(lastStored.isEmpty() && m_test ? m_test->identity() : lastStored);
+    reportBatch(outcome);
+    return outcome;
+}
+
+ClassResultsWindow::BatchOutcome ClassResultsWindow::addFiles(const QStringList& paths) {
+    return addBatch(int(paths.size()), [&](int i, QString& what) {
+        what = QFileInfo(paths[i]).fileName();
+        return readResultFile(paths[i]);
+    });
+}
+
+ClassResultsWindow::BatchOutcome ClassResultsWindow::addCodes(const QString& pasted) {
+    const std::vector<PastedCode> codes = splitPastedCodes(pasted);
+    return addBatch(int(codes.size()), [&](int i, QString& what) {
+        what = QStringLiteral("Kod (satır %1)").arg(codes[std::size_t(i)].line);
+        return parseResultCode(codes[std::size_t(i)].text);
+    });
+}
+
+void ClassResultsWindow::reportBatch(const BatchOutcome& outcome) {
+    if (outcome.stored == 0 && outcome.refused.empty())
+        return;
+    const QString added = QStringLiteral("%1 sonuç eklendi.").arg(outcome.stored);
+    m_status->setText(added);
+    if (outcome.refused.empty())
+        return;
+    QString text = added + QStringLiteral("\nŞu sonuçlar alınmadı:\n");
+    const int listed = std::min(int(outcome.refused.size()), kListedRefusals);
+    for (int i = 0; i < listed; ++i) {
+        const Refusal& r = outcome.refused[std::size_t(i)];
+        text += QStringLiteral("\n• ") + r.what + QStringLiteral(": ") + r.reason;
+    }
+    if (int(outcome.refused.size()) > listed)
+        text += QStringLiteral("\n… ve %1 sonuç daha.").arg(int(outcome.refused.size()) - listed);
+    m_prompts.message(outcome.stored > 0 ? Prompts::Kind::Information : Prompts::Kind::Error,
+                      kCaption, text);
+}
+
+void ClassResultsWindow::dosyaEkleClick() {
+    const QStringList paths =
+        m_prompts.openFileNames(QStringLiteral("Sonuç dosyaları"), QStringLiteral("*.dvsonuc"));
+    if (!paths.isEmpty())
+        addFiles(paths);
+}
+
+void ClassResultsWindow::kodYapistirClick() {
+    auto* dialog = new QDialog(this);
+    dialog->setObjectName(QStringLiteral("kodpenceresi"));
+    dialog->setWindowTitle(QStringLiteral("Kod yapıştır"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    auto* label = new QLabel(
+        QStringLiteral("Öğrencilerin sonuç kodlarını yapıştırın, her satıra bir kod:"), dialog);
+    auto* box = new QPlainTextEdit(dialog);
+    box->setObjectName(QStringLiteral("kodlar"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Ekle"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Vazgeç"));
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(label);
+    layout->addWidget(box, 1);
+    layout->addWidget(buttons);
+    dialog->resize(520, 320);
+    connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    connect(dialog, &QDialog::accepted, this, [this, box] {
+        const QString pasted = box->toPlainText();
+        runCommand(m_prompts, [this, pasted] { addCodes(pasted); });
+    });
+    dialog->open(); // window-modal without a nested loop
+}
+
+void ClassResultsWindow::csvKaydetClick() {
+    if (!m_test)
+        return;
+    const QString path =
+        m_prompts.saveFileName(QStringLiteral("CSV dosyası"), QStringLiteral("*.csv"),
+                               m_test->stem + QStringLiteral("-sonuclar.csv"));
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(classResultsCsv(*m_test, m_rows, m_summary, m_items)) < 0 || !file.commit())
+        throw AppError(
+            QStringLiteral("\"%1\" dosyası yazılamadı (%2)").arg(path, file.errorString()));
+    m_status->setText(QStringLiteral("Sonuçlar \"%1\" dosyasına kaydedildi.").arg(path));
+}
+
+void ClassResultsWindow::yazdirClick() {
+    if (!m_test)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(kCaption + QStringLiteral(" - ") + m_test->name);
+    if (!m_choosePrinter(printer))
+        return;
+    printClassReport({*m_test, m_rows, m_summary, m_items, histogramImage()}, printer);
+    if (printer.printerState() == QPrinter::Error)
+        throw AppError(QStringLiteral("Rapor yazdırılamadı"));
+}
+
+void ClassResultsWindow::showTest(const QString& identity) {
+    const int index = m_tests->findData(identity.toLower());
+    if (index >= 0)
+        m_tests->setCurrentIndex(index);
+}
+
+void ClassResultsWindow::refreshTests(const QString& identityToShow) {
+    const std::vector<GeneratedTest> tests = testsWithResults(*m_db);
+    {
+        const QSignalBlocker blocker(m_tests);
+        m_tests->clear();
+        for (const GeneratedTest& test : tests)
+            m_tests->addItem(
+                QStringLiteral("%1 (%2, %3)")
+                    .arg(test.name, test.stem,
+                         test.generatedAt.toString(QStringLiteral("dd.MM.yyyy HH:mm"))),
+                test.identity());
+        const int index = m_tests->findData(identityToShow.toLower());
+        m_tests->setCurrentIndex(index >= 0 ? index : 0);
+    }
+    if (tests.empty())
+        m_status->setText(QStringLiteral("Henüz sonuç yok: \"Dosya ekle\" ya da \"Kod yapıştır\" "
+                                         "ile öğrencilerin sonuçlarını ekleyin."));
+    showChosenTest();
+}
+
+void ClassResultsWindow::showChosenTest() {
+    const QString identity = m_tests->currentData().toString();
+    m_test = identity.isEmpty() ? std::nullopt : findTest(*m_db, identity);
+    m_rows.clear();
+    if (m_test)
+        m_rows = classRows(*m_test, resultsOf(*m_db, identity));
+    m_summary = summarize(m_rows);
+    m_items = m_test ? analyseItems(*m_test, m_rows) : ItemAnalysis{};
+    fillClassTable();
+    fillItemTable();
+    fillHistogram();
+    for (const char* name : {"csvkaydet", "yazdir"})
+        findChild<QPushButton*>(QLatin1String(name))->setEnabled(m_test.has_value());
+}
+
+void ClassResultsWindow::fillClassTable() {
+    m_classModel->removeRows(0, m_classModel->rowCount());
+    for (const PupilRow& row : m_rows) {
+        m_classModel->appendRow(
+            {cellItem(row.name, row.name, false),
+             cellItem(QString::number(row.score.correct), row.score.correct, true),
+             cellItem(QString::number(row.score.wrong), row.score.wrong, true),
+             cellItem(QString::number(row.score.blank), row.score.blank, true),
+             cellItem(decimalText(row.score.net), row.score.net, true),
+             cellItem(durationText(row.seconds), row.seconds, true)});
+    }
+    m_classSorted->sort(-1); // the order the results were added, until a header is clicked
+    m_classView->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    const ClassSummary& s = m_summary;
+    m_summaryLabel->setText(
+        s.pupils == 0
+            ? QString()
+            : QStringLiteral("Öğrenci: %1    Ortalama net: %2    Ortanca: %3    "
+                             "Standart sapma: %4    En düşük: %5    En yüksek: %6")
+                  .arg(s.pupils)
+                  .arg(decimalText(s.mean), decimalText(s.median), decimalText(s.standardDeviation),
+                       decimalText(s.lowest), decimalText(s.highest)));
+}
+
+void ClassResultsWindow::fillItemTable() {
+    m_itemModel->clear();
+    if (!m_test)
+        return;
+    QStringList header{QStringLiteral("Soru"), QStringLiteral("Cevap"), QStringLiteral("Güçlük"),
+                       QStringLiteral("Ayırt edicilik")};
+    for (int o = 0; o < m_test->optionCount; ++o)
+        header << QString(QChar(u'A' + o));
+    header << QStringLiteral("Boş") << QStringLiteral("İşaret");
+    m_itemModel->setHorizontalHeaderLabels(header);
+    m_itemModel->horizontalHeaderItem(2)->setToolTip(
+        QStringLiteral("Doğru cevaplayanların oranı; 0,20'nin altı işaretlenir"));
+    m_itemModel->horizontalHeaderItem(3)->setToolTip(
+        QStringLiteral("Netlere göre en üstteki ve en alttaki %27'lik grupların (her biri ") +
+        QString::number(m_items.groupSize) +
+        QStringLiteral(" öğrenci) doğru oranları farkı; 0,20'nin altı işaretlenir. Sınırda eşit "
+                       "neti olanlardan önce eklenen sonuç alınır."));
+    const QBrush markedBrush(QColor(0xFC, 0xE4, 0xE4));
+    for (const ItemStats& item : m_items.items) {
+        QList<QStandardItem*> cells{
+            cellItem(QString::number(item.question), item.question, true),
+            cellItem(QString(item.key), QString(item.key), false),
+            cellItem(decimalText(item.difficulty), item.difficulty, true),
+            cellItem(decimalText(item.discrimination), item.discrimination, true)};
+        for (int o = 0; o < m_test->optionCount; ++o)
+            cells << cellItem(QString::number(item.chosen[std::size_t(o)]),
+                              item.chosen[std::size_t(o)], true);
+        cells << cellItem(QString::number(item.blanks), item.blanks, true)
+              << cellItem(item.markText(), item.markText(), false);
+        if (item.marked())
+            for (QStandardItem* cell : cells)
+                cell->setBackground(markedBrush);
+        m_itemModel->appendRow(cells);
+    }
+    m_itemSorted->sort(-1);
+    m_itemView->resizeColumnsToContents();
+}
+
+void ClassResultsWindow::fillHistogram() {
+    QChart* old = m_chartView->chart();
+    m_chartView->setChart(histogramChart(netHistogram(m_rows)));
+    delete old;
+}
+
+QImage ClassResultsWindow::histogramImage() {
+    QChartView view(histogramChart(netHistogram(m_rows)));
+    view.setRenderHint(QPainter::Antialiasing);
+    view.resize(800, 420);
+    return view.grab().toImage();
+}
+
+void ClassResultsWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); }))
+        event->acceptProposedAction();
+}
+
+void ClassResultsWindow::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    runCommand(m_prompts, [this, paths] { addFiles(paths); });
+}

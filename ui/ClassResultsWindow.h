@@ -1,0 +1,96 @@
+#pragma once
+
+#include "results/ClassAnalysis.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class Database;
+class Prompts;
+class QChartView;
+class QComboBox;
+class QLabel;
+class QPrinter;
+class QSortFilterProxyModel;
+class QStandardItemModel;
+class QTableView;
+
+// "Sınıf sonuçları": reads pupils' result files and codes, scores them from
+// the stored key, stores them and shows one test's class at a time: the class
+// table, the summary, a histogram of the nets and the item analysis; exports
+// them as CSV and prints a class report.
+class ClassResultsWindow : public QWidget {
+    Q_OBJECT
+public:
+    // The database must hold the result tables (createResultTables).
+    ClassResultsWindow(Prompts& prompts, std::shared_ptr<Database> db, QWidget* parent = nullptr);
+    ~ClassResultsWindow() override;
+
+    // What a batch of files or codes came to.
+    struct Refusal {
+        QString what;   // the file's name, or "Kod (satır N)"
+        QString reason; // Turkish, from the reader
+    };
+    struct BatchOutcome {
+        int stored = 0;
+        std::vector<Refusal> refused;
+    };
+
+    // The commands of the buttons and of a drop, each under the default
+    // error handler. Every result is checked, scored and stored on its own;
+    // one message lists every refused one with its reason.
+    BatchOutcome addFiles(const QStringList& paths);
+    BatchOutcome addCodes(const QString& pasted);
+    void dosyaEkleClick();   // "Dosya ekle"
+    void kodYapistirClick(); // "Kod yapıştır": a dialog to paste codes into
+    void csvKaydetClick();   // "CSV olarak kaydet"
+    void yazdirClick();      // "Yazdır"
+
+    // Chooses the printer for "Yazdır"; false cancels. The print dialog by default.
+    using PrinterChooser = std::function<bool(QPrinter&)>;
+    void setPrinterChooser(PrinterChooser chooser) { m_choosePrinter = std::move(chooser); }
+
+    // Shows the stored test of this identity if it has results.
+    void showTest(const QString& identity);
+    std::optional<GeneratedTest> shownTest() const { return m_test; }
+    const std::vector<PupilRow>& rows() const { return m_rows; }
+    const ClassSummary& summary() const { return m_summary; }
+    const ItemAnalysis& itemAnalysis() const { return m_items; }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    template <typename Read> BatchOutcome addBatch(int count, Read read);
+    void reportBatch(const BatchOutcome& outcome);
+    void refreshTests(const QString& identityToShow);
+    void showChosenTest();
+    void fillClassTable();
+    void fillItemTable();
+    void fillHistogram();
+    QImage histogramImage();
+
+    Prompts& m_prompts;
+    std::shared_ptr<Database> m_db;
+    PrinterChooser m_choosePrinter;
+
+    std::optional<GeneratedTest> m_test;
+    std::vector<PupilRow> m_rows;
+    ClassSummary m_summary;
+    ItemAnalysis m_items;
+
+    QComboBox* m_tests = nullptr;
+    QLabel* m_summaryLabel = nullptr;
+    QLabel* m_status = nullptr;
+    QStandardItemModel* m_classModel = nullptr;
+    QSortFilterProxyModel* m_classSorted = nullptr;
+    QTableView* m_classView = nullptr;
+    QStandardItemModel* m_itemModel = nullptr;
+    QSortFilterProxyModel* m_itemSorted = nullptr;
+    QTableView* m_itemView = nullptr;
+    QChartView* m_chartView = nullptr;
+};
