@@ -7,6 +7,7 @@
 #include "db/TableDataset.h"
 #include "pages/PageSet.h"
 
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -33,6 +34,8 @@ void GenerationRun(benchmark::State& state) {
     lineEdit(window, "klasor")->setText(bench.outputFolder.path());
     lineEdit(window, "sorusaye")->setText(QString::number(questions));
     lineEdit(window, "siksayl")->setText(QStringLiteral("5"));
+    window.findChild<QCheckBox*>(QStringLiteral("teksayfa"))->setChecked(false); // the classic set
+    lineEdit(window, "gezyerl")->setText(QStringLiteral("../resim/"));
     window.findChild<QPlainTextEdit*>(QStringLiteral("soruac"))->setPlainText(kExplanation);
     clickButton(window, "dogrugir");
     TableDataset& websoru = TanaekrTestAccess::websoru(window);

@@ -4,6 +4,7 @@
 #include "core/Platform.h"
 #include "db/Database.h"
 #include "db/HeaderVfs.h"
+#include "db/ResultStore.h"
 #include "db/Schema.h"
 
 #include <QDir>
@@ -40,6 +41,7 @@ void fillNewDatabase(const QString& temp) {
     Database db(temp, Database::Mode::CreateNew);
     Transaction transaction(db);
     db.exec(newDatabaseSql());
+    createResultTables(db);
     transaction.commit();
     // With the rollback journal the committed file holds everything by itself.
 }

@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "db/Database.h"
+#include "db/ResultStore.h"
 #include "db/Settings.h"
 
 #include <QStringList>
@@ -64,6 +65,8 @@ void upgradeSchema(Database& db) {
             db.exec(QStringLiteral("ALTER TABLE webrenk ADD COLUMN %1 %2 DEFAULT %3;")
                         .arg(field.column, field.sqlType(), field.sqlDefault()));
     }
+    if (fileVersion < 2)
+        createResultTables(db);
     setVersion(db, kCurrentSchemaVersion);
     transaction.commit();
 }

@@ -8,8 +8,9 @@ class Database;
 // (PRAGMA user_version). Files of the first program carry 0, which counts as 1.
 constexpr int kCurrentSchemaVersion = 2;
 
-// The statements that make every table of a new file at the current version,
-// with the default settings row.
+// The statements that make the program's first tables at the current version,
+// with the default settings row; createResultTables (db/ResultStore.h) adds
+// the tables of generated tests and results.
 QString newDatabaseSql();
 
 // The file's schema version, 0 read as 1.

@@ -6,13 +6,57 @@
 #include "pages/FramesetPage.h"
 #include "pages/QuestionPage.h"
 #include "pages/ResultPage.h"
+#include "pages/SinglePage.h"
+#include "pages/TestIdentity.h"
+
+#include <algorithm>
 
 #include <QDir>
 
 PageSetNames::PageSetNames(const QString& stem)
     : frameset(stem + QStringLiteral("ind.htm")), questionPage(stem + QStringLiteral("sor.htm")),
       answerSheet(stem + QStringLiteral("cev.htm")), resultPage(stem + QStringLiteral("son.htm")),
-      dataFile(stem + QStringLiteral("xml.xml")) {}
+      dataFile(stem + QStringLiteral("xml.xml")), singlePage(stem + QStringLiteral(".html")) {}
+
+PageSetTest pageSetTest(const PageSetInput& in) {
+    PageSetTest test;
+    for (const DataRecord& record : in.answerKey)
+        test.keys += record.key.trimmed().toUpper();
+    test.optionCount = std::clamp(in.optionCount, 2, 5);
+    test.netRule = in.netRule == 4 || in.netRule == 0 ? in.netRule : 3;
+    test.identity =
+        testIdentity({in.testName, in.stem, test.keys, test.optionCount, test.netRule});
+    return test;
+}
+
+namespace {
+
+SinglePageInput singlePageInput(const PageSetInput& in) {
+    const PageSetTest test = pageSetTest(in);
+    SinglePageInput page;
+    page.testName = in.testName;
+    page.stem = in.stem;
+    page.explanationLines = in.explanationLines;
+    page.questionPageColour = in.questionColour;
+    page.explanationColour = in.explanationColour;
+    page.answerSheetColour = in.answerColour;
+    page.columnsAceColour = in.aceColour;
+    page.columnsBdColour = in.bdColour;
+    page.resultPageColour = in.resultColour;
+    page.optionCount = test.optionCount;
+    page.netRule = test.netRule;
+    page.timeLimitMinutes = in.timeLimitMinutes;
+    page.keys = test.keys;
+    page.questions = QList<EmbeddedQuestion>(in.questions.begin(), in.questions.end());
+    page.firstImage = in.navigationImages[0];
+    page.previousImage = in.navigationImages[1];
+    page.nextImage = in.navigationImages[2];
+    page.lastImage = in.navigationImages[3];
+    page.testIdentity = test.identity;
+    return page;
+}
+
+} // namespace
 
 std::vector<OutputFile> pageSetFiles(const PageSetInput& in) {
     const PageSetNames names(in.stem);
@@ -38,6 +82,7 @@ std::vector<OutputFile> pageSetFiles(const PageSetInput& in) {
     result.questionCount = in.questionCount;
     result.dataFileName = names.dataFile;
     result.pageColour = in.resultColour;
+    result.netRule = in.netRule;
 
     std::vector<OutputFile> files;
     files.push_back({path(names.frameset),
@@ -47,5 +92,7 @@ std::vector<OutputFile> pageSetFiles(const PageSetInput& in) {
     files.push_back({path(names.resultPage), encodeCp1254Lines(resultPageLines(result))});
     files.push_back(
         {path(names.dataFile), encodeUtf8Lines(dataFileLines(in.questionCount, in.answerKey))});
+    if (in.singlePage)
+        files.push_back({path(names.singlePage), singlePageBytes(singlePageInput(in))});
     return files;
 }

@@ -2,11 +2,13 @@
 
 #include "core/DataRecord.h"
 #include "core/FileSet.h"
+#include "pages/EmbeddedQuestion.h"
 
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
 
+#include <array>
 #include <vector>
 
 // Everything one generation run turns into files, read once from the window
@@ -26,7 +28,24 @@ struct PageSetInput {
     QString bdColour;                  // answer sheet columns B, D
     QString resultColour;              // result page background
     std::vector<DataRecord> answerKey; // one record per question, in question order
+    qint32 netRule = 3;                // wrong answers that cancel one right: 3, 4, or 0 for none
+
+    // The single page for today's browsers, written beside the classic set when on.
+    bool singlePage = false;
+    qint32 timeLimitMinutes = 0;             // 0: no limit
+    std::vector<EmbeddedQuestion> questions; // one per question, made self-contained
+    std::array<QByteArray, 4> navigationImages; // ilk, geri, ileri, son; empty: the page's own
 };
+
+// What the page set's tests are known by once generated: the option count and
+// net rule as the pages use them, the keys in upper case.
+struct PageSetTest {
+    QString keys;
+    qint32 optionCount;
+    qint32 netRule;
+    QString identity;
+};
+PageSetTest pageSetTest(const PageSetInput& in);
 
 // The file names of a set, all made from the stem.
 struct PageSetNames {
@@ -36,9 +55,11 @@ struct PageSetNames {
     QString answerSheet;  // stem + "cev.htm"
     QString resultPage;   // stem + "son.htm"
     QString dataFile;     // stem + "xml.xml"
+    QString singlePage;   // stem + ".html", the page for today's browsers
 };
 
 // The whole set in the order it is written: frameset, question page, answer
-// sheet, result page (Windows-1254) and data file (UTF-8, XML's default).
+// sheet, result page (Windows-1254), data file (UTF-8, XML's default) and,
+// when asked for, the single page (UTF-8).
 // A pure function: nothing is read or written here.
 std::vector<OutputFile> pageSetFiles(const PageSetInput& in);

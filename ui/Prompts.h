@@ -20,6 +20,14 @@ public:
 
     virtual void message(Kind kind, const QString& caption, const QString& text) = 0;
 
+    // A plain message with a second button `action` beside OK; true when the
+    // user pressed that button.
+    virtual bool messageWithAction(const QString& caption, const QString& text,
+                                   const QString& action) = 0;
+
+    // Opens a file in the system's default program for it (a page: the browser).
+    virtual void openInDefaultProgram(const QString& path) = 0;
+
     // File-open dialog listing files that match `pattern`; the user may also
     // type the name of a file that does not exist. Empty text when cancelled.
     virtual QString openFileName(const QString& filterDescription, const QString& pattern) = 0;

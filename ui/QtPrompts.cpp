@@ -1,6 +1,9 @@
 #include "ui/QtPrompts.h"
 
 #include <QColorDialog>
+#include <QDesktopServices>
+#include <QPushButton>
+#include <QUrl>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QWidget>
@@ -15,6 +18,21 @@ void QtPrompts::message(Kind kind, const QString& caption, const QString& text) 
     if (m_parent)
         box.setFont(m_parent->font()); // the window's font, not the desktop's
     box.exec();
+}
+
+bool QtPrompts::messageWithAction(const QString& caption, const QString& text,
+                                  const QString& action) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, m_parent);
+    if (m_parent)
+        box.setFont(m_parent->font());
+    QPushButton* actionButton = box.addButton(action, QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    return box.clickedButton() == actionButton;
+}
+
+void QtPrompts::openInDefaultProgram(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 QString QtPrompts::openFileName(const QString& filterDescription, const QString& pattern) {

@@ -10,6 +10,9 @@ public:
     void setParent(QWidget* parent) { m_parent = parent; }
 
     void message(Kind kind, const QString& caption, const QString& text) override;
+    bool messageWithAction(const QString& caption, const QString& text,
+                           const QString& action) override;
+    void openInDefaultProgram(const QString& path) override;
     QString openFileName(const QString& filterDescription, const QString& pattern) override;
     QStringList openFileNames(const QString& filterDescription, const QString& pattern) override;
     QString saveFileName(const QString& filterDescription, const QString& pattern,

@@ -11,6 +11,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFocusEvent>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
@@ -68,6 +70,13 @@ const QString kHintGezyerl = QStringLiteral(
     u"dosyalarının bulunduğu klasör.");
 const QString kHintSoruac = QStringLiteral(u"Soruların altında görüntülenmek istenilen metin.");
 const QString kHintSiksayl = QStringLiteral(u"Bir soru için kaç cevap şıkkı olacağını belirler.");
+const QString kHintTeksayfa =
+    QStringLiteral(u"Beş klasik sayfanın yanına, bugünün tarayıcılarında ve telefonlarda "
+                   u"açılan tek bir sayfa da yazılır (dosya adı.html).");
+const QString kHintSure =
+    QStringLiteral(u"Tek sayfada sınav süresi; 0 yazılırsa süre sınırı yoktur.");
+const QString kHintYanlis =
+    QStringLiteral(u"Netin hesabı: kaç yanlış cevabın bir doğru cevabı götürdüğü.");
 const QString kHintDir = QStringLiteral(u"Bu alanda çift tıklama yapıldığında klasör ismi "
                                         u"\"Sayfaların kaydedileceği klasör\" alanına yazılır.");
 
@@ -278,13 +287,47 @@ void Tanaekr::buildAnswerPage(QWidget* page) {
     renkler.back().field = sonuczrl;
     siksayl = labelledEdit(page, "siksayl", QStringLiteral(u"Cevap şıkkı sayısı"), QString(),
                            QRect(20, 180, 20, 21), labelFont);
+
+    // The page for today's browsers and the scoring rule both kinds of page use.
+    teksayfa = new QCheckBox(QStringLiteral(u"Güncel tarayıcılar için tek sayfa oluştur"), page);
+    teksayfa->setObjectName(QStringLiteral("teksayfa"));
+    teksayfa->setGeometry(260, 20, 300, 21);
+    teksayfa->setFont(labelFont);
+    teksayfa->setChecked(true);
+    setTextColour(teksayfa, Qt::red);
+    watch(teksayfa);
+    sure = labelledEdit(page, "sure", QStringLiteral(u"Süre (dakika)"), QStringLiteral("0"),
+                        QRect(260, 80, 50, 21), labelFont);
+    yanlis = new QComboBox(page);
+    yanlis->setObjectName(QStringLiteral("yanlis"));
+    yanlis->setGeometry(260, 140, 120, 22);
+    yanlis->addItem(QStringLiteral("3"), 3);
+    yanlis->addItem(QStringLiteral("4"), 4);
+    yanlis->addItem(QStringLiteral(u"Götürmez"), 0);
+    auto* yanlisLabel = new QLabel(QStringLiteral(u"Kaç yanlış bir doğruyu götürür"), page);
+    yanlisLabel->setObjectName(QStringLiteral("yanlisLabel"));
+    yanlisLabel->setFont(labelFont);
+    setTextColour(yanlisLabel, Qt::red);
+    yanlisLabel->adjustSize();
+    yanlisLabel->move(260, 140 - yanlisLabel->height() - 3);
+    yanlisLabel->setBuddy(yanlis);
+    yanlis->setAccessibleName(yanlisLabel->text());
+    watch(yanlis);
+
+    sonucoku = new QPushButton(QStringLiteral(u"Sonuçları oku"), page);
+    sonucoku->setObjectName(QStringLiteral("sonucoku"));
+    sonucoku->setGeometry(260, 190, 150, 25);
+    sonucoku->setFont(arial(11, true));
+    setTextColour(sonucoku, Qt::red);
+    connect(sonucoku, &QPushButton::clicked, this, [this] { sonucokuClick(); });
 }
 
 void Tanaekr::setTabOrders() {
     const QList<QWidget*> questionPage{testadl, sorusaye, liste,  soruac, sorusrenk, sacikl,
                                        BitBtn1, BitBtn2,  klasor, dir,    sayfaad,   gezyerl};
-    const QList<QWidget*> answerPage{cevapzrl, BitBtn3, acer,     ber,    BitBtn4,
-                                     BitBtn5,  BitBtn6, sonuczrl, siksayl};
+    const QList<QWidget*> answerPage{cevapzrl, BitBtn3, acer,     ber,  BitBtn4, BitBtn5,
+                                     BitBtn6,  sonuczrl, siksayl, teksayfa, sure, yanlis,
+                                     sonucoku};
     const QList<QWidget*> buttons{dogrugir, sayfab, BitBtn7};
     QList<QWidget*> chain = questionPage + answerPage + buttons;
     chain.prepend(sayfalar);
@@ -351,6 +394,12 @@ void Tanaekr::fieldEntered(QWidget* field) {
         showHint(kHintSoruac); // soruacEnter
     else if (field == siksayl)
         showHint(kHintSiksayl); // siksaylEnter
+    else if (field == teksayfa)
+        showHint(kHintTeksayfa);
+    else if (field == sure)
+        showHint(kHintSure);
+    else if (field == yanlis)
+        showHint(kHintYanlis);
     else if (field == dir)
         dirChange();
     // The other fields of the answer page have no hint and leave the status text as it is.

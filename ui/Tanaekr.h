@@ -13,6 +13,8 @@ class DirectoryList;
 class ProgramDatabase;
 class Prompts;
 class QAction;
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -51,6 +53,7 @@ public:
     void sorusayeExit(); // "Doğru cevapları gir"
     void sayfabClick();  // "Sayfaları oluştur "
     void renkkaydet();   // "Renk ve klasör bilgilerini kaydet"
+    void sonucokuClick(); // "Sonuçları oku"
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -93,6 +96,8 @@ private:
     // The generation run's inputs, read from the controls and the answer key
     // once, checked in the order the teacher meets them.
     PageSetInput readPageSetInput();
+    void embedForSinglePage(PageSetInput& in) const;
+    QString closingMessage(const PageSetInput& in, const QStringList& imagesWritten) const;
     void refuseUnusableStem();
     void refuseUnusableCount(qint32 count);
     void refuse(const QString& message);
@@ -133,6 +138,10 @@ private:
     QToolButton* BitBtn6 = nullptr;
     QLineEdit* sonuczrl = nullptr;
     QLineEdit* siksayl = nullptr;
+    QCheckBox* teksayfa = nullptr;
+    QLineEdit* sure = nullptr;
+    QComboBox* yanlis = nullptr;
+    QPushButton* sonucoku = nullptr;
     QPushButton* dogrugir = nullptr;
     QPushButton* sayfab = nullptr;
     QPushButton* BitBtn7 = nullptr;

@@ -9,12 +9,16 @@
 #include "db/ProgramDatabase.h"
 #include "db/Settings.h"
 #include "db/TableDataset.h"
+#include "core/AppError.h"
 #include "ui/AnswerKeyGrid.h"
+#include "ui/ClassResultsWindow.h"
 #include "ui/DirectoryList.h"
 #include "ui/ErrorHandler.h"
 #include "ui/Prompts.h"
 
 #include <QDir>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 
 void Tanaekr::FormCreate() {
@@ -49,6 +53,7 @@ void Tanaekr::FormShow() {
         {QStringLiteral("sonucs"), sonuczrl}, {QStringLiteral("soruac"), sacikl},
         {QStringLiteral("ace"), acer},        {QStringLiteral("bd"), ber},
         {QStringLiteral("gezyer"), gezyerl},  {QStringLiteral("siksay"), siksayl},
+        {QStringLiteral("sure"), sure},
     };
     Settings settings;
     loadSettings(m_database->webrenk(), settings, [&](const SettingsField& field) {
@@ -60,6 +65,10 @@ void Tanaekr::FormShow() {
             else if (const auto number = std::get_if<qint32 Settings::*>(&field.member))
                 edit->setText(QString::number(settings.**number));
         }
+        if (field.column == u"teksayfa")
+            teksayfa->setChecked(settings.teksayfa);
+        else if (field.column == u"yanlis")
+            yanlis->setCurrentIndex(std::max(0, yanlis->findData(settings.yanlis)));
     });
     sorusaye->setFocus(Qt::OtherFocusReason);
 }
@@ -83,11 +92,24 @@ void Tanaekr::sorusayeExit() {
     });
 }
 
+void Tanaekr::sonucokuClick() {
+    runCommand(m_prompts, [this] {
+        if (!m_database->isConnected())
+            throw AppError(QStringLiteral(u"Veritabanı açık değil; sonuçlar okunamaz."));
+        auto* window = new ClassResultsWindow(
+            m_prompts, Database::shared(TableDataset::dataSourceOf(m_database->connectionString())),
+            this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+    });
+}
+
 void Tanaekr::renkkaydet() {
     runCommand(m_prompts, [this] {
         Settings settings;
         // Converted first, so a count that is not a number stores nothing.
         settings.siksay = strToInt(siksayl->text());
+        settings.sure = strToInt(sure->text());
         settings.sorus = sorusrenk->text();
         settings.cevaps = cevapzrl->text();
         settings.sonucs = sonuczrl->text();
@@ -95,6 +117,8 @@ void Tanaekr::renkkaydet() {
         settings.ace = acer->text();
         settings.bd = ber->text();
         settings.gezyer = gezyerl->text();
+        settings.teksayfa = teksayfa->isChecked();
+        settings.yanlis = yanlis->currentData().toInt();
         saveSettings(m_database->webrenk(), settings);
         m_prompts.message(Prompts::Kind::Plain, applicationTitle(),
                           QStringLiteral(u"Renk ve klasör bilgileri kaydedildi."));

@@ -10,11 +10,22 @@
 #include "core/LineFile.h"
 #include "db/AnswerKey.h"
 #include "db/ProgramDatabase.h"
+#include "db/Database.h"
+#include "db/ResultStore.h"
+#include "db/TableDataset.h"
+#include "pages/NavigationImages.h"
 #include "pages/PageSet.h"
+#include "pages/QuestionFiles.h"
 #include "ui/AnswerKeyGrid.h"
 #include "ui/ErrorHandler.h"
 #include "ui/Prompts.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 
 #include <algorithm>
@@ -22,6 +33,7 @@
 namespace {
 
 constexpr qint32 kMaxQuestionCount = 10000;
+constexpr qint64 kMaxNavigationImageBytes = 4 * 1024 * 1024;
 
 } // namespace
 
@@ -90,6 +102,10 @@ PageSetInput Tanaekr::readPageSetInput() {
     in.bdColour = ber->text();
     in.resultColour = sonuczrl->text();
     in.optionCount = strToInt(siksayl->text());
+    in.netRule = yanlis->currentData().toInt();
+    in.singlePage = teksayfa->isChecked();
+    if (in.singlePage)
+        in.timeLimitMinutes = strToInt(sure->text());
 
     // A letter still in the grid's cell editor belongs to its row before the rows are read.
     liste->commitOpenEditor();
@@ -123,11 +139,71 @@ PageSetInput Tanaekr::readPageSetInput() {
     return in;
 }
 
+// The single page carries its questions and the teacher's navigation images
+// inside it. A question file that is missing or unreadable does not stop the
+// run: the page says so in its place and the closing message lists it.
+void Tanaekr::embedForSinglePage(PageSetInput& in) const {
+    QStringList files;
+    for (const DataRecord& record : in.answerKey)
+        files << record.file;
+    in.questions = embedQuestions(in.folder, files, in.stem);
+    const QString navFolder = QString(in.navFolder).replace(u'\\', u'/');
+    for (std::size_t i = 0; i < in.navigationImages.size(); ++i) {
+        QFile image(QDir(in.folder).filePath(navFolder + navigationImageNames()[i]));
+        if (image.size() <= kMaxNavigationImageBytes && image.open(QIODevice::ReadOnly))
+            in.navigationImages[i] = image.readAll();
+    }
+}
+
+QString Tanaekr::closingMessage(const PageSetInput& in, const QStringList& imagesWritten) const {
+    QString text = QStringLiteral(u"Sayfalar oluşturuldu. Lütfen ") + in.stem +
+                   QStringLiteral(u"ind.htm dosyasını çalıştırınız.");
+    if (in.singlePage) {
+        text += QStringLiteral(u"\n\nÖğrencilere verilecek dosya: %1 (bugünün tarayıcılarında, "
+                               u"bilgisayarda ve telefonda açılır; %2ind.htm eski tarayıcılar "
+                               u"içindir).")
+                    .arg(PageSetNames(in.stem).singlePage, in.stem);
+        QStringList missing;
+        for (const int n : missingQuestionNumbers(in.questions))
+            missing << QString::number(n);
+        if (!missing.isEmpty())
+            text += QStringLiteral(u"\n\nBulunamayan soru dosyaları: %1. Tek sayfada bu "
+                                   u"soruların yerinde \"Soru n bulunamadı\" yazar.")
+                        .arg(missing.join(QStringLiteral(", ")));
+    }
+    if (!imagesWritten.isEmpty())
+        text += QStringLiteral(u"\n\nEksik gezinti düğmesi resimleri \"%1\" klasörüne yazıldı: %2.")
+                    .arg(QDir::toNativeSeparators(QDir(in.folder).filePath(in.navFolder)),
+                         imagesWritten.join(QStringLiteral(", ")));
+    return text;
+}
+
 void Tanaekr::sayfabClick() {
     runCommand(m_prompts, [this] {
-        writeFileSet(pageSetFiles(readPageSetInput()));
-        m_prompts.message(Prompts::Kind::Plain, applicationTitle(),
-                          QStringLiteral(u"Sayfalar oluşturuldu. Lütfen ") + sayfaad->text() +
-                              QStringLiteral(u"ind.htm dosyasını çalıştırınız."));
+        PageSetInput in = readPageSetInput();
+        if (in.singlePage)
+            embedForSinglePage(in);
+        std::vector<OutputFile> files = pageSetFiles(in);
+        QStringList imagesWritten;
+        for (OutputFile& image : missingNavigationImages(in.folder, in.navFolder)) {
+            imagesWritten << QFileInfo(image.path).fileName();
+            files.push_back(std::move(image));
+        }
+
+        // Remembered first: results that pupils bring back are scored against these keys.
+        const PageSetTest test = pageSetTest(in);
+        rememberTest(m_database->websoru().database(),
+                     {in.testName, in.stem, in.questionCount, test.keys, test.optionCount,
+                      test.netRule, QDateTime::currentDateTime()});
+        writeFileSet(files);
+
+        const QString text = closingMessage(in, imagesWritten);
+        if (!in.singlePage) {
+            m_prompts.message(Prompts::Kind::Plain, applicationTitle(), text);
+            return;
+        }
+        if (m_prompts.messageWithAction(applicationTitle(), text,
+                                        QStringLiteral(u"Tarayıcıda aç")))
+            m_prompts.openInDefaultProgram(QDir(in.folder).filePath(PageSetNames(in.stem).singlePage));
     });
 }

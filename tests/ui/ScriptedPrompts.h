@@ -25,10 +25,26 @@ public:
     QList<ColourValue> colourDialogStarts;              // colour each colour dialog opened on
     QStringList fileDialogFilters;                      // "description|pattern" of each file dialog
     int unexpectedDialogs = 0;                          // dialogs asked with no scripted answer
+    QStringList actionsOffered;                         // second button of each message
+    std::deque<bool> nextActionPresses;                 // true presses it; none: OK
+    QStringList openedFiles;                            // files opened in their program
 
     void message(Kind kind, const QString& caption, const QString& text) override {
         shown.append({kind, caption, text});
     }
+
+    bool messageWithAction(const QString& caption, const QString& text,
+                           const QString& action) override {
+        shown.append({Kind::Plain, caption, text});
+        actionsOffered << action;
+        if (nextActionPresses.empty())
+            return false;
+        const bool pressed = nextActionPresses.front();
+        nextActionPresses.pop_front();
+        return pressed;
+    }
+
+    void openInDefaultProgram(const QString& path) override { openedFiles << path; }
 
     QString openFileName(const QString& description, const QString& pattern) override {
         fileDialogFilters << description + QLatin1Char('|') + pattern;

@@ -6,6 +6,12 @@
 
 #include "db/DatasetModel.h"
 
+#include "../db/DbTestSupport.h"
+#include "pages/NavigationImages.h"
+#include "pages/TestIdentity.h"
+
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -34,6 +40,7 @@ private slots:
     void letterInOpenEditorIsWritten();
     void gridKeysFollowTheOptions_data();
     void gridKeysFollowTheOptions();
+    void singlePageBesideTheSet();
 
 private:
     QLineEdit* edit(const char* name) const { return lineEdit(*window, name); }
@@ -64,6 +71,7 @@ private:
     std::unique_ptr<QTemporaryDir> folder;
     std::unique_ptr<ScriptedPrompts> prompts;
     std::unique_ptr<Tanaekr> window;
+    QMap<QString, QByteArray> initialFolder;
 };
 
 void tst_GenerationRun::init() {
@@ -75,6 +83,14 @@ void tst_GenerationRun::init() {
     QVERIFY(window->isActiveWindow());
     typeInto(edit("klasor"), folder->path());
     typeInto(edit("siksayl"), u"5"_s);
+    // The classic set, with the teacher's navigation images already beside it.
+    window->findChild<QCheckBox*>(u"teksayfa"_s)->setChecked(false);
+    for (const QString& name : navigationImageNames()) {
+        QFile image(out(name));
+        QVERIFY(image.open(QIODevice::WriteOnly));
+        image.write("GIF89a");
+    }
+    initialFolder = folderSnapshot(folder->path());
     QVERIFY(prompts->shown.isEmpty());
 }
 
@@ -100,7 +116,7 @@ void tst_GenerationRun::defaultsWriteTheWholeSet() {
     // Nothing but the set: no temporary file stays behind.
     const QStringList names = QDir(folder->path()).entryList(QDir::Files | QDir::Hidden);
     for (const QString& name : names)
-        QVERIFY2(name.startsWith(u"test01"_s), qPrintable(name));
+        QVERIFY2(name.startsWith(u"test01"_s) || name.endsWith(u".gif"_s), qPrintable(name));
 }
 
 void tst_GenerationRun::secondRunReplacesAnotherStemLeavesEarlierSet() {
@@ -241,7 +257,7 @@ void tst_GenerationRun::missingFolderIsNotCreated() {
                                                u"/test01ind.htm\". "_s),
              qPrintable(prompts->shown[0].text));
     QVERIFY(!QFileInfo::exists(missing));
-    QVERIFY(folderSnapshot(folder->path()).isEmpty());
+    QCOMPARE(folderSnapshot(folder->path()), initialFolder);
 }
 
 void tst_GenerationRun::stemOutsideCodePageIsRefused() {
@@ -251,14 +267,14 @@ void tst_GenerationRun::stemOutsideCodePageIsRefused() {
     QCOMPARE(prompts->shown.size(), 1);
     QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Plain);
     QVERIFY(prompts->shown[0].text.contains(u"\"Ж\""_s));
-    QVERIFY(folderSnapshot(folder->path()).isEmpty());
+    QCOMPARE(folderSnapshot(folder->path()), initialFolder);
 
     // A control character would name files the data file cannot carry.
     edit("sayfaad")->setText(u"test\u0001"_s);
     press();
     QCOMPARE(prompts->shown.size(), 2);
     QVERIFY(prompts->shown[1].text.contains(u"denetim karakteri"_s));
-    QVERIFY(folderSnapshot(folder->path()).isEmpty());
+    QCOMPARE(folderSnapshot(folder->path()), initialFolder);
 }
 
 // A question without a key stops the run before anything is written, on that question's row.
@@ -271,7 +287,7 @@ void tst_GenerationRun::missingKeyStopsBeforeWriting() {
     QCOMPARE(prompts->texts(), QStringList{u"3. sorunun doğru cevap şıkkı girilmemiş."_s});
     QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Plain);
     QCOMPARE(grid->currentIndex().row(), 2);
-    QVERIFY(folderSnapshot(folder->path()).isEmpty());
+    QCOMPARE(folderSnapshot(folder->path()), initialFolder);
 }
 
 // A letter still in the grid's open cell editor when the button is pressed goes into the file.
@@ -326,6 +342,50 @@ void tst_GenerationRun::gridKeysFollowTheOptions() {
     edit("siksayl")->setText(u"5"_s);
     press();
     QCOMPARE(prompts->texts().last(), u"1. sorunun doğru cevap şıkkı girilmemiş."_s);
+}
+
+// With the single page on, the run writes <stem>.html in the same set, our
+// navigation images where the pages look for them (never over one that is
+// there), remembers the test, and offers to open the page in the browser.
+void tst_GenerationRun::singlePageBesideTheSet() {
+    QTemporaryDir fresh;
+    typeInto(edit("klasor"), fresh.path());
+    window->findChild<QCheckBox*>(u"teksayfa"_s)->setChecked(true);
+    window->findChild<QComboBox*>(u"yanlis"_s)->setCurrentIndex(1); // 4 wrong cancel one right
+    typeInto(edit("sorusaye"), u"3"_s);
+    prepareKeys(u"abD"_s);
+    QVERIFY(QFile::copy(QStringLiteral(DORVANA_TEST_DATA "/questions/chromium.png"),
+                        fresh.filePath(u"test01s1.png"_s)));
+    prompts->nextActionPresses.push_back(true);
+    press();
+
+    const QString page = fresh.filePath(u"test01.html"_s);
+    QCOMPARE(prompts->shown.size(), 1);
+    const QString text = prompts->shown[0].text;
+    QVERIFY2(text.startsWith(closingMessage(u"test01"_s) +
+                             u"\n\nÖğrencilere verilecek dosya: test01.html"_s),
+             qPrintable(text));
+    QVERIFY2(text.contains(u"Bulunamayan soru dosyaları: 2, 3."_s), qPrintable(text));
+    QVERIFY2(text.contains(u"Eksik gezinti düğmesi resimleri"_s), qPrintable(text));
+    QCOMPARE(prompts->actionsOffered, QStringList{u"Tarayıcıda aç"_s});
+    QCOMPARE(prompts->openedFiles, QStringList{page});
+    const QByteArray html = fileBytes(page);
+    QVERIFY(html.contains("<meta charset=\"utf-8\">"));
+    const QString identity = testIdentity({u"2. sınıf Matematik Test - 1"_s, u"test01"_s, u"ABD"_s, 5, 4});
+    QVERIFY(html.contains(identity.toLatin1()));
+    for (const QString& name : navigationImageNames())
+        QCOMPARE(fileBytes(fresh.filePath(name)), navigationImage(name));
+    QCOMPARE(dbtest::query(programFolder->databasePath, u"SELECT kimlik FROM websinav"_s),
+             QList<QVariantList>{{identity}});
+
+    // Again: the images are there now and are left as they are.
+    QFile ilk(fresh.filePath(u"ilk.gif"_s));
+    QVERIFY(ilk.open(QIODevice::WriteOnly));
+    ilk.write("teacher's own");
+    ilk.close();
+    press();
+    QVERIFY(!prompts->shown.last().text.contains(u"gezinti"_s));
+    QCOMPARE(fileBytes(fresh.filePath(u"ilk.gif"_s)), QByteArray("teacher's own"));
 }
 
 int main(int argc, char* argv[]) {

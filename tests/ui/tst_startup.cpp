@@ -8,6 +8,9 @@
 #include "ui/Tanaekr.h"
 
 #include <QAccessible>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QTabWidget>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -273,6 +276,9 @@ void tst_Startup::saveThenRestartLoads() {
     typeInto(edit("cevapzrl"), u"#0A0B0C"_s);
     typeInto(edit("acer"), u"renk değil"_s); // any text is stored as it stands
     typeInto(edit("siksayl"), u"$5"_s);
+    window->findChild<QCheckBox*>(u"teksayfa"_s)->setChecked(false);
+    typeInto(edit("sure"), u"40"_s);
+    window->findChild<QComboBox*>(u"yanlis"_s)->setCurrentIndex(2); // "Götürmez"
     window->findChild<QTabWidget*>()->setCurrentIndex(0);
     typeInto(edit("gezyerl"), u"resimler"_s);
     typeInto(edit("sayfaad"), u"kayıtsız"_s); // not a setting
@@ -287,6 +293,9 @@ void tst_Startup::saveThenRestartLoads() {
     QCOMPARE(edit("siksayl")->text(), u"5"_s);
     QCOMPARE(edit("gezyerl")->text(), u"resimler"_s + QDir::separator()); // completed on leaving
     QCOMPARE(edit("sayfaad")->text(), u"test01"_s);
+    QVERIFY(!window->findChild<QCheckBox*>(u"teksayfa"_s)->isChecked());
+    QCOMPARE(edit("sure")->text(), u"40"_s);
+    QCOMPARE(window->findChild<QComboBox*>(u"yanlis"_s)->currentText(), u"Götürmez"_s);
 }
 
 void tst_Startup::failedSaveStoresNothing() {
