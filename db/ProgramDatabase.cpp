@@ -53,9 +53,10 @@ QString ProgramDatabase::GetDBPath(const QString& fileName) {
     // The name's case does not matter, as on the systems the program came from;
     // an exact match wins, then the first in name order.
     const QStringList sameName =
-        QDir(folder).entryList(QDir::Files, QDir::Name).filter(QRegularExpression(
-            u'^' + QRegularExpression::escape(fileName) + u'$',
-            QRegularExpression::CaseInsensitiveOption));
+        QDir(folder)
+            .entryList(QDir::Files, QDir::Name)
+            .filter(QRegularExpression(u'^' + QRegularExpression::escape(fileName) + u'$',
+                                       QRegularExpression::CaseInsensitiveOption));
     if (!sameName.isEmpty())
         return folder + QDir::separator() + sameName.constFirst();
     // An installed program (folder not writable) keeps its own in the user's data folder.

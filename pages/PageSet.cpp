@@ -24,8 +24,7 @@ PageSetTest pageSetTest(const PageSetInput& in) {
         test.keys += record.key.trimmed().toUpper();
     test.optionCount = std::clamp(in.optionCount, 2, 5);
     test.netRule = in.netRule == 4 || in.netRule == 0 ? in.netRule : 3;
-    test.identity =
-        testIdentity({in.testName, in.stem, test.keys, test.optionCount, test.netRule});
+    test.identity = testIdentity({in.testName, in.stem, test.keys, test.optionCount, test.netRule});
     return test;
 }
 

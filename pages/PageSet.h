@@ -32,8 +32,8 @@ struct PageSetInput {
 
     // The single page for today's browsers, written beside the classic set when on.
     bool singlePage = false;
-    qint32 timeLimitMinutes = 0;             // 0: no limit
-    std::vector<EmbeddedQuestion> questions; // one per question, made self-contained
+    qint32 timeLimitMinutes = 0;                // 0: no limit
+    std::vector<EmbeddedQuestion> questions;    // one per question, made self-contained
     std::array<QByteArray, 4> navigationImages; // ilk, geri, ileri, son; empty: the page's own
 };
 

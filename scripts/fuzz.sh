@@ -21,7 +21,7 @@ cd "$(dirname "$0")/.."
 seconds="${FUZZ_SECONDS:-60}"
 maxlen="${FUZZ_MAX_LEN:-8192}"
 jobs="${FUZZ_JOBS:-1}"
-all=(intconversion headercheck pages)
+all=(intconversion headercheck pages mhtml)
 targets=("$@")
 [ "${#targets[@]}" -gt 0 ] || targets=("${all[@]}")
 

@@ -2,10 +2,10 @@
 
 #include <QColorDialog>
 #include <QDesktopServices>
-#include <QPushButton>
-#include <QUrl>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
 #include <QWidget>
 
 void QtPrompts::message(Kind kind, const QString& caption, const QString& text) {

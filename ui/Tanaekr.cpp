@@ -9,10 +9,10 @@
 #include "ui/Prompts.h"
 
 #include <QAction>
-#include <QDir>
-#include <QFocusEvent>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
@@ -325,9 +325,8 @@ void Tanaekr::buildAnswerPage(QWidget* page) {
 void Tanaekr::setTabOrders() {
     const QList<QWidget*> questionPage{testadl, sorusaye, liste,  soruac, sorusrenk, sacikl,
                                        BitBtn1, BitBtn2,  klasor, dir,    sayfaad,   gezyerl};
-    const QList<QWidget*> answerPage{cevapzrl, BitBtn3, acer,     ber,  BitBtn4, BitBtn5,
-                                     BitBtn6,  sonuczrl, siksayl, teksayfa, sure, yanlis,
-                                     sonucoku};
+    const QList<QWidget*> answerPage{cevapzrl, BitBtn3, acer,     ber,  BitBtn4, BitBtn5, BitBtn6,
+                                     sonuczrl, siksayl, teksayfa, sure, yanlis,  sonucoku};
     const QList<QWidget*> buttons{dogrugir, sayfab, BitBtn7};
     QList<QWidget*> chain = questionPage + answerPage + buttons;
     chain.prepend(sayfalar);

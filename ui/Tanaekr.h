@@ -50,9 +50,9 @@ public:
     static QString DCOLOR_HEXCOLOR(ColourValue value) { return colourText(value); }
 
     // Commands, each run under the default error handler.
-    void sorusayeExit(); // "Doğru cevapları gir"
-    void sayfabClick();  // "Sayfaları oluştur "
-    void renkkaydet();   // "Renk ve klasör bilgilerini kaydet"
+    void sorusayeExit();  // "Doğru cevapları gir"
+    void sayfabClick();   // "Sayfaları oluştur "
+    void renkkaydet();    // "Renk ve klasör bilgilerini kaydet"
     void sonucokuClick(); // "Sonuçları oku"
 
 protected:

@@ -3,22 +3,22 @@
 
 #include "ui/Tanaekr.h"
 
+#include "core/AppError.h"
 #include "core/IntConversion.h"
 #include "db/AnswerKey.h"
 #include "db/Database.h"
 #include "db/ProgramDatabase.h"
 #include "db/Settings.h"
 #include "db/TableDataset.h"
-#include "core/AppError.h"
 #include "ui/AnswerKeyGrid.h"
 #include "ui/ClassResultsWindow.h"
 #include "ui/DirectoryList.h"
 #include "ui/ErrorHandler.h"
 #include "ui/Prompts.h"
 
-#include <QDir>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 
 void Tanaekr::FormCreate() {

@@ -9,8 +9,8 @@
 #include "core/IntConversion.h"
 #include "core/LineFile.h"
 #include "db/AnswerKey.h"
-#include "db/ProgramDatabase.h"
 #include "db/Database.h"
+#include "db/ProgramDatabase.h"
 #include "db/ResultStore.h"
 #include "db/TableDataset.h"
 #include "pages/NavigationImages.h"
@@ -56,8 +56,8 @@ void Tanaekr::refuseUnusableStem() {
         refuse(QStringLiteral(u"Dosya adında görünmeyen bir denetim karakteri var. "
                               u"Lütfen dosya adını yeniden yazınız."));
     const QString linkBreakers = QStringLiteral("#%?\"'\\/:*<>|");
-    const auto bad = std::find_if(stem.cbegin(), stem.cend(),
-                                  [&](QChar c) { return linkBreakers.contains(c); });
+    const auto bad =
+        std::find_if(stem.cbegin(), stem.cend(), [&](QChar c) { return linkBreakers.contains(c); });
     if (bad != stem.cend())
         refuse(QStringLiteral(u"Dosya adında kullanılamayan bir karakter var: \"%1\". Bu karakter "
                               u"sayfaların birbirini bulmasını engeller. Lütfen bu karakteri dosya "
@@ -202,8 +202,8 @@ void Tanaekr::sayfabClick() {
             m_prompts.message(Prompts::Kind::Plain, applicationTitle(), text);
             return;
         }
-        if (m_prompts.messageWithAction(applicationTitle(), text,
-                                        QStringLiteral(u"Tarayıcıda aç")))
-            m_prompts.openInDefaultProgram(QDir(in.folder).filePath(PageSetNames(in.stem).singlePage));
+        if (m_prompts.messageWithAction(applicationTitle(), text, QStringLiteral(u"Tarayıcıda aç")))
+            m_prompts.openInDefaultProgram(
+                QDir(in.folder).filePath(PageSetNames(in.stem).singlePage));
     });
 }

@@ -123,8 +123,8 @@ async function open(url, options = {}) {
   page.on('dialog', (d) => { problems.push(`${d.type()}: ${d.message()}`); d.dismiss(); });
   page.on('request', (r) => {
     const u = r.url();
-    // chrome-extension: is the browser's own PDF viewer.
-    if (!/^(file|data|blob|about|chrome-extension):/.test(u))
+    // chrome-extension: and chrome: are the browser's own PDF viewer and its style sheets.
+    if (!/^(file|data|blob|about|chrome-extension|chrome):/.test(u))
       problems.push(`network: ${u}`);
   });
   // A controlled clock: stands still at 10:15:02 until a test moves it.

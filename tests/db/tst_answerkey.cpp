@@ -45,7 +45,7 @@ int fillChild(const QString& path, int count) {
 
 } // namespace
 
-class TestAnswerKey : public QObject {
+class tst_AnswerKey : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -67,12 +67,12 @@ private:
     QString m_path;
 };
 
-void TestAnswerKey::init() {
+void tst_AnswerKey::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     m_path = newDatabase(*m_dir);
 }
 
-void TestAnswerKey::clearRemovesEveryName() {
+void tst_AnswerKey::clearRemovesEveryName() {
     auto websoru = openWebsoru(m_path);
     clearAnswerKey(*websoru); // an empty table ends at once
     QCOMPARE(websoru->recordCount(), 0);
@@ -95,7 +95,7 @@ void TestAnswerKey::clearRemovesEveryName() {
                     QStringLiteral("websoru: Cannot perform this operation on a closed dataset"));
 }
 
-void TestAnswerKey::fillTwiceSameAndOtherName() {
+void tst_AnswerKey::fillTwiceSameAndOtherName() {
     auto websoru = openWebsoru(m_path);
     for (int press = 0; press < 2; ++press) {
         clearAnswerKey(*websoru);
@@ -119,7 +119,7 @@ void TestAnswerKey::fillTwiceSameAndOtherName() {
     QCOMPARE(count(m_path, QStringLiteral("websoru")), 2);
 }
 
-void TestAnswerKey::fillCountZeroAndNegative() {
+void tst_AnswerKey::fillCountZeroAndNegative() {
     auto websoru = openWebsoru(m_path);
     fillAnswerKey(*websoru, QString(), QStringLiteral("s"), 0);
     QVERIFY(websoru->isFiltered());
@@ -131,7 +131,7 @@ void TestAnswerKey::fillCountZeroAndNegative() {
     QCOMPARE(websoru->recordCount(), 2);
 }
 
-void TestAnswerKey::fillWithQuoteInName() {
+void tst_AnswerKey::fillWithQuoteInName() {
     auto websoru = openWebsoru(m_path);
     const QString name = QStringLiteral("Ali'nin sınavı'); DROP TABLE websoru; --");
     fillAnswerKey(*websoru, name, QStringLiteral("q"), 3);
@@ -141,7 +141,7 @@ void TestAnswerKey::fillWithQuoteInName() {
     QCOMPARE(count(m_path, QStringLiteral("websoru")), 3);
 }
 
-void TestAnswerKey::walkKeysAsTyped() {
+void tst_AnswerKey::walkKeysAsTyped() {
     auto websoru = openWebsoru(m_path);
     fillAnswerKey(*websoru, QStringLiteral("t"), QStringLiteral("test01"), 2);
     typeKey(*websoru, 0, QStringLiteral("A"));
@@ -157,7 +157,7 @@ void TestAnswerKey::walkKeysAsTyped() {
     QCOMPARE(websoru->currentIndex(), 0); // moved to the first row all the same
 }
 
-void TestAnswerKey::walkMoreQuestionsThanRows() {
+void tst_AnswerKey::walkMoreQuestionsThanRows() {
     auto websoru = openWebsoru(m_path);
     fillAnswerKey(*websoru, QStringLiteral("t"), QStringLiteral("s"), 10);
     for (int row = 0; row < 10; ++row)
@@ -174,14 +174,14 @@ void TestAnswerKey::walkMoreQuestionsThanRows() {
     QCOMPARE(readAnswerKey(*websoru, 3).size(), 3u);
 }
 
-void TestAnswerKey::walkMissingKeyStopsOnItsRow_data() {
+void tst_AnswerKey::walkMissingKeyStopsOnItsRow_data() {
     QTest::addColumn<QVariant>("third");
     QTest::newRow("null") << QVariant();
     QTest::newRow("empty") << QVariant(QString());
     QTest::newRow("blanks") << QVariant(QStringLiteral("  "));
 }
 
-void TestAnswerKey::walkMissingKeyStopsOnItsRow() {
+void tst_AnswerKey::walkMissingKeyStopsOnItsRow() {
     QFETCH(QVariant, third);
     auto websoru = openWebsoru(m_path);
     fillAnswerKey(*websoru, QStringLiteral("t"), QStringLiteral("s"), 10);
@@ -210,7 +210,7 @@ void TestAnswerKey::walkMissingKeyStopsOnItsRow() {
     }
 }
 
-void TestAnswerKey::walkStoresTypedKey() {
+void tst_AnswerKey::walkStoresTypedKey() {
     auto websoru = openWebsoru(m_path);
     fillAnswerKey(*websoru, QStringLiteral("t"), QStringLiteral("s"), 2);
     typeKey(*websoru, 0, QStringLiteral("C"));
@@ -222,7 +222,7 @@ void TestAnswerKey::walkStoresTypedKey() {
              (QList<QVariantList>{{QStringLiteral("C")}, {QStringLiteral("e")}}));
 }
 
-void TestAnswerKey::walkNullFileName() {
+void tst_AnswerKey::walkNullFileName() {
     auto websoru = openWebsoru(m_path);
     fillAnswerKey(*websoru, QStringLiteral("t"), QStringLiteral("s"), 3);
     for (int row = 0; row < 3; ++row)
@@ -237,7 +237,7 @@ void TestAnswerKey::walkNullFileName() {
     QCOMPARE(count(m_path, QStringLiteral("websoru WHERE dosya IS NULL")), 1);
 }
 
-void TestAnswerKey::tenThousandRows() {
+void tst_AnswerKey::tenThousandRows() {
     auto websoru = openWebsoru(m_path);
     fillAnswerKey(*websoru, QStringLiteral("t"), QStringLiteral("s"), 10000);
     QCOMPARE(websoru->recordCount(), 10000);
@@ -248,7 +248,7 @@ void TestAnswerKey::tenThousandRows() {
     clearAnswerKey(*websoru);
 }
 
-void TestAnswerKey::killedPreparation() {
+void tst_AnswerKey::killedPreparation() {
     constexpr int kOld = 50;
     constexpr int kNew = 400000;
     {
@@ -301,7 +301,7 @@ int main(int argc, char* argv[]) {
     if (argc == 4 && qstrcmp(argv[1], "--fill-child") == 0)
         return fillChild(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
     QCoreApplication app(argc, argv);
-    TestAnswerKey test;
+    tst_AnswerKey test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }

@@ -19,7 +19,7 @@
 
 using namespace dbtest;
 
-class TestDatasetModel : public QObject {
+class tst_DatasetModel : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -38,7 +38,7 @@ private:
     std::unique_ptr<QAbstractItemModelTester> m_tester;
 };
 
-void TestDatasetModel::init() {
+void tst_DatasetModel::init() {
     m_tester.reset();
     m_model.reset();
     m_websoru.reset();
@@ -55,7 +55,7 @@ void TestDatasetModel::init() {
                           [](const QString& text) { return isAnswerLetter(text); }}});
 }
 
-void TestDatasetModel::showsVisibleRows() {
+void tst_DatasetModel::showsVisibleRows() {
     fillAnswerKey(*m_websoru, QStringLiteral("a"), QStringLiteral("t"), 2);
     fillAnswerKey(*m_websoru, QStringLiteral("b"), QStringLiteral("u"), 3); // filter on b
     QCOMPARE(m_model->rowCount(), 3);
@@ -77,7 +77,7 @@ void TestDatasetModel::showsVisibleRows() {
     QCOMPARE(m_model->rowCount(), 0);
 }
 
-void TestDatasetModel::editingPostsWhenLeavingRow() {
+void tst_DatasetModel::editingPostsWhenLeavingRow() {
     fillAnswerKey(*m_websoru, QStringLiteral("a"), QStringLiteral("t"), 3);
     QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
     QVERIFY(m_model->setData(m_model->index(0, 2), QStringLiteral("a")));
@@ -104,11 +104,11 @@ void TestDatasetModel::editingPostsWhenLeavingRow() {
              (QList<QVariantList>{{qint64(1)}, {qint64(12)}, {qint64(3)}}));
 }
 
-void TestDatasetModel::keyColumnTakesOneLetter() {
+void tst_DatasetModel::keyColumnTakesOneLetter() {
     fillAnswerKey(*m_websoru, QStringLiteral("a"), QStringLiteral("t"), 1);
     const QModelIndex key = m_model->index(0, 2);
-    for (const QString& bad : {QStringLiteral(" "), QStringLiteral("F"),
-                               QStringLiteral("AB"), QStringLiteral("1"), QStringLiteral("Ç")})
+    for (const QString& bad : {QStringLiteral(" "), QStringLiteral("F"), QStringLiteral("AB"),
+                               QStringLiteral("1"), QStringLiteral("Ç")})
         QVERIFY2(!m_model->setData(key, bad), qPrintable(bad));
     QCOMPARE(m_websoru->state(), TableDataset::State::Browse); // nothing was started
     for (const QString& good : {QStringLiteral("A"), QStringLiteral("e"), QStringLiteral("c")})
@@ -127,7 +127,7 @@ void TestDatasetModel::keyColumnTakesOneLetter() {
     QVERIFY(m_model->accepts(2, QStringLiteral("d")));
 }
 
-void TestDatasetModel::currentRowFollowsBothWays() {
+void tst_DatasetModel::currentRowFollowsBothWays() {
     QTableView view;
     view.setModel(m_model.get());
     m_model->setSelectionModel(view.selectionModel());
@@ -151,7 +151,7 @@ void TestDatasetModel::currentRowFollowsBothWays() {
     QCOMPARE(view.currentIndex().row(), 2);
 }
 
-void TestDatasetModel::typingIntoTheGrid() {
+void tst_DatasetModel::typingIntoTheGrid() {
     m_tester.reset();
     m_model.reset(); // the grid brings its own
     AnswerKeyGrid view;
@@ -179,7 +179,7 @@ void TestDatasetModel::typingIntoTheGrid() {
     QCOMPARE(count(m_path, QStringLiteral("websoru WHERE dc = 'd'")), 1);
 }
 
-void TestDatasetModel::largePreparationWithGrid() {
+void tst_DatasetModel::largePreparationWithGrid() {
     QTableView view;
     view.setModel(m_model.get());
     m_model->setSelectionModel(view.selectionModel());
@@ -191,5 +191,5 @@ void TestDatasetModel::largePreparationWithGrid() {
     QCOMPARE(view.currentIndex().row(), 0);
 }
 
-QTEST_MAIN(TestDatasetModel)
+QTEST_MAIN(tst_DatasetModel)
 #include "tst_datasetmodel.moc"

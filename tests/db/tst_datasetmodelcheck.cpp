@@ -467,13 +467,13 @@ int envInt(const char* name, int fallback) {
 
 } // namespace
 
-class TestDatasetModelCheck : public QObject {
+class tst_DatasetModelCheck : public QObject {
     Q_OBJECT
 private slots:
     void randomSequencesAgreeWithModel();
 };
 
-void TestDatasetModelCheck::randomSequencesAgreeWithModel() {
+void tst_DatasetModelCheck::randomSequencesAgreeWithModel() {
     const int steps = envInt("DORVANA_STEPS", 300);
     const bool trace = envInt("DORVANA_TRACE", 0) != 0;
     std::vector<quint32> seeds;
@@ -503,5 +503,5 @@ void TestDatasetModelCheck::randomSequencesAgreeWithModel() {
     qInfo("%zu seeds of %d steps in %lld ms", seeds.size(), steps, timer.elapsed());
 }
 
-QTEST_GUILESS_MAIN(TestDatasetModelCheck)
+QTEST_GUILESS_MAIN(tst_DatasetModelCheck)
 #include "tst_datasetmodelcheck.moc"

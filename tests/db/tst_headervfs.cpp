@@ -18,7 +18,7 @@
 using namespace dbtest;
 using namespace Qt::StringLiterals;
 
-class TestHeaderVfs : public QObject {
+class tst_HeaderVfs : public QObject {
     Q_OBJECT
 private slots:
     void newFileCarriesHeaderThenImage();
@@ -31,7 +31,7 @@ private slots:
     void busyDatabaseReportsInUse();
 };
 
-void TestHeaderVfs::newFileCarriesHeaderThenImage() {
+void tst_HeaderVfs::newFileCarriesHeaderThenImage() {
     QTemporaryDir dir;
     const QString path = newDatabase(dir);
     QFile file(path);
@@ -49,7 +49,7 @@ void TestHeaderVfs::newFileCarriesHeaderThenImage() {
              QVariant(QStringLiteral("ok")));
 }
 
-void TestHeaderVfs::headerText_data() {
+void tst_HeaderVfs::headerText_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("passes");
     const QByteArray jet("\x00\x01\x00\x00Standard Jet DB", 19);
@@ -67,7 +67,7 @@ void TestHeaderVfs::headerText_data() {
     QTest::newRow("byte above 127") << QByteArray("\xa0StandardJetDB") << false;
 }
 
-void TestHeaderVfs::headerText() {
+void tst_HeaderVfs::headerText() {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, passes);
     QCOMPARE(isJetHeaderText(bytes), passes);
@@ -85,7 +85,7 @@ void TestHeaderVfs::headerText() {
         QCOMPARE(isJetHeaderText(read), passes);
 }
 
-void TestHeaderVfs::readHeaderBytesErrors() {
+void tst_HeaderVfs::readHeaderBytesErrors() {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("yok.MDB"));
     DB_EXPECT_ERROR(readHeaderBytes(missing), QStringLiteral("File not found"));
@@ -105,7 +105,7 @@ void TestHeaderVfs::readHeaderBytesErrors() {
     DB_EXPECT_ERROR(readHeaderBytes(path), QStringLiteral("File access denied"));
 }
 
-void TestHeaderVfs::filesOfOtherMakersRefused() {
+void tst_HeaderVfs::filesOfOtherMakersRefused() {
     QTemporaryDir dir;
     // A file of the older engine: the same first bytes, no marker of ours.
     const QString old = dir.filePath(QStringLiteral("old.MDB"));
@@ -145,7 +145,7 @@ void TestHeaderVfs::filesOfOtherMakersRefused() {
 
 // The journal is a file of the engine's own, written without a header block;
 // once a command has committed, the database file alone holds everything.
-void TestHeaderVfs::journalPassesThroughUnshifted() {
+void tst_HeaderVfs::journalPassesThroughUnshifted() {
     QTemporaryDir dir;
     const QString path = newDatabase(dir);
     Database db(path);
@@ -166,7 +166,7 @@ void TestHeaderVfs::journalPassesThroughUnshifted() {
     QCOMPARE(count(path, QStringLiteral("websoru")), 1);
 }
 
-void TestHeaderVfs::transactionsCommitAlsoOnError() {
+void tst_HeaderVfs::transactionsCommitAlsoOnError() {
     QTemporaryDir dir;
     const QString path = newDatabase(dir);
     Database db(path);
@@ -189,7 +189,7 @@ void TestHeaderVfs::transactionsCommitAlsoOnError() {
     QVERIFY(!db.inTransaction());
 }
 
-void TestHeaderVfs::busyDatabaseReportsInUse() {
+void tst_HeaderVfs::busyDatabaseReportsInUse() {
     QTemporaryDir dir;
     const QString path = newDatabase(dir);
     sqlite3* other = nullptr;
@@ -212,5 +212,5 @@ void TestHeaderVfs::busyDatabaseReportsInUse() {
     db.exec(QStringLiteral("INSERT INTO websoru (soruno) VALUES (1)"));
 }
 
-QTEST_GUILESS_MAIN(TestHeaderVfs)
+QTEST_GUILESS_MAIN(tst_HeaderVfs)
 #include "tst_headervfs.moc"

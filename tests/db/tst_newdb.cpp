@@ -12,7 +12,7 @@
 
 using namespace dbtest;
 
-class TestNewDb : public QObject {
+class tst_NewDb : public QObject {
     Q_OBJECT
 private slots:
     void createsTablesAndDefaultRecord();
@@ -20,7 +20,7 @@ private slots:
     void programReportsOnOneLine();
 };
 
-void TestNewDb::createsTablesAndDefaultRecord() {
+void tst_NewDb::createsTablesAndDefaultRecord() {
     QTemporaryDir dir;
     const QString path = newDatabase(dir);
     QVERIFY(isJetHeaderText(readHeaderBytes(path)));
@@ -47,7 +47,7 @@ void TestNewDb::createsTablesAndDefaultRecord() {
     QCOMPARE(webrenk->fieldValue(QStringLiteral("siksay")), QVariant(qint32(4)));
 }
 
-void TestNewDb::refusesToOverwrite() {
+void tst_NewDb::refusesToOverwrite() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("dorvana.MDB"));
     QFile file(path);
@@ -64,7 +64,7 @@ void TestNewDb::refusesToOverwrite() {
         QStringLiteral(u"\"%1\" klasörü bulunamadı").arg(dir.filePath(QStringLiteral("yok"))));
 }
 
-void TestNewDb::programReportsOnOneLine() {
+void tst_NewDb::programReportsOnOneLine() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("dorvana.MDB"));
     QProcess program;
@@ -82,5 +82,5 @@ void TestNewDb::programReportsOnOneLine() {
     QVERIFY(error.endsWith('\n'));
 }
 
-QTEST_GUILESS_MAIN(TestNewDb)
+QTEST_GUILESS_MAIN(tst_NewDb)
 #include "tst_newdb.moc"

@@ -11,7 +11,7 @@
 
 using namespace dbtest;
 
-class TestResultStore : public QObject {
+class tst_ResultStore : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -26,7 +26,7 @@ private:
     std::unique_ptr<Database> m_db;
 };
 
-void TestResultStore::init() {
+void tst_ResultStore::init() {
     m_db.reset();
     m_dir = std::make_unique<QTemporaryDir>();
     m_path = newDatabase(*m_dir);
@@ -34,7 +34,7 @@ void TestResultStore::init() {
     createResultTables(*m_db);
 }
 
-void TestResultStore::testsAreRememberedByIdentity() {
+void tst_ResultStore::testsAreRememberedByIdentity() {
     GeneratedTest test = samples::exampleTest();
     test.name = QStringLiteral("Sınav 'ş' \"1\"");
     rememberTest(*m_db, test);
@@ -60,7 +60,7 @@ void TestResultStore::testsAreRememberedByIdentity() {
     QCOMPARE(count(m_path, QStringLiteral("websinav")), 2);
 }
 
-void TestResultStore::resultsAreStoredOnceEach() {
+void tst_ResultStore::resultsAreStoredOnceEach() {
     const GeneratedTest test = samples::exampleTest();
     rememberTest(*m_db, test);
     const QString id = test.identity();
@@ -99,7 +99,7 @@ void TestResultStore::resultsAreStoredOnceEach() {
     QVERIFY(resultsOf(*m_db, QString(32, u'0')).empty());
 }
 
-void TestResultStore::testsWithResultsNewestFirst() {
+void tst_ResultStore::testsWithResultsNewestFirst() {
     GeneratedTest older = samples::exampleTest();
     GeneratedTest newer = older;
     newer.name = QStringLiteral("Yeni");
@@ -120,7 +120,7 @@ void TestResultStore::testsWithResultsNewestFirst() {
     QCOMPARE(tests[1].name, older.name);
 }
 
-void TestResultStore::tablesSurviveASecondCreate() {
+void tst_ResultStore::tablesSurviveASecondCreate() {
     const GeneratedTest test = samples::exampleTest();
     rememberTest(*m_db, test);
     storeResult(*m_db,
@@ -132,5 +132,5 @@ void TestResultStore::tablesSurviveASecondCreate() {
     QCOMPARE(count(m_path, QStringLiteral("webrenk")), 1);
 }
 
-QTEST_GUILESS_MAIN(TestResultStore)
+QTEST_GUILESS_MAIN(tst_ResultStore)
 #include "tst_resultstore.moc"

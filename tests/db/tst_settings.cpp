@@ -66,7 +66,7 @@ QByteArray bytesOf(const QString& path) {
 
 } // namespace
 
-class TestSettings : public QObject {
+class tst_Settings : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -84,12 +84,12 @@ private:
     QString m_path;
 };
 
-void TestSettings::init() {
+void tst_Settings::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     m_path = newDatabase(*m_dir);
 }
 
-void TestSettings::defaultRecordLoads() {
+void tst_Settings::defaultRecordLoads() {
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
     QCOMPARE(load(*webrenk), (QStringList{QStringLiteral("#B86397"), QStringLiteral("#B86397"),
                                           QStringLiteral("#B86397"), QStringLiteral("#F1CFE4"),
@@ -99,7 +99,7 @@ void TestSettings::defaultRecordLoads() {
     QCOMPARE(variantText(QVariant(qint32(-12))), QStringLiteral("-12"));
 }
 
-void TestSettings::noRowThenSaveCreatesIt() {
+void tst_Settings::noRowThenSaveCreatesIt() {
     query(m_path, QStringLiteral("DELETE FROM webrenk"));
     {
         auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
@@ -117,7 +117,7 @@ void TestSettings::noRowThenSaveCreatesIt() {
              QVariant(QStringLiteral("integer")));
 }
 
-void TestSettings::nullStopsAtItsField() {
+void tst_Settings::nullStopsAtItsField() {
     query(m_path, QStringLiteral("UPDATE webrenk SET soruac = NULL, bd = NULL"));
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
     QString error;
@@ -125,7 +125,7 @@ void TestSettings::nullStopsAtItsField() {
     QCOMPARE(error, kNullError);
 }
 
-void TestSettings::failedConversionStoresNothingThenOrLater() {
+void tst_Settings::failedConversionStoresNothingThenOrLater() {
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
     DB_EXPECT_ERROR(saveTexts(*webrenk, QString()),
                     QStringLiteral("'' is not a valid integer value"));
@@ -139,7 +139,7 @@ void TestSettings::failedConversionStoresNothingThenOrLater() {
              (QList<QVariantList>{{QStringLiteral("#B86397"), qint64(4)}}));
 }
 
-void TestSettings::severalRowsUseTheFirst() {
+void tst_Settings::severalRowsUseTheFirst() {
     query(m_path,
           QStringLiteral("INSERT INTO webrenk VALUES ('x','x','x','x','x','x','x',2,0,0,0)"));
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
@@ -153,7 +153,7 @@ void TestSettings::severalRowsUseTheFirst() {
 
 // A file of the first program (made by its dorvana-newdb) gets the later
 // fields with their defaults in one step and keeps what it held.
-void TestSettings::olderFileIsUpgraded_data() {
+void tst_Settings::olderFileIsUpgraded_data() {
     QTest::addColumn<QString>("change"); // made to the old file before it is opened
     QTest::addColumn<QStringList>("expected");
     const QStringList defaults = {QStringLiteral("#B86397"),
@@ -176,7 +176,7 @@ void TestSettings::olderFileIsUpgraded_data() {
         << QStringLiteral("UPDATE webrenk SET sorus='#010203', gezyer='resim/', siksay=2") << saved;
 }
 
-void TestSettings::olderFileIsUpgraded() {
+void tst_Settings::olderFileIsUpgraded() {
     QFETCH(QString, change);
     QFETCH(QStringList, expected);
     const QString path = m_dir->filePath(QStringLiteral("old.MDB"));
@@ -196,7 +196,7 @@ void TestSettings::olderFileIsUpgraded() {
     QCOMPARE(count(path, QStringLiteral("webrenk")), 1);
 }
 
-void TestSettings::newerFileIsRefusedUntouched() {
+void tst_Settings::newerFileIsRefusedUntouched() {
     query(m_path, QStringLiteral("PRAGMA user_version = %1").arg(kCurrentSchemaVersion + 1));
     const QByteArray before = bytesOf(m_path);
     {
@@ -207,5 +207,5 @@ void TestSettings::newerFileIsRefusedUntouched() {
     QCOMPARE(bytesOf(m_path), before);
 }
 
-QTEST_GUILESS_MAIN(TestSettings)
+QTEST_GUILESS_MAIN(tst_Settings)
 #include "tst_settings.moc"

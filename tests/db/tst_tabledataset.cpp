@@ -35,7 +35,7 @@ QList<qint32> visibleNumbers(TableDataset& ds) {
 
 } // namespace
 
-class TestTableDataset : public QObject {
+class tst_TableDataset : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -55,12 +55,12 @@ private:
     QString m_path;
 };
 
-void TestTableDataset::init() {
+void tst_TableDataset::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     m_path = newDatabase(*m_dir);
 }
 
-void TestTableDataset::closedDatasetAndMissingNames() {
+void tst_TableDataset::closedDatasetAndMissingNames() {
     TableDataset ds(QStringLiteral("websoru"));
     const QString closed =
         QStringLiteral("websoru: Cannot perform this operation on a closed dataset");
@@ -93,7 +93,7 @@ void TestTableDataset::closedDatasetAndMissingNames() {
     QCOMPARE(soru->fieldValue(QStringLiteral("DC")), QVariant()); // names ignore case
 }
 
-void TestTableDataset::connectionString() {
+void tst_TableDataset::connectionString() {
     QCOMPARE(TableDataset::dataSourceOf(connectionStringFor(QStringLiteral("/a b/dorvana.MDB"))),
              QStringLiteral("/a b/dorvana.MDB"));
     QCOMPARE(TableDataset::dataSourceOf(QStringLiteral("Data Source=\"/x;y.MDB\";Persist=1")),
@@ -108,7 +108,7 @@ void TestTableDataset::connectionString() {
     QVERIFY(!ds.isOpen());
 }
 
-void TestTableDataset::emptyTable() {
+void tst_TableDataset::emptyTable() {
     auto ds = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     QVERIFY(ds->eof());
     QCOMPARE(ds->recordCount(), 0);
@@ -122,7 +122,7 @@ void TestTableDataset::emptyTable() {
                     QStringLiteral("websoru: Cannot perform this operation on an empty dataset"));
 }
 
-void TestTableDataset::appendOrderAndCursorMoves() {
+void tst_TableDataset::appendOrderAndCursorMoves() {
     auto ds = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     for (qint32 n : {3, 1, 2})
         appendRow(*ds, QStringLiteral("t"), n);
@@ -149,7 +149,7 @@ void TestTableDataset::appendOrderAndCursorMoves() {
     QCOMPARE(ds->currentIndex(), 0);
 }
 
-void TestTableDataset::postingStoresOnlySetRows() {
+void tst_TableDataset::postingStoresOnlySetRows() {
     auto ds = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     // Edit with no visible row starts a new row; an unset new row is dropped.
     ds->edit();
@@ -186,7 +186,7 @@ void TestTableDataset::postingStoresOnlySetRows() {
                     QStringLiteral("websoru: Dataset not in edit or insert mode"));
 }
 
-void TestTableDataset::deletion() {
+void tst_TableDataset::deletion() {
     auto ds = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     for (qint32 n = 1; n <= 4; ++n)
         appendRow(*ds, QStringLiteral("t"), n);
@@ -217,7 +217,7 @@ void TestTableDataset::deletion() {
     QCOMPARE(count(m_path, QStringLiteral("websoru")), 0);
 }
 
-void TestTableDataset::filterIsBoundValue() {
+void tst_TableDataset::filterIsBoundValue() {
     auto ds = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     const QString quoted = QStringLiteral("O'Brien");
     const QString injection = QStringLiteral("x' OR '1'='1");
@@ -254,7 +254,7 @@ void TestTableDataset::filterIsBoundValue() {
     QCOMPARE(count(m_path, QStringLiteral("websoru")), 4);
 }
 
-void TestTableDataset::fieldTypesAndNulls() {
+void tst_TableDataset::fieldTypesAndNulls() {
     auto ds = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     ds->append();
     ds->setFieldValue(kNo, qint32(-2147483647 - 1));
@@ -279,7 +279,7 @@ void TestTableDataset::fieldTypesAndNulls() {
              QVariant(qint64(1)));
 }
 
-void TestTableDataset::datasetsOfOneFileShareAConnection() {
+void tst_TableDataset::datasetsOfOneFileShareAConnection() {
     auto soru = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     auto renk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
     QCOMPARE(&soru->database(), &renk->database());
@@ -298,7 +298,7 @@ void TestTableDataset::datasetsOfOneFileShareAConnection() {
              QVariant(QStringLiteral("img/")));
 }
 
-void TestTableDataset::gridOperations() {
+void tst_TableDataset::gridOperations() {
     auto ds = openTable(QStringLiteral("websoru"), QStringLiteral("websoru"), m_path);
     for (qint32 n = 1; n <= 3; ++n)
         appendRow(*ds, QStringLiteral("t"), n);
@@ -330,5 +330,5 @@ void TestTableDataset::gridOperations() {
     QCOMPARE(ds->currentIndex(), 2);
 }
 
-QTEST_GUILESS_MAIN(TestTableDataset)
+QTEST_GUILESS_MAIN(tst_TableDataset)
 #include "tst_tabledataset.moc"

@@ -66,14 +66,14 @@ int windowChild(int argc, char* argv[], const QString& programFolder) {
     Window w(programFolder);
     w.edit("siksayl")->setText(QStringLiteral("3"));
     w.click("BitBtn7"); // the settings save
-    w.prepareKeys(QStringLiteral("ilk"), 5, QStringLiteral("ABCDE"));
+    w.prepareKeys(QStringLiteral("ilk"), 5, QStringLiteral("ABCCA"));
     TanaekrTestAccess::websoru(*w.window).first(); // stores the letter typed last
     tellParent(w.prompts.texts().join(u'|').toUtf8() + "|ready");
     char line[64];
     std::fgets(line, sizeof line, stdin); // wait for the parent
     const auto rows = dbtest::query(programFolder + QStringLiteral("/dorvana.MDB"),
                                     QStringLiteral("SELECT group_concat(dc, '') FROM websoru"));
-    return rows.value(0).value(0).toString() == QStringLiteral("ABCDE") ? 0 : 1;
+    return rows.value(0).value(0).toString() == QStringLiteral("ABCCA") ? 0 : 1;
 }
 
 // Child: another program with a write transaction open on the file and one
@@ -95,7 +95,7 @@ int transactionChild(const QString& path) {
 
 } // namespace
 
-class TestDatabaseFaults : public QObject {
+class tst_DatabaseFaults : public QObject {
     Q_OBJECT
 private slots:
     void damagedFileIsRefusedUntouched_data();
@@ -106,7 +106,7 @@ private slots:
     void openWriteTransactionOfAnotherProgram();
 };
 
-void TestDatabaseFaults::damagedFileIsRefusedUntouched_data() {
+void tst_DatabaseFaults::damagedFileIsRefusedUntouched_data() {
     QTest::addColumn<QString>("damage");
     QTest::addColumn<qint64>("at");
     QTest::addColumn<QString>("beside"); // a journal or log of an earlier command left beside it
@@ -124,7 +124,7 @@ void TestDatabaseFaults::damagedFileIsRefusedUntouched_data() {
         << "truncate" << image + 2000 << "-journal";
 }
 
-void TestDatabaseFaults::damagedFileIsRefusedUntouched() {
+void tst_DatabaseFaults::damagedFileIsRefusedUntouched() {
     QFETCH(QString, damage);
     QFETCH(qint64, at);
     QFETCH(QString, beside);
@@ -168,7 +168,7 @@ void TestDatabaseFaults::damagedFileIsRefusedUntouched() {
     QCOMPARE(folderSnapshot(folder.path()), snapshot); // the journal or log as well
 }
 
-void TestDatabaseFaults::fileWithASecondNameIsRefusedUntouched() {
+void tst_DatabaseFaults::fileWithASecondNameIsRefusedUntouched() {
     ProgramFolder folder;
     fillDatabase(folder.databasePath);
     const QString second = folder.dir.filePath(QStringLiteral("yedek.MDB"));
@@ -193,7 +193,7 @@ void TestDatabaseFaults::fileWithASecondNameIsRefusedUntouched() {
 
 // A file of an earlier version, kept in WAL mode, with its last save still in
 // the log: the start takes the save and leaves one file that holds it.
-void TestDatabaseFaults::logOfAnEarlierVersionIsFoldedIn() {
+void tst_DatabaseFaults::logOfAnEarlierVersionIsFoldedIn() {
     ProgramFolder folder;
     fillDatabase(folder.databasePath);
     QVERIFY(leaveUnfinishedCommand(folder.databasePath, QStringLiteral("-wal")));
@@ -207,7 +207,7 @@ void TestDatabaseFaults::logOfAnEarlierVersionIsFoldedIn() {
              (QList<QVariantList>{{QStringLiteral("delete")}}));
 }
 
-void TestDatabaseFaults::secondProgramIsRefused() {
+void tst_DatabaseFaults::secondProgramIsRefused() {
     ProgramFolder folder;
     QProcess first;
     QByteArray said;
@@ -242,7 +242,7 @@ void TestDatabaseFaults::secondProgramIsRefused() {
     QCOMPARE(third.edit("siksayl")->text(), QStringLiteral("3"));
 }
 
-void TestDatabaseFaults::openWriteTransactionOfAnotherProgram() {
+void tst_DatabaseFaults::openWriteTransactionOfAnotherProgram() {
     ProgramFolder folder;
     fillDatabase(folder.databasePath);
     const auto rows = everyRow(folder.databasePath);
@@ -278,7 +278,7 @@ int main(int argc, char* argv[]) {
     if (argc == 3 && qstrcmp(argv[1], "--transaction-child") == 0)
         return transactionChild(QString::fromLocal8Bit(argv[2]));
     QApplication app(argc, argv);
-    TestDatabaseFaults test;
+    tst_DatabaseFaults test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }

@@ -41,7 +41,7 @@ Settings generationSettings(int gen) {
     Settings settings;
     for (const SettingsField& field : settingsFields())
         if (const auto text = std::get_if<QString Settings::*>(&field.member))
-            settings.**text = texts[std::size_t(&field - settingsFields().data())];
+            settings.** text = texts[std::size_t(&field - settingsFields().data())];
     settings.siksay = gen;
     return settings;
 }
@@ -201,7 +201,7 @@ void recoverAndCheck(OutputFolder& out, int round, const char* expectedSet = nul
 
 } // namespace
 
-class TestKilled : public QObject {
+class tst_Killed : public QObject {
     Q_OBJECT
 private slots:
     void killedDuringSettingsSave();
@@ -211,7 +211,7 @@ private slots:
     void killedAtEachStepOfAReplacement();
 };
 
-void TestKilled::killedDuringSettingsSave() {
+void tst_Killed::killedDuringSettingsSave() {
     QTemporaryDir dir;
     const QString path = dbtest::newDatabase(dir);
     int lastStored = 0;
@@ -251,7 +251,7 @@ void TestKilled::killedDuringSettingsSave() {
     QCOMPARE(w.edit("sorusrenk")->text(), generationTexts(lastStored)[0].left(32767));
 }
 
-void TestKilled::killedDuringPreparationInTheWindow() {
+void tst_Killed::killedDuringPreparationInTheWindow() {
     ProgramFolder folder;
     const QString path = folder.databasePath;
     QStringList seen;
@@ -292,7 +292,7 @@ void TestKilled::killedDuringPreparationInTheWindow() {
     QCOMPARE(dbtest::count(path, QStringLiteral("websoru")), 0);
 }
 
-void TestKilled::killedRightAfterASaveTheFileAloneHoldsIt() {
+void tst_Killed::killedRightAfterASaveTheFileAloneHoldsIt() {
     QTemporaryDir dir;
     const QString path = dbtest::newDatabase(dir);
     for (int gen = 1; gen <= 3; ++gen) {
@@ -316,7 +316,7 @@ void TestKilled::killedRightAfterASaveTheFileAloneHoldsIt() {
              QStringList{QStringLiteral("dorvana.MDB")});
 }
 
-void TestKilled::killedWhileWritingAPageSet() {
+void tst_Killed::killedWhileWritingAPageSet() {
     OutputFolder out(true);
     const int rounds = killRounds(4);
     for (int round = 0; round < rounds; ++round) {
@@ -344,7 +344,7 @@ void TestKilled::killedWhileWritingAPageSet() {
     }
 }
 
-void TestKilled::killedAtEachStepOfAReplacement() {
+void tst_Killed::killedAtEachStepOfAReplacement() {
     int stopAt = 1;
     for (;; ++stopAt) {
         QVERIFY2(stopAt < 100, "the replacement never ended");
@@ -380,7 +380,7 @@ int main(int argc, char* argv[]) {
     if (argc == 3 && qstrcmp(argv[1], "--prepare-child") == 0)
         return prepareChild(argc, argv, QString::fromLocal8Bit(argv[2]));
     QApplication app(argc, argv);
-    TestKilled test;
+    tst_Killed test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }

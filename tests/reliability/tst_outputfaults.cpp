@@ -123,7 +123,7 @@ bool linesEndInCrLf(const QByteArray& bytes) {
 
 } // namespace
 
-class TestOutputFaults : public QObject {
+class tst_OutputFaults : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -136,7 +136,7 @@ private slots:
     void hostileStem();
 };
 
-void TestOutputFaults::init() {
+void tst_OutputFaults::init() {
     if (QByteArray(QTest::currentTestFunction()) != "hostileFieldTexts" &&
         !QByteArray(QTest::currentTestFunction()).startsWith("hostileStem"))
         QVERIFY2(g_namespaceProblem.isEmpty(),
@@ -144,7 +144,7 @@ void TestOutputFaults::init() {
                             g_namespaceProblem));
 }
 
-void TestOutputFaults::readOnlyFolder() {
+void tst_OutputFaults::readOnlyFolder() {
     QTemporaryDir dir;
     Run run(dir.path());
     QVERIFY(run.generate(QStringLiteral("ilk"), 3, QStringLiteral("ABC")));
@@ -159,7 +159,7 @@ void TestOutputFaults::readOnlyFolder() {
                   QStringLiteral("Read-only file system"));
 }
 
-void TestOutputFaults::fileThatCannotBeReplaced() {
+void tst_OutputFaults::fileThatCannotBeReplaced() {
     QTemporaryDir dir;
     Run run(dir.path());
     QVERIFY(run.generate(QStringLiteral("ilk"), 3, QStringLiteral("ABC")));
@@ -174,7 +174,7 @@ void TestOutputFaults::fileThatCannotBeReplaced() {
     expectRefused(run, before, stuck, QStringLiteral("Device or resource busy"));
 }
 
-void TestOutputFaults::fullDisk() {
+void tst_OutputFaults::fullDisk() {
     QTemporaryDir dir;
     Mounted guard;
     QVERIFY(mountCall(QStringLiteral("tmpfs"), dir.path(), "tmpfs", 0, "size=64k"));
@@ -202,7 +202,7 @@ void TestOutputFaults::fullDisk() {
 }
 
 // A page the teacher made read-only is replaced, and stays read-only.
-void TestOutputFaults::readOnlyPageFileKeepsItsMode() {
+void tst_OutputFaults::readOnlyPageFileKeepsItsMode() {
     namespace fs = std::filesystem;
     QTemporaryDir dir;
     Run run(dir.path());
@@ -216,7 +216,7 @@ void TestOutputFaults::readOnlyPageFileKeepsItsMode() {
     QCOMPARE(folderSnapshot(run.out).size(), 5);
 }
 
-void TestOutputFaults::hostileFieldTexts() {
+void tst_OutputFaults::hostileFieldTexts() {
     // Markup, quotes, control characters, a tab, line breaks, Turkish letters,
     // the euro, and characters Windows-1254 cannot hold (a check mark, Chinese,
     // an emoji outside the basic plane, a lone C1 control).
@@ -268,7 +268,7 @@ void TestOutputFaults::hostileFieldTexts() {
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
 }
 
-void TestOutputFaults::hostileStem_data() {
+void tst_OutputFaults::hostileStem_data() {
     QTest::addColumn<QString>("stem");
     QTest::addColumn<QString>(
         "message"); // start of the one message shown; empty when the run succeeds
@@ -290,7 +290,7 @@ void TestOutputFaults::hostileStem_data() {
         << QStringLiteral(u"Dosya adında Türkçe kod sayfasında bulunmayan");
 }
 
-void TestOutputFaults::hostileStem() {
+void tst_OutputFaults::hostileStem() {
     QFETCH(QString, stem);
     QFETCH(QString, message);
     QTemporaryDir dir;
@@ -323,7 +323,7 @@ void TestOutputFaults::hostileStem() {
 int main(int argc, char* argv[]) {
     enterPrivateMountNamespace(); // before any thread starts
     QApplication app(argc, argv);
-    TestOutputFaults test;
+    tst_OutputFaults test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }

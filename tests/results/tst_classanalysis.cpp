@@ -44,7 +44,7 @@ QString itemText(const ItemStats& item, int options) {
 
 } // namespace
 
-class TestClassAnalysis : public QObject {
+class tst_ClassAnalysis : public QObject {
     Q_OBJECT
 private slots:
     void scoring_data();
@@ -64,7 +64,7 @@ private slots:
     void timesAndNumbers();
 };
 
-void TestClassAnalysis::scoring_data() {
+void tst_ClassAnalysis::scoring_data() {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<int>("netRule");
     QTest::addColumn<QString>("answers");
@@ -90,7 +90,7 @@ void TestClassAnalysis::scoring_data() {
                                           << "4 4 0 3,00";
 }
 
-void TestClassAnalysis::scoring() {
+void tst_ClassAnalysis::scoring() {
     QFETCH(QString, keys);
     QFETCH(int, netRule);
     QFETCH(QString, answers);
@@ -106,7 +106,7 @@ void TestClassAnalysis::scoring() {
              expected);
 }
 
-void TestClassAnalysis::answersThatDoNotFit_data() {
+void tst_ClassAnalysis::answersThatDoNotFit_data() {
     QTest::addColumn<QString>("answers");
     QTest::addColumn<int>("optionCount");
     QTest::addColumn<QString>("reason");
@@ -122,7 +122,7 @@ void TestClassAnalysis::answersThatDoNotFit_data() {
     QTest::newRow("E in a five-option test") << "ABCDE" << 5 << "";
 }
 
-void TestClassAnalysis::answersThatDoNotFit() {
+void tst_ClassAnalysis::answersThatDoNotFit() {
     QFETCH(QString, answers);
     QFETCH(int, optionCount);
     QFETCH(QString, reason);
@@ -135,7 +135,7 @@ void TestClassAnalysis::answersThatDoNotFit() {
     QCOMPARE(caught, reason);
 }
 
-void TestClassAnalysis::summary_data() {
+void tst_ClassAnalysis::summary_data() {
     QTest::addColumn<QStringList>("answers"); // keys AAAAAA, rule 3
     QTest::addColumn<QString>("expected");    // n mean median sd lowest highest
 
@@ -150,7 +150,7 @@ void TestClassAnalysis::summary_data() {
     QTest::newRow("no pupil") << QStringList{} << "0 0,00 0,00 0,00 0,00 0,00";
 }
 
-void TestClassAnalysis::summary() {
+void tst_ClassAnalysis::summary() {
     QFETCH(QStringList, answers);
     QFETCH(QString, expected);
     const ClassSummary s = summarize(rowsFor(testWith(QStringLiteral("AAAAAA")), answers));
@@ -166,7 +166,7 @@ void TestClassAnalysis::summary() {
 //   P4 BB--A 2 1 2  1,67   P5 CCAAB 0 5 0 -1,67
 // mean 11,33/5 = 2,27; median 2,33; sd 2,29; group size round(1,35) = 1:
 // P1 above, P5 below.
-void TestClassAnalysis::exampleClass() {
+void tst_ClassAnalysis::exampleClass() {
     const GeneratedTest test = samples::exampleTest();
     const auto rows = rowsFor(test, {"ABCDA", "ABCD-", "ABDDB", "BB--A", "CCAAB"});
     QStringList scores;
@@ -199,7 +199,7 @@ void TestClassAnalysis::exampleClass() {
                                  "A 2 0,40 1,00 | 2 2 0 0 | 1 | "}));
 }
 
-void TestClassAnalysis::groupSize_data() {
+void tst_ClassAnalysis::groupSize_data() {
     QTest::addColumn<int>("pupils");
     QTest::addColumn<int>("groupSize");
     QTest::newRow("1") << 1 << 1;      // 0,27 rounds to 0, at least 1
@@ -212,7 +212,7 @@ void TestClassAnalysis::groupSize_data() {
     QTest::newRow("1000") << 1000 << 270;
 }
 
-void TestClassAnalysis::groupSize() {
+void tst_ClassAnalysis::groupSize() {
     QFETCH(int, pupils);
     QFETCH(int, groupSize);
     const GeneratedTest test = testWith(QStringLiteral("AB"));
@@ -222,7 +222,7 @@ void TestClassAnalysis::groupSize() {
     QCOMPARE(analyseItems(test, rowsFor(test, answers)).groupSize, groupSize);
 }
 
-void TestClassAnalysis::items_data() {
+void tst_ClassAnalysis::items_data() {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<QStringList>("expected"); // itemText per question, 4 options
@@ -254,7 +254,7 @@ void TestClassAnalysis::items_data() {
                                               "ediciliği düşük"};
 }
 
-void TestClassAnalysis::items() {
+void tst_ClassAnalysis::items() {
     QFETCH(QString, keys);
     QFETCH(QStringList, answers);
     QFETCH(QStringList, expected);
@@ -266,7 +266,7 @@ void TestClassAnalysis::items() {
     QCOMPARE(texts, expected);
 }
 
-void TestClassAnalysis::histogram_data() {
+void tst_ClassAnalysis::histogram_data() {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<QString>("expected"); // "from-to:pupils ..."
@@ -281,7 +281,7 @@ void TestClassAnalysis::histogram_data() {
         << "0-3:1 3-6:0 6-9:0 9-12:0 12-15:0 15-18:1 18-21:0 21-24:0 24-27:0 27-30:0 30-33:1";
 }
 
-void TestClassAnalysis::histogram() {
+void tst_ClassAnalysis::histogram() {
     QFETCH(QString, keys);
     QFETCH(QStringList, answers);
     QFETCH(QString, expected);
@@ -291,7 +291,7 @@ void TestClassAnalysis::histogram() {
     QCOMPARE(bins.join(u' '), expected);
 }
 
-void TestClassAnalysis::timesAndNumbers_data() {
+void tst_ClassAnalysis::timesAndNumbers_data() {
     QTest::addColumn<QString>("start");
     QTest::addColumn<QString>("finish");
     QTest::addColumn<QString>("duration");
@@ -313,7 +313,7 @@ void TestClassAnalysis::timesAndNumbers_data() {
                                  << "0:00";
 }
 
-void TestClassAnalysis::timesAndNumbers() {
+void tst_ClassAnalysis::timesAndNumbers() {
     QFETCH(QString, start);
     QFETCH(QString, finish);
     QFETCH(QString, duration);
@@ -324,5 +324,5 @@ void TestClassAnalysis::timesAndNumbers() {
     QCOMPARE(decimalText(2.0 / 3), QStringLiteral("0,67"));
 }
 
-QTEST_GUILESS_MAIN(TestClassAnalysis)
+QTEST_GUILESS_MAIN(tst_ClassAnalysis)
 #include "tst_classanalysis.moc"

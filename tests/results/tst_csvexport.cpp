@@ -5,7 +5,7 @@
 
 #include <QTest>
 
-class TestCsvExport : public QObject {
+class tst_CsvExport : public QObject {
     Q_OBJECT
 private slots:
     void exampleClassByteForByte();
@@ -13,7 +13,7 @@ private slots:
     void fields();
 };
 
-void TestCsvExport::exampleClassByteForByte() {
+void tst_CsvExport::exampleClassByteForByte() {
     GeneratedTest test = samples::exampleTest();
     test.name = QStringLiteral("Deneme; 9/A \"son\"");
     const QString id = test.identity();
@@ -61,7 +61,7 @@ void TestCsvExport::exampleClassByteForByte() {
     QCOMPARE(csv, expected);
 }
 
-void TestCsvExport::fields_data() {
+void tst_CsvExport::fields_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("field");
     QTest::newRow("plain") << QStringLiteral("Ali Veli") << QStringLiteral("Ali Veli");
@@ -72,11 +72,11 @@ void TestCsvExport::fields_data() {
     QTest::newRow("empty") << QString() << QString();
 }
 
-void TestCsvExport::fields() {
+void tst_CsvExport::fields() {
     QFETCH(QString, text);
     QFETCH(QString, field);
     QCOMPARE(csvField(text), field);
 }
 
-QTEST_GUILESS_MAIN(TestCsvExport)
+QTEST_GUILESS_MAIN(tst_CsvExport)
 #include "tst_csvexport.moc"

@@ -44,7 +44,7 @@ const QString kTooBig =
 
 } // namespace
 
-class TestResultInput : public QObject {
+class tst_ResultInput : public QObject {
     Q_OBJECT
 private slots:
     void identityAndCheckMatchTheFormat();
@@ -60,7 +60,7 @@ private slots:
     void pastedTextIsOneCodePerLine();
 };
 
-void TestResultInput::identityAndCheckMatchTheFormat() {
+void tst_ResultInput::identityAndCheckMatchTheFormat() {
     QCOMPARE(samples::exampleTest().identity(), kTest);
     GeneratedTest other;
     other.name = QStringLiteral("Türkçe sınav");
@@ -86,7 +86,7 @@ void TestResultInput::identityAndCheckMatchTheFormat() {
     QCOMPARE(samples::code(made), kCode);
 }
 
-void TestResultInput::acceptedFiles_data() {
+void tst_ResultInput::acceptedFiles_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("answers");
@@ -112,7 +112,7 @@ void TestResultInput::acceptedFiles_data() {
         << samples::fileBytes(nameless, QStringLiteral("x")) << QString() << nameless.answers;
 }
 
-void TestResultInput::acceptedFiles() {
+void tst_ResultInput::acceptedFiles() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, name);
     QFETCH(QString, answers);
@@ -122,7 +122,7 @@ void TestResultInput::acceptedFiles() {
     QCOMPARE(r.test, kTest);
 }
 
-void TestResultInput::refusedFiles_data() {
+void tst_ResultInput::refusedFiles_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("reason");
 
@@ -179,13 +179,13 @@ void TestResultInput::refusedFiles_data() {
     QTest::newRow("over 1 MiB of valid JSON") << padded << kTooBig;
 }
 
-void TestResultInput::refusedFiles() {
+void tst_ResultInput::refusedFiles() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, reason);
     QCOMPARE(refusal([&] { parseResultFile(bytes); }), reason);
 }
 
-void TestResultInput::oversizedFileOnDiskIsNotReadWhole() {
+void tst_ResultInput::oversizedFileOnDiskIsNotReadWhole() {
     QTemporaryDir dir;
     const QString big = dir.filePath(QStringLiteral("dn-Ali.dvsonuc"));
     QFile file(big);
@@ -210,7 +210,7 @@ void TestResultInput::oversizedFileOnDiskIsNotReadWhole() {
             }).startsWith(QStringLiteral("dosya açılamadı (")));
 }
 
-void TestResultInput::acceptedCodes_data() {
+void tst_ResultInput::acceptedCodes_data() {
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("answers");
@@ -234,7 +234,7 @@ void TestResultInput::acceptedCodes_data() {
     }
 }
 
-void TestResultInput::acceptedCodes() {
+void tst_ResultInput::acceptedCodes() {
     QFETCH(QString, code);
     QFETCH(QString, name);
     QFETCH(QString, answers);
@@ -245,7 +245,7 @@ void TestResultInput::acceptedCodes() {
     QCOMPARE(r.check, resultCheck(r));
 }
 
-void TestResultInput::refusedCodes_data() {
+void tst_ResultInput::refusedCodes_data() {
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("reason");
 
@@ -271,13 +271,13 @@ void TestResultInput::refusedCodes_data() {
                           << QStringLiteral("kod çok uzun; sonuç kodu değil");
 }
 
-void TestResultInput::refusedCodes() {
+void tst_ResultInput::refusedCodes() {
     QFETCH(QString, code);
     QFETCH(QString, reason);
     QCOMPARE(refusal([&] { parseResultCode(code); }), reason);
 }
 
-void TestResultInput::pastedTextIsOneCodePerLine() {
+void tst_ResultInput::pastedTextIsOneCodePerLine() {
     const auto codes =
         splitPastedCodes(QStringLiteral("  DV1AB CD \r\n\r\n\tDV1EF\n\nsonuncu  \n"));
     QCOMPARE(int(codes.size()), 3);
@@ -290,5 +290,5 @@ void TestResultInput::pastedTextIsOneCodePerLine() {
     QVERIFY(splitPastedCodes(QStringLiteral(" \n \n")).empty());
 }
 
-QTEST_GUILESS_MAIN(TestResultInput)
+QTEST_GUILESS_MAIN(tst_ResultInput)
 #include "tst_resultinput.moc"

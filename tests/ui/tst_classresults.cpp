@@ -58,7 +58,7 @@ void click(const QWidget& window, const char* name) {
 
 } // namespace
 
-class TestClassResults : public QObject {
+class tst_ClassResults : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -83,7 +83,7 @@ private:
     ScriptedPrompts m_prompts;
 };
 
-void TestClassResults::init() {
+void tst_ClassResults::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     const QString path = m_dir->filePath(QStringLiteral("dorvana.MDB"));
     createDatabase(path);
@@ -93,25 +93,25 @@ void TestClassResults::init() {
     m_prompts = ScriptedPrompts();
 }
 
-void TestClassResults::cleanup() {
+void tst_ClassResults::cleanup() {
     QCOMPARE(m_prompts.unexpectedDialogs, 0);
     m_db.reset();
 }
 
-std::unique_ptr<ClassResultsWindow> TestClassResults::openWindow() {
+std::unique_ptr<ClassResultsWindow> tst_ClassResults::openWindow() {
     auto window = std::make_unique<ClassResultsWindow>(m_prompts, m_db);
     window->show();
     return window;
 }
 
-QString TestClassResults::resultFile(const QString& name, const QString& answers,
+QString tst_ClassResults::resultFile(const QString& name, const QString& answers,
                                      const GeneratedTest& test) {
     return writeFile(
         m_dir->filePath(test.stem + u'-' + name + QStringLiteral(".dvsonuc")),
         samples::fileBytes(samples::result(test.identity(), name, answers), test.name));
 }
 
-void TestClassResults::filesAndCodesMakeTheClass() {
+void tst_ClassResults::filesAndCodesMakeTheClass() {
     auto window = openWindow();
     QCOMPARE(window->findChild<QLabel*>(QStringLiteral("durum"))->text(),
              QStringLiteral("Henüz sonuç yok: \"Dosya ekle\" ya da \"Kod yapıştır\" ile "
@@ -159,7 +159,7 @@ void TestClassResults::filesAndCodesMakeTheClass() {
     QVERIFY(window->findChild<QPushButton*>(QStringLiteral("csvkaydet"))->isEnabled());
 }
 
-void TestClassResults::badResultsAreRefusedTheRestKept() {
+void tst_ClassResults::badResultsAreRefusedTheRestKept() {
     GeneratedTest other = samples::exampleTest();
     other.name = QStringLiteral("Başka test");
     other.stem = QStringLiteral("bt");
@@ -229,7 +229,7 @@ void TestClassResults::badResultsAreRefusedTheRestKept() {
     QCOMPARE(storedCount(), 2);
 }
 
-void TestClassResults::tablesSortNumbersAsNumbers() {
+void tst_ClassResults::tablesSortNumbersAsNumbers() {
     GeneratedTest test = samples::exampleTest();
     test.keys = QString(12, u'A');
     test.count = 12;
@@ -269,7 +269,7 @@ void TestClassResults::tablesSortNumbersAsNumbers() {
     QCOMPARE(items->model()->index(0, 0).data().toString(), QStringLiteral("11"));
 }
 
-void TestClassResults::droppedFilesAreRead() {
+void tst_ClassResults::droppedFilesAreRead() {
     auto window = openWindow();
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(resultFile(kNames[0], kAnswers[0])),
@@ -291,7 +291,7 @@ void TestClassResults::droppedFilesAreRead() {
     QVERIFY(!refused.isAccepted());
 }
 
-void TestClassResults::oneTestAtATimeNewestFirst() {
+void tst_ClassResults::oneTestAtATimeNewestFirst() {
     GeneratedTest newer = samples::exampleTest();
     newer.name = QStringLiteral("Yeni sınav");
     newer.stem = QStringLiteral("ys");
@@ -319,7 +319,7 @@ void TestClassResults::oneTestAtATimeNewestFirst() {
              QStringList{QStringLiteral("Eski|5|0|0|5,00|25:11")});
 }
 
-void TestClassResults::csvAndPrintedReport() {
+void tst_ClassResults::csvAndPrintedReport() {
     const QString id = samples::exampleTest().identity();
     for (int i = 0; i < 5; ++i)
         storeResult(*m_db, samples::result(id, kNames[i], kAnswers[i]));
@@ -359,5 +359,5 @@ void TestClassResults::csvAndPrintedReport() {
     QCOMPARE(m_prompts.shown.size(), 1);
 }
 
-QTEST_MAIN(TestClassResults)
+QTEST_MAIN(tst_ClassResults)
 #include "tst_classresults.moc"

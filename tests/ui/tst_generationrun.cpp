@@ -198,19 +198,24 @@ void tst_GenerationRun::failureLeavesFolderAsItWas_data() {
         << "sorusaye"
         << "2147483647" << int(Prompts::Kind::Plain) << u"Soru sayısı en fazla 10000 olabilir."_s;
     const QString atLeastOne = u"Soru sayısı en az 1 olmalıdır."_s;
-    QTest::newRow("zero questions") << "sorusaye" << "0" << plain << atLeastOne;
-    QTest::newRow("negative questions") << "sorusaye" << "-1" << plain << atLeastOne;
+    QTest::newRow("zero questions") << "sorusaye"
+                                    << "0" << plain << atLeastOne;
+    QTest::newRow("negative questions") << "sorusaye"
+                                        << "-1" << plain << atLeastOne;
     // Characters that make the pages ask for the wrong files, or that no Windows file name holds.
     for (const QChar c : u"#%?\"'\\/:*<>|"_s)
         QTest::addRow("stem with %c", char(c.unicode()))
             << "sayfaad" << u"te"_s + c + u"st"_s << plain
             << u"Dosya adında kullanılamayan bir karakter var: \""_s + c + u'"';
-    const QString countChanged = u"Soru sayısı, doğru cevaplar hazırlandıktan sonra değiştirilmiş"_s;
-    QTest::newRow("count raised after preparation") << "sorusaye" << "4" << plain << countChanged;
-    QTest::newRow("count lowered after preparation") << "sorusaye" << "2" << plain << countChanged;
+    const QString countChanged =
+        u"Soru sayısı, doğru cevaplar hazırlandıktan sonra değiştirilmiş"_s;
+    QTest::newRow("count raised after preparation") << "sorusaye"
+                                                    << "4" << plain << countChanged;
+    QTest::newRow("count lowered after preparation") << "sorusaye"
+                                                     << "2" << plain << countChanged;
     QTest::newRow("key outside the options")
-        << "siksayl" << "2" << plain
-        << u"3. sorunun doğru cevabı \"C\", ama soruların 2 şıkkı var (A-B)."_s;
+        << "siksayl"
+        << "2" << plain << u"3. sorunun doğru cevabı \"C\", ama soruların 2 şıkkı var (A-B)."_s;
     QTest::newRow("answer sheet name taken by a folder")
         << ""
         << "test01cev.htm" << int(Prompts::Kind::Error) << "Cannot create file";
@@ -371,7 +376,8 @@ void tst_GenerationRun::singlePageBesideTheSet() {
     QCOMPARE(prompts->openedFiles, QStringList{page});
     const QByteArray html = fileBytes(page);
     QVERIFY(html.contains("<meta charset=\"utf-8\">"));
-    const QString identity = testIdentity({u"2. sınıf Matematik Test - 1"_s, u"test01"_s, u"ABD"_s, 5, 4});
+    const QString identity =
+        testIdentity({u"2. sınıf Matematik Test - 1"_s, u"test01"_s, u"ABD"_s, 5, 4});
     QVERIFY(html.contains(identity.toLatin1()));
     for (const QString& name : navigationImageNames())
         QCOMPARE(fileBytes(fresh.filePath(name)), navigationImage(name));

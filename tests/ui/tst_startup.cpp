@@ -8,12 +8,12 @@
 #include "ui/Tanaekr.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QTabWidget>
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
 #include <memory>
 
@@ -376,9 +376,12 @@ void tst_Startup::preparationOddNamesAndCounts_data() {
     QTest::addColumn<QString>("focus");
     QTest::addColumn<QString>("message");
     const QString atLeastOne = u"Soru sayısı en az 1 olmalıdır."_s;
-    QTest::newRow("name with a quote") << u"Ali'nin testi"_s << u"4"_s << 4 << "" << "";
-    QTest::newRow("name like a query") << u"x' OR '1'='1"_s << u"2"_s << 2 << "" << "";
-    QTest::newRow("empty name") << QString() << u"3"_s << 3 << "testadl" << "";
+    QTest::newRow("name with a quote") << u"Ali'nin testi"_s << u"4"_s << 4 << ""
+                                       << "";
+    QTest::newRow("name like a query") << u"x' OR '1'='1"_s << u"2"_s << 2 << ""
+                                       << "";
+    QTest::newRow("empty name") << QString() << u"3"_s << 3 << "testadl"
+                                << "";
     QTest::newRow("zero") << u"Test"_s << u"0"_s << 0 << "sorusaye" << atLeastOne;
     QTest::newRow("negative") << u"Test"_s << u"-2"_s << 0 << "sorusaye" << atLeastOne;
 }
