@@ -1,8 +1,12 @@
 // The questions of a test embedded in the single page: 100 question files of
 // about 200 KB of MHTML each (the page Chromium saved, with a large image),
-// read from the output folder, parsed and inlined, as one generation run does.
+// read from the output folder, parsed and inlined, as one generation run does;
+// and the whole run's work without the window: embedding, building the six
+// files and writing them as one set.
 
 #include "BenchSupport.h"
+#include "core/FileSet.h"
+#include "pages/PageSet.h"
 #include "pages/QuestionFiles.h"
 
 #include <QFile>
@@ -10,22 +14,30 @@
 
 namespace {
 
-void EmbedQuestions(benchmark::State& state) {
-    const int questions = int(state.range(0));
+// An output folder holding `questions` copies of the large MHTML question;
+// empty names when it could not be made.
+QStringList questionFolder(const QTemporaryDir& out, int questions, QByteArray& archive) {
     QFile source(QStringLiteral(DORVANA_TEST_DATA "/questions/chromium-buyuk.mht"));
-    if (!source.open(QIODevice::ReadOnly))
-        return benchFail(state, "missing tests/data/questions/chromium-buyuk.mht");
-    const QByteArray archive = source.readAll();
-    QTemporaryDir out;
-    if (!out.isValid())
-        return benchFail(state, "no output folder");
+    if (!out.isValid() || !source.open(QIODevice::ReadOnly))
+        return {};
+    archive = source.readAll();
     QStringList names;
     for (int n = 1; n <= questions; ++n) {
         names << QStringLiteral("test01s%1.mht").arg(n);
         QFile file(out.filePath(names.last()));
         if (!file.open(QIODevice::WriteOnly) || file.write(archive) != archive.size())
-            return benchFail(state, "cannot write a question file");
+            return {};
     }
+    return names;
+}
+
+void EmbedQuestions(benchmark::State& state) {
+    const int questions = int(state.range(0));
+    QTemporaryDir out;
+    QByteArray archive;
+    const QStringList names = questionFolder(out, questions, archive);
+    if (names.isEmpty())
+        return benchFail(state, "cannot make the question folder");
 
     qint64 embedded = 0;
     for (auto _ : state) {
@@ -42,6 +54,36 @@ void EmbedQuestions(benchmark::State& state) {
     state.counters["output_bytes"] = double(embedded);
 }
 
+void SinglePageGeneration(benchmark::State& state) {
+    const int questions = int(state.range(0));
+    QTemporaryDir out;
+    QByteArray archive;
+    const QStringList names = questionFolder(out, questions, archive);
+    if (names.isEmpty())
+        return benchFail(state, "cannot make the question folder");
+    PageSetInput in;
+    in.folder = out.path();
+    in.stem = QStringLiteral("test01");
+    in.testName = QStringLiteral(u"Deneme sınavı");
+    in.questionCount = questions;
+    in.optionCount = 5;
+    in.questionColour = in.answerColour = in.resultColour = QStringLiteral("#B86397");
+    in.explanationColour = in.aceColour = in.bdColour = QStringLiteral("#F1CFE4");
+    in.singlePage = true;
+    for (int n = 1; n <= questions; ++n)
+        in.answerKey.push_back({names[n - 1], QString(QChar(u'A' + (n - 1) % 5))});
+
+    qint64 pageBytes = 0;
+    for (auto _ : state) {
+        in.questions = embedQuestions(in.folder, names, in.stem);
+        const std::vector<OutputFile> files = pageSetFiles(in);
+        writeFileSet(files);
+        pageBytes = files.back().bytes.size();
+    }
+    state.counters["page_bytes"] = double(pageBytes);
+}
+
 } // namespace
 
+BENCHMARK(SinglePageGeneration)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(EmbedQuestions)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();

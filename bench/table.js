@@ -22,12 +22,15 @@ for (const b of report.benchmarks) {
 }
 
 const goals = {
-  'AnswerKeyPreparation/questions:1000': 50,
+  'AnswerKeyPreparation/questions:1000': 10,
   'AnswerKeyPreparation/questions:10000': 500,
   'GenerationRun/questions:1000/in_memory:0': 20,
   'StartupWindow/earlier_rows:0': 200,
   'StartupWindow/earlier_rows:10000': 200,
   'StartupProcess': 200,
+  'SettingsSave': 5,
+  'SinglePageGeneration/100': 400,
+  'ResultFilesAnalysis/files:1000': 200,
 };
 
 const split = (name) => {
