@@ -1,6 +1,7 @@
 #include "ScriptedPrompts.h"
 #include "WindowTestSupport.h"
 #include "ui/AppSetup.h"
+#include "ui/ClassResultsWindow.h"
 #include "ui/ErrorHandler.h"
 #include "ui/Tanaekr.h"
 
@@ -392,6 +393,11 @@ void tst_GenerationRun::singlePageBesideTheSet() {
     press();
     QVERIFY(!prompts->shown.last().text.contains(u"gezinti"_s));
     QCOMPARE(fileBytes(fresh.filePath(u"ilk.gif"_s)), QByteArray("teacher's own"));
+
+    // "Sonuçları oku" opens the class results on the same database.
+    clickButton(*window, "sonucoku");
+    auto* results = window->findChild<ClassResultsWindow*>();
+    QVERIFY(results && results->isVisible());
 }
 
 int main(int argc, char* argv[]) {
