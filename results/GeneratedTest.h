@@ -14,12 +14,7 @@ struct GeneratedTest {
     qint32 netRule = 3;     // wrong answers that cancel one right: 3 or 4; 0 = none do
     QDateTime generatedAt;  // local time of the run
 
-    // The test's identity: the first 32 hex digits of SHA-256 over the lines
-    // "dorvana-test/1", name, stem, count, keys, optionCount, netRule joined
-    // by "\n". The single page carries the same value and every result
-    // names it.
+    // The test's identity (testIdentity of core/TestIdentity.h, the value
+    // the single page carries); the count there is the length of the keys.
     QString identity() const;
 };
-
-// SHA-256 of the lines joined by "\n" (no final one), UTF-8, lower-case hex.
-QString sha256OfLines(const QStringList& lines);

@@ -1,8 +1,9 @@
 #include "results/ResultInput.h"
 
 #include "core/AppError.h"
-#include "results/GeneratedTest.h"
+#include "core/TestIdentity.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -13,8 +13,8 @@
 // Prints the test identity on standard output. Exit status 0 when written,
 // 2 on bad arguments, 1 when a file cannot be read or written.
 
+#include "core/TestIdentity.h"
 #include "pages/SinglePage.h"
-#include "pages/TestIdentity.h"
 
 #include <QBuffer>
 #include <QColor>

@@ -1,5 +1,5 @@
+#include "core/TestIdentity.h"
 #include "pages/SinglePage.h"
-#include "pages/TestIdentity.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,0 +1,151 @@
+// Reads pupils' results with the program's own code, as the class-results
+// window does, for the browser round trip: a new database, the generated test
+// remembered, each result file or code read, fitted to the test and stored,
+// then the class table, summary and item analysis printed as JSON and the
+// CSV written.
+//
+//   read_results DESCRIPTION.json DATABASE OUT.csv (RESULT_FILE | --code CODES)...
+//
+// DESCRIPTION is make_singlepage's; DATABASE must not exist yet; CODES is text
+// as pasted, one code per line. Exit status 0 when every result was stored,
+// 1 when one was refused or a file could not be written (the reason on
+// standard error), 2 on bad arguments.
+
+#include "core/AppError.h"
+#include "db/Database.h"
+#include "db/NewDatabase.h"
+#include "db/ResultStore.h"
+#include "results/ClassAnalysis.h"
+#include "results/CsvExport.h"
+#include "results/ResultInput.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+GeneratedTest describedTest(const QJsonObject& d) {
+    // As make_singlepage builds the page from the same description.
+    GeneratedTest test;
+    test.name = d.value(u"testName"_s).toString();
+    test.stem = d.value(u"stem"_s).toString(u"test01"_s);
+    test.keys = d.value(u"keys"_s).toString().toUpper();
+    test.count = qint32(test.keys.size());
+    test.optionCount = qBound(2, d.value(u"options"_s).toInt(5), 5);
+    test.netRule = d.value(u"netRule"_s).toInt(3);
+    test.generatedAt = QDateTime(QDate(2026, 12, 9), QTime(10, 0));
+    return test;
+}
+
+// Fits a read result to the stored test and stores it; refusals as the window words them.
+void add(Database& db, const PupilResult& result) {
+    const std::optional<GeneratedTest> test = findTest(db, result.test);
+    if (!test)
+        throw AppError(u"bilinmeyen test: bu sonucun testi bu veritabanında kayıtlı değil"_s);
+    checkAnswersFit(*test, result.answers);
+    if (storeResult(db, result) == StoreOutcome::Repeat)
+        throw AppError(u"bu sonuç zaten kayıtlı"_s);
+}
+
+QJsonObject report(const GeneratedTest& test, const std::vector<PupilRow>& rows) {
+    QJsonArray table;
+    for (const PupilRow& row : rows)
+        table.append(QJsonObject{{u"name"_s, row.name},
+                                 {u"answers"_s, row.answers},
+                                 {u"correct"_s, row.score.correct},
+                                 {u"wrong"_s, row.score.wrong},
+                                 {u"blank"_s, row.score.blank},
+                                 {u"net"_s, row.score.net},
+                                 {u"seconds"_s, row.seconds}});
+    const ClassSummary s = summarize(rows);
+    const ItemAnalysis analysis = analyseItems(test, rows);
+    QJsonArray items;
+    for (const ItemStats& item : analysis.items) {
+        QJsonArray chosen;
+        for (int count : item.chosen)
+            chosen.append(count);
+        items.append(QJsonObject{{u"question"_s, item.question},
+                                 {u"key"_s, QString(item.key)},
+                                 {u"right"_s, item.right},
+                                 {u"difficulty"_s, item.difficulty},
+                                 {u"discrimination"_s, item.discrimination},
+                                 {u"chosen"_s, chosen},
+                                 {u"blanks"_s, item.blanks},
+                                 {u"mark"_s, item.markText()}});
+    }
+    return {{u"identity"_s, test.identity()},
+            {u"rows"_s, table},
+            {u"summary"_s, QJsonObject{{u"pupils"_s, s.pupils},
+                                       {u"mean"_s, s.mean},
+                                       {u"median"_s, s.median},
+                                       {u"standardDeviation"_s, s.standardDeviation},
+                                       {u"lowest"_s, s.lowest},
+                                       {u"highest"_s, s.highest}}},
+            {u"groupSize"_s, analysis.groupSize},
+            {u"items"_s, items}};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 4) {
+        std::fprintf(stderr, "usage: read_results DESCRIPTION.json DATABASE OUT.csv "
+                             "(RESULT_FILE | --code CODES)...\n");
+        return 2;
+    }
+    QFile description(args[1]);
+    if (!description.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "read_results: cannot read %s\n", qPrintable(args[1]));
+        return 1;
+    }
+    const GeneratedTest test =
+        describedTest(QJsonDocument::fromJson(description.readAll()).object());
+
+    QString what;
+    try {
+        createDatabase(args[2]);
+        Database db(args[2]);
+        createResultTables(db);
+        rememberTest(db, test);
+        for (qsizetype i = 4; i < args.size(); ++i) {
+            if (args[i] != u"--code"_s) {
+                what = QFileInfo(args[i]).fileName();
+                add(db, readResultFile(args[i]));
+                continue;
+            }
+            if (++i == args.size()) {
+                std::fprintf(stderr, "read_results: --code needs the codes\n");
+                return 2;
+            }
+            for (const PastedCode& code : splitPastedCodes(args[i])) {
+                what = u"Kod (satır %1)"_s.arg(code.line);
+                add(db, parseResultCode(code.text));
+            }
+        }
+        what.clear();
+
+        const std::vector<PupilRow> rows = classRows(test, resultsOf(db, test.identity()));
+        QFile csv(args[3]);
+        if (!csv.open(QIODevice::WriteOnly) ||
+            csv.write(classResultsCsv(test, rows, summarize(rows), analyseItems(test, rows))) < 0)
+            throw AppError(u"CSV dosyası yazılamadı: "_s + args[3]);
+        const QByteArray json = QJsonDocument(report(test, rows)).toJson(QJsonDocument::Compact);
+        std::fwrite(json.constData(), 1, std::size_t(json.size()), stdout);
+        std::fputc('\n', stdout);
+    } catch (const AppError& error) {
+        const QString text = what.isEmpty() ? error.text() : what + u": "_s + error.text();
+        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+        return 1;
+    }
+    return 0;
+}
