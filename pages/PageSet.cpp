@@ -1,13 +1,13 @@
 #include "pages/PageSet.h"
 
 #include "core/LineFile.h"
+#include "core/TestIdentity.h"
 #include "pages/AnswerSheetPage.h"
 #include "pages/DataFile.h"
 #include "pages/FramesetPage.h"
 #include "pages/QuestionPage.h"
 #include "pages/ResultPage.h"
 #include "pages/SinglePage.h"
-#include "pages/TestIdentity.h"
 
 #include <algorithm>
 

@@ -8,8 +8,8 @@
 #include "db/DatasetModel.h"
 
 #include "../db/DbTestSupport.h"
+#include "core/TestIdentity.h"
 #include "pages/NavigationImages.h"
-#include "pages/TestIdentity.h"
 
 #include <QCheckBox>
 #include <QComboBox>
