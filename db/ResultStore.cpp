@@ -1,5 +1,10 @@
 #include "db/ResultStore.h"
 
+#include "core/AppError.h"
+#include "results/Scoring.h"
+
+#include <map>
+
 #include "db/Database.h"
 
 #include <sqlite3.h>
@@ -114,4 +119,48 @@ StoreOutcome storeResult(Database& db, const PupilResult& result, const QDateTim
     const bool stored = sqlite3_changes(db.handle()) > 0;
     transaction.commit();
     return stored ? StoreOutcome::Stored : StoreOutcome::Repeat;
+}
+
+ResultBatch storeResults(Database& db, int count, const ResultReader& read) {
+    ResultBatch batch;
+    std::map<QString, std::optional<GeneratedTest>> tests; // looked up once per batch
+    Transaction transaction(db);
+    for (int i = 0; i < count; ++i) {
+        QString what;
+        PupilResult result;
+        try {
+            result = read(i, what);
+        } catch (const AppError& error) {
+            batch.refused.push_back({what, error.text()});
+            continue;
+        }
+        auto known = tests.find(result.test.toLower());
+        if (known == tests.end())
+            known = tests.emplace(result.test.toLower(), findTest(db, result.test)).first;
+        const std::optional<GeneratedTest>& test = known->second;
+        if (!test) {
+            batch.refused.push_back(
+                {what, result.testName.isEmpty()
+                           ? QStringLiteral(u"bilinmeyen test: bu sonucun testi bu veritabanında "
+                                            u"kayıtlı değil")
+                           : QStringLiteral(u"bilinmeyen test: bu sonucun testi (\"%1\") bu "
+                                            u"veritabanında kayıtlı değil")
+                                 .arg(result.testName)});
+            continue;
+        }
+        try {
+            checkAnswersFit(*test, result.answers);
+        } catch (const AppError& error) {
+            batch.refused.push_back({what, error.text()});
+            continue;
+        }
+        if (storeResult(db, result) == StoreOutcome::Repeat) {
+            batch.refused.push_back({what, QStringLiteral(u"bu sonuç zaten kayıtlı")});
+            continue;
+        }
+        ++batch.stored;
+        batch.lastStoredTest = result.test;
+    }
+    transaction.commit();
+    return batch;
 }

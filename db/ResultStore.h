@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -41,3 +42,25 @@ enum class StoreOutcome { Stored, Repeat };
 // finish) is left out and reported.
 StoreOutcome storeResult(Database& db, const PupilResult& result,
                          const QDateTime& addedAt = QDateTime::currentDateTime());
+
+// A result not stored, with the place it came from and why, in Turkish.
+struct RefusedResult {
+    QString what;   // the file's name, or "Kod (satır N)"
+    QString reason; // Turkish
+};
+
+struct ResultBatch {
+    int stored = 0;
+    std::vector<RefusedResult> refused;
+    QString lastStoredTest; // identity of the last test a result was stored for
+};
+
+// Reads result `index` (throwing AppError with the reason when it cannot be
+// read) and names where it came from in `what`.
+using ResultReader = std::function<PupilResult(int index, QString& what)>;
+
+// Reads `count` results, checks each against its stored test (a test this
+// database does not know, answers that do not fit, an exact repeat are
+// refused) and stores the rest, all in one transaction: a refused result
+// leaves the others stored.
+ResultBatch storeResults(Database& db, int count, const ResultReader& read);

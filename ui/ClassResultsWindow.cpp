@@ -213,54 +213,10 @@ ClassResultsWindow::ClassResultsWindow(Prompts& prompts, std::shared_ptr<Databas
 
 ClassResultsWindow::~ClassResultsWindow() = default;
 
-template <typename Read>
-ClassResultsWindow::BatchOutcome ClassResultsWindow::addBatch(int count, Read read) {
-    BatchOutcome outcome;
-    QString lastStored;
-    std::map<QString, std::optional<GeneratedTest>> tests; // looked up once per batch
-    {
-        // One transaction for the batch: a refused result leaves the others
-        // stored, and an engine error keeps what was stored before it.
-        Transaction transaction(*m_db);
-        for (int i = 0; i < count; ++i) {
-            QString what;
-            PupilResult result;
-            try {
-                result = read(i, what);
-            } catch (const AppError& error) {
-                outcome.refused.push_back({what, error.text()});
-                continue;
-            }
-            auto known = tests.find(result.test.toLower());
-            if (known == tests.end())
-                known = tests.emplace(result.test.toLower(), findTest(*m_db, result.test)).first;
-            const std::optional<GeneratedTest>& test = known->second;
-            if (!test) {
-                outcome.refused.push_back(
-                    {what,
-                     result.testName.isEmpty()
-                         ? QStringLiteral("bilinmeyen test: bu sonucun testi bu veritabanında "
-                                          "kayıtlı değil")
-                         : QStringLiteral("bilinmeyen test: bu sonucun testi (\"%1\") bu "
-                                          "veritabanında kayıtlı değil")
-                               .arg(result.testName)});
-                continue;
-            }
-            try {
-                checkAnswersFit(*test, result.answers);
-            } catch (const AppError& error) {
-                outcome.refused.push_back({what, error.text()});
-                continue;
-            }
-            if (storeResult(*m_db, result) == StoreOutcome::Repeat) {
-                outcome.refused.push_back({what, QStringLiteral("bu sonuç zaten kayıtlı")});
-                continue;
-            }
-            ++outcome.stored;
-            lastStored = result.test;
-        }
-        transaction.commit();
-    }
+// The batch is read, checked and stored below the window; the window shows what came of it.
+ClassResultsWindow::BatchOutcome ClassResultsWindow::addBatch(int count, const ResultReader& read) {
+    const BatchOutcome outcome = storeResults(*m_db, count, read);
+    const QString lastStored = outcome.lastStoredTest;
     refreshTests(lastStored.isEmpty() && m_test ? m_test->identity() : lastStored);
     reportBatch(outcome);
     return outcome;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/ResultStore.h"
+
 #include "results/ClassAnalysis.h"
 
 #include <QWidget>
@@ -30,14 +32,8 @@ public:
     ~ClassResultsWindow() override;
 
     // What a batch of files or codes came to.
-    struct Refusal {
-        QString what;   // the file's name, or "Kod (satır N)"
-        QString reason; // Turkish, from the reader
-    };
-    struct BatchOutcome {
-        int stored = 0;
-        std::vector<Refusal> refused;
-    };
+    using Refusal = RefusedResult;
+    using BatchOutcome = ResultBatch;
 
     // The commands of the buttons and of a drop, each under the default
     // error handler. Every result is checked, scored and stored on its own;
@@ -65,7 +61,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    template <typename Read> BatchOutcome addBatch(int count, Read read);
+    BatchOutcome addBatch(int count, const ResultReader& read);
     void reportBatch(const BatchOutcome& outcome);
     void refreshTests(const QString& identityToShow);
     void showChosenTest();

@@ -45,14 +45,14 @@ GeneratedTest describedTest(const QJsonObject& d) {
     return test;
 }
 
-// Fits a read result to the stored test and stores it; refusals as the window words them.
-void add(Database& db, const PupilResult& result) {
-    const std::optional<GeneratedTest> test = findTest(db, result.test);
-    if (!test)
-        throw AppError(u"bilinmeyen test: bu sonucun testi bu veritabanında kayıtlı değil"_s);
-    checkAnswersFit(*test, result.answers);
-    if (storeResult(db, result) == StoreOutcome::Repeat)
-        throw AppError(u"bu sonuç zaten kayıtlı"_s);
+// Stores one result as the window does; a refusal stops the tool with its reason.
+void add(Database& db, const QString& what, const std::function<PupilResult()>& read) {
+    const ResultBatch batch = storeResults(db, 1, [&](int, QString& name) {
+        name = what;
+        return read();
+    });
+    if (!batch.refused.empty())
+        throw AppError(batch.refused.front().reason);
 }
 
 QJsonObject report(const GeneratedTest& test, const std::vector<PupilRow>& rows) {
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
         for (qsizetype i = 4; i < args.size(); ++i) {
             if (args[i] != u"--code"_s) {
                 what = QFileInfo(args[i]).fileName();
-                add(db, readResultFile(args[i]));
+                add(db, what, [&] { return readResultFile(args[i]); });
                 continue;
             }
             if (++i == args.size()) {
@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
             }
             for (const PastedCode& code : splitPastedCodes(args[i])) {
                 what = u"Kod (satır %1)"_s.arg(code.line);
-                add(db, parseResultCode(code.text));
+                add(db, what, [&] { return parseResultCode(code.text); });
             }
         }
         what.clear();
