@@ -31,13 +31,22 @@ QStringList questionFolder(const QTemporaryDir& out, int questions, QByteArray& 
     return names;
 }
 
-void EmbedQuestions(benchmark::State& state) {
-    const int questions = int(state.range(0));
+// The folder and what was written into it, made once per benchmark.
+struct QuestionFolder {
     QTemporaryDir out;
     QByteArray archive;
-    const QStringList names = questionFolder(out, questions, archive);
-    if (names.isEmpty())
+    QStringList names; // empty when the folder could not be made
+    explicit QuestionFolder(int questions) : names(questionFolder(out, questions, archive)) {}
+};
+
+void EmbedQuestions(benchmark::State& state) {
+    const int questions = int(state.range(0));
+    const QuestionFolder folder(questions);
+    if (folder.names.isEmpty())
         return benchFail(state, "cannot make the question folder");
+    const QTemporaryDir& out = folder.out;
+    const QByteArray& archive = folder.archive;
+    const QStringList& names = folder.names;
 
     qint64 embedded = 0;
     for (auto _ : state) {
@@ -56,11 +65,11 @@ void EmbedQuestions(benchmark::State& state) {
 
 void SinglePageGeneration(benchmark::State& state) {
     const int questions = int(state.range(0));
-    QTemporaryDir out;
-    QByteArray archive;
-    const QStringList names = questionFolder(out, questions, archive);
-    if (names.isEmpty())
+    const QuestionFolder folder(questions);
+    if (folder.names.isEmpty())
         return benchFail(state, "cannot make the question folder");
+    const QTemporaryDir& out = folder.out;
+    const QStringList& names = folder.names;
     PageSetInput in;
     in.folder = out.path();
     in.stem = QStringLiteral("test01");
