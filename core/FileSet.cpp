@@ -25,15 +25,22 @@ namespace {
 const QString kTempEnding = u".dorvana-tmp"_s;
 const QString kKeepEnding = u".dorvana-old"_s;
 const QString kRecordEnding = u".dorvana-set"_s;
-const QByteArray kRecordFirstLine = "dorvana-set 1";
+// Format 2 adds the files the set created (format 1 records only replaced ones).
+const QByteArray kRecordFirstLine = "dorvana-set 2";
+const QByteArray kRecordFirstLineV1 = "dorvana-set 1";
 const QByteArray kRecordLastLine = "end";
 const QByteArray kRecordUndoLine = "undo";
+const QByteArray kNoKeep = "-";
+// A record is a few lines: anything larger is not ours and is not even read whole.
+constexpr qint64 kRecordMaxBytes = 64 * 1024;
 
-void (*g_stepHook)() = nullptr;
+using fileset_testing::Step;
+int (*g_stepHook)(Step, const QString&) = nullptr;
 
-void step() {
-    if (g_stepHook)
-        g_stepHook();
+// Before each step that changes the folder: the test hook may stop there, or
+// make the step fail with an error number.
+int step(Step kind, const QString& path) {
+    return g_stepHook ? g_stepHook(kind, path) : 0;
 }
 
 [[noreturn]] void fail(const QString& path, const QString& reason) {
@@ -45,8 +52,7 @@ std::filesystem::path fsPath(const QString& path) {
 }
 
 bool exists(const QString& path) {
-    std::error_code ignored;
-    return std::filesystem::exists(std::filesystem::symlink_status(fsPath(path), ignored));
+    return platform::fileStatus(path).kind != platform::FileKind::Missing;
 }
 
 std::error_code renameFile(const QString& from, const QString& to) {
@@ -60,12 +66,21 @@ void removeFile(const QString& path) {
     std::filesystem::remove(fsPath(path), ignored);
 }
 
+QString errorText(const std::error_code& error) {
+    return QString::fromLocal8Bit(error.message());
+}
+
 // One file of a recorded replacement: where it goes, where its new contents
-// wait, and where the earlier file is kept meanwhile.
+// wait, and where the earlier file is kept meanwhile. `created`: no file of
+// the final name was there when the set was recorded; the file the set puts
+// there is the temporary's file `tempId` (0 where the system has no such
+// number), and only that file is ever removed again.
 struct Entry {
     QString final;
     QString temp;
     QString keep;
+    bool created = false;
+    quint64 tempId = 0;
 };
 
 // A replacement as recorded in its folder. `complete` is false for a record
@@ -78,20 +93,23 @@ struct Replacement {
     bool undo = false;
 };
 
-QByteArray encodeName(const QDir& folder, const QString& path) {
-    return folder.relativeFilePath(path).toUtf8().toPercentEncoding();
+QByteArray encodeName(const QString& path) {
+    return QFileInfo(path).fileName().toUtf8().toPercentEncoding();
 }
 
 // Writes the record and forces it and the names of the temporaries to disk:
 // from here on a kill leaves a folder that recovery can finish.
-void writeRecord(const Replacement& replacement, const QStringList& folders,
+void writeRecord(const Replacement& replacement, const QString& folder,
                  const QString& reportedPath) {
-    const QDir folder = QFileInfo(replacement.recordPath).absoluteDir();
     QByteArray text = kRecordFirstLine + '\n';
-    for (const Entry& e : replacement.entries)
-        text += encodeName(folder, e.final) + ' ' + encodeName(folder, e.temp) + ' ' +
-                encodeName(folder, e.keep) + '\n';
+    for (const Entry& e : replacement.entries) {
+        text += encodeName(e.final) + ' ' + encodeName(e.temp) + ' ';
+        text += e.created ? kNoKeep + ' ' + QByteArray::number(e.tempId) : encodeName(e.keep);
+        text += '\n';
+    }
     text += kRecordLastLine + '\n';
+    if (text.size() + kRecordUndoLine.size() + 2 > kRecordMaxBytes) // recovery would refuse it
+        fail(reportedPath, u"Too many files in one set."_s);
 
     QFile record(replacement.recordPath);
     if (!record.open(QIODevice::WriteOnly | QIODevice::NewOnly))
@@ -105,48 +123,128 @@ void writeRecord(const Replacement& replacement, const QStringList& folders,
         fail(reportedPath,
              written && syncError ? platform::systemErrorText(syncError) : writeError);
     }
-    for (const QString& f : folders)
-        platform::syncFolder(f);
+    platform::syncFolder(folder);
 }
 
-std::optional<Replacement> readRecord(const QString& recordPath) {
-    QFile record(recordPath);
-    if (!record.open(QIODevice::ReadOnly))
+// A name that stays in the folder it is joined to: no separator of either
+// kind, no "..", not absolute, not empty.
+bool plainName(const QString& name) {
+    if (name.isEmpty() || name == "."_L1 || name == ".."_L1 || name.contains(u'/') ||
+        name.contains(u'\\') || name.contains(QChar(0)))
+        return false;
+#if defined(Q_OS_WIN)
+    if (name.contains(u':')) // a drive ("C:x") or a stream
+        return false;
+#endif
+    return true;
+}
+
+// The random part platform::hiddenSiblingName puts in a name.
+bool randomPart(QStringView text) {
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text)
+        if (!(c >= u'0' && c <= u'9') && !(c >= u'a' && c <= u'z'))
+            return false;
+    return true;
+}
+
+// `name` is one this writer makes beside `final`: ".<final>.<random><ending>".
+bool ownSiblingName(const QString& name, const QString& final, const QString& ending) {
+    const QString start = u'.' + final + u'.';
+    return name.size() > start.size() + ending.size() && name.startsWith(start) &&
+           name.endsWith(ending) &&
+           randomPart(QStringView(name).sliced(start.size(),
+                                               name.size() - start.size() - ending.size()));
+}
+
+// A leftover of this writer, by its name alone: ".<name>.<random><ending>".
+bool ownLeftoverName(const QString& name, const QString& ending) {
+    if (!name.startsWith(u'.') || !name.endsWith(ending))
+        return false;
+    const QStringView rest = QStringView(name).chopped(ending.size());
+    const qsizetype dot = rest.lastIndexOf(u'.');
+    return dot > 1 && randomPart(rest.sliced(dot + 1));
+}
+
+bool ownRecordName(const QString& name) {
+    return ownSiblingName(name, u"dorvana"_s, kRecordEnding);
+}
+
+// A file of the folder that recovery may act on: a regular file on the
+// folder's own file system, or nothing of that name.
+bool ownKindOfFile(const QString& path, quint64 device) {
+    const platform::FileStatus status = platform::fileStatus(path);
+    return status.kind == platform::FileKind::Missing ||
+           (status.kind == platform::FileKind::Regular && status.device == device);
+}
+
+// Reads a record of `folder`. A record is acted on only when everything in
+// it is what this writer makes; otherwise no value, and `why` says why.
+std::optional<Replacement> readRecord(const QString& folder, const QString& recordPath,
+                                      QString& why) {
+    const quint64 device = platform::fileStatus(folder).device;
+    if (!ownRecordName(QFileInfo(recordPath).fileName())) {
+        why = u"not a name this program gives its records"_s;
         return std::nullopt;
-    const QList<QByteArray> lines = record.readAll().split('\n');
-    if (lines.isEmpty() || lines.first() != kRecordFirstLine)
+    }
+    if (platform::fileStatus(recordPath).device != device) {
+        why = u"not a regular file of the folder's own file system"_s;
         return std::nullopt;
-    const QDir folder = QFileInfo(recordPath).absoluteDir();
+    }
+    const std::optional<QByteArray> text =
+        platform::readSmallRegularFile(recordPath, kRecordMaxBytes, &why);
+    if (!text)
+        return std::nullopt;
+    QList<QByteArray> lines = text->split('\n');
+    // A last line without its line break was cut short as it was written.
+    lines.removeLast();
     Replacement replacement;
     replacement.recordPath = recordPath;
+    if (text->isEmpty())
+        return replacement; // created, then killed before its first line: names nothing
+    if (lines.isEmpty() || (lines.first() != kRecordFirstLine && lines.first() != kRecordFirstLineV1)) {
+        why = u"no record of this program"_s;
+        return std::nullopt;
+    }
+    const QDir dir(folder);
     for (qsizetype i = 1; i < lines.size(); ++i) {
         if (lines[i] == kRecordLastLine) {
             replacement.complete = true;
-            replacement.undo = lines.value(i + 1) == kRecordUndoLine;
+            replacement.undo = lines.mid(i + 1).contains(kRecordUndoLine);
             break;
         }
         const QList<QByteArray> fields = lines[i].split(' ');
-        if (fields.size() != 3)
-            break; // cut short while being written
         const auto name = [&](int field) {
-            return folder.absoluteFilePath(
-                QString::fromUtf8(QByteArray::fromPercentEncoding(fields[field])));
+            return QString::fromUtf8(QByteArray::fromPercentEncoding(fields[field]));
         };
-        const Entry e{name(0), name(1), name(2)};
-        // Names this writer never makes: a line cut short as it was written.
-        if (!e.temp.endsWith(kTempEnding) || !e.keep.endsWith(kKeepEnding))
-            break;
-        replacement.entries.push_back(e);
+        const bool created = fields.size() == 4 && fields[2] == kNoKeep;
+        bool idOk = true;
+        const Entry e{name(0), name(1), created ? QString() : name(2), created,
+                      created ? fields[3].toULongLong(&idOk) : 0};
+        // Names this writer makes, in this folder, of its own patterns.
+        const bool own = (fields.size() == 3 || created) && idOk && plainName(e.final) &&
+                         !e.final.endsWith(kTempEnding) && !e.final.endsWith(kKeepEnding) &&
+                         !e.final.endsWith(kRecordEnding) &&
+                         ownSiblingName(e.temp, e.final, kTempEnding) &&
+                         (created || ownSiblingName(e.keep, e.final, kKeepEnding));
+        if (!own) {
+            why = u"line %1 names a file that is not one of this program's own in this folder"_s
+                      .arg(i + 1);
+            return std::nullopt;
+        }
+        Entry entry{dir.filePath(e.final), dir.filePath(e.temp),
+                    created ? QString() : dir.filePath(e.keep), created, e.tempId};
+        for (const QString* path : {&entry.final, &entry.temp, &entry.keep}) {
+            if (!path->isEmpty() && !ownKindOfFile(*path, device)) {
+                why = u"\"%1\" is not a regular file of the folder's own file system"_s.arg(
+                    QFileInfo(*path).fileName());
+                return std::nullopt;
+            }
+        }
+        replacement.entries.push_back(entry);
     }
     return replacement;
-}
-
-QStringList foldersOf(const Replacement& replacement) {
-    QStringList folders{QFileInfo(replacement.recordPath).absolutePath()};
-    for (const Entry& e : replacement.entries)
-        folders.append(QFileInfo(e.final).absolutePath());
-    folders.removeDuplicates();
-    return folders;
 }
 
 struct RenameFailure {
@@ -155,50 +253,65 @@ struct RenameFailure {
 };
 
 // Puts every temporary that is still waiting in place of its final file,
-// keeping the earlier file first. Safe to run again after a kill at any step.
+// keeping the earlier file first. Safe to run again after a kill at any step:
+// an earlier file is renamed over only once it is kept.
 std::optional<RenameFailure> rollForward(const Replacement& replacement) {
     for (std::size_t i = 0; i < replacement.entries.size(); ++i) {
         const Entry& e = replacement.entries[i];
         if (!exists(e.temp))
             continue; // renamed before
-        if (exists(e.final) && !exists(e.keep)) {
-            step();
+        if (e.created && exists(e.final)) // a file that was not there when the set began
+            return RenameFailure{i, platform::systemErrorText(EEXIST)};
+        if (!e.created && !exists(e.keep)) {
+            if (int injected = step(Step::KeepEarlier, e.final))
+                return RenameFailure{i, platform::systemErrorText(injected)};
             // A second link where the file system has them, else moved aside
-            // (undoing puts it back). Neither worked: the rename below meets
-            // the same obstacle and reports it.
+            // (undoing puts it back). Neither worked: nothing is renamed over it.
             std::error_code linkError;
             std::filesystem::create_hard_link(fsPath(e.final), fsPath(e.keep), linkError);
-            if (linkError)
-                (void)renameFile(e.final, e.keep);
+            if (linkError) {
+                if (const std::error_code error = renameFile(e.final, e.keep))
+                    return RenameFailure{i, errorText(error)};
+            }
         }
-        step();
+        if (int injected = step(Step::PutNew, e.final))
+            return RenameFailure{i, platform::systemErrorText(injected)};
         if (const std::error_code error = renameFile(e.temp, e.final))
-            return RenameFailure{i, QString::fromLocal8Bit(error.message())};
+            return RenameFailure{i, errorText(error)};
     }
     return std::nullopt;
 }
 
 // Gives every final file back its earlier state and removes the temporaries.
-// Returns false when something could not be put back.
+// Returns false when something could not be put back. Safe to run again
+// after a kill at any step: an earlier file is only ever renamed from its
+// kept name back to its final name, never removed, and a final file is
+// removed only when the set created it and it is still the set's own file.
 bool rollBack(const Replacement& replacement) {
     bool whole = true;
+    const auto putBack = [&whole](const Entry& e) {
+        if (int injected = step(Step::PutBack, e.final); injected != 0)
+            whole = false;
+        else if (renameFile(e.keep, e.final))
+            whole = false;
+    };
     for (std::size_t i = replacement.entries.size(); i-- > 0;) {
         const Entry& e = replacement.entries[i];
-        step();
         if (exists(e.temp)) {
             // Not renamed: the final file is the earlier one, or was moved aside.
+            if (!e.created && !exists(e.final) && exists(e.keep))
+                putBack(e);
+            step(Step::RemoveTemporary, e.temp);
             removeFile(e.temp);
-            if (exists(e.keep)) {
-                if (exists(e.final))
-                    removeFile(e.keep);
-                else
-                    whole = !renameFile(e.keep, e.final) && whole;
-            }
-        } else if (replacement.complete) {
+        } else if (!e.created) {
             if (exists(e.keep))
-                whole = !renameFile(e.keep, e.final) && whole;
-            else
+                putBack(e); // over the new file, or over itself (a second link): harmless
+        } else if (replacement.complete) {
+            const platform::FileStatus final = platform::fileStatus(e.final);
+            if (final.kind == platform::FileKind::Regular && (e.tempId == 0 || final.id == e.tempId)) {
+                step(Step::RemoveCreated, e.final);
                 removeFile(e.final); // no earlier file: the set had none of this name
+            }
         }
     }
     return whole;
@@ -207,44 +320,46 @@ bool rollBack(const Replacement& replacement) {
 // The replacement's end: the kept earlier files and the record go.
 void removeLeftovers(const Replacement& replacement) {
     for (const Entry& e : replacement.entries) {
-        if (exists(e.keep)) {
-            step();
+        if (!e.created && exists(e.keep)) {
+            step(Step::RemoveKept, e.keep);
             removeFile(e.keep);
         }
     }
-    step();
+    step(Step::RemoveRecord, replacement.recordPath);
     removeFile(replacement.recordPath);
 }
 
-// Marks a recorded replacement as being undone, so that a recovery after a
-// kill goes on undoing it rather than finishing a half-undone set.
-void markUndo(const Replacement& replacement) {
+// Marks a recorded replacement as being undone, durably, so that a recovery
+// after a kill goes on undoing it rather than finishing a half-undone set.
+bool markUndo(const Replacement& replacement) {
+    step(Step::MarkUndo, replacement.recordPath);
     QFile record(replacement.recordPath);
     if (!record.open(QIODevice::Append))
-        return;
-    if (record.write(kRecordUndoLine + '\n') > 0 && record.flush())
-        platform::syncFile(record.handle());
+        return false;
+    // On a line of its own, even after a mark cut short by a kill.
+    const QByteArray line = '\n' + kRecordUndoLine + '\n';
+    return record.write(line) == line.size() && record.flush() &&
+           platform::syncFile(record.handle()) == 0;
 }
 
 // Finishes a recorded replacement, or undoes it when it cannot be finished.
 // Returns the failure that made it undo, if any; the record stays only when
 // even undoing failed, for a later try.
 std::optional<RenameFailure> complete(const Replacement& replacement) {
-    const QStringList folders = foldersOf(replacement);
+    const QString folder = QFileInfo(replacement.recordPath).absolutePath();
     std::optional<RenameFailure> failure;
     if (replacement.complete && !replacement.undo) {
         failure = rollForward(replacement);
         if (!failure) {
-            for (const QString& f : folders)
-                platform::syncFolder(f); // the new set is durable before the earlier one goes
+            platform::syncFolder(folder); // the new set is durable before the earlier one goes
             removeLeftovers(replacement);
             return std::nullopt;
         }
-        markUndo(replacement);
+        if (!markUndo(replacement))
+            return failure; // not undone unmarked: the next recovery takes it up
     }
     if (rollBack(replacement)) {
-        for (const QString& f : folders)
-            platform::syncFolder(f);
+        platform::syncFolder(folder);
         removeLeftovers(replacement);
     }
     return failure.value_or(RenameFailure{0, QString()});
@@ -320,6 +435,10 @@ void writeTemporaries(const std::vector<OutputFile>& files, Temporaries& tempora
             const QFileInfo final(out.path);
             if (final.isDir())
                 fail(out.path, platform::systemErrorText(EISDIR));
+            // A recovery acts on regular files only: a link or a device is not replaced.
+            if (const auto kind = platform::fileStatus(out.path).kind;
+                kind != platform::FileKind::Missing && kind != platform::FileKind::Regular)
+                fail(out.path, u"Not a regular file."_s);
 
             opened.push_back(std::make_unique<QFile>());
             QFile& file = *opened.back();
@@ -349,15 +468,21 @@ void writeTemporaries(const std::vector<OutputFile>& files, Temporaries& tempora
 } // namespace
 
 void recoverFileSets(const QString& folder) {
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+    if (folder.isEmpty() || platform::fileStatus(folder).kind != platform::FileKind::Folder)
         return;
+    const quint64 device = platform::fileStatus(folder).device;
     bool allFinished = true;
-    QDirIterator records(folder, {u".*"_s + kRecordEnding}, QDir::Files | QDir::Hidden);
+    QDirIterator records(folder, {u".*"_s + kRecordEnding},
+                         QDir::Files | QDir::Hidden | QDir::System);
     while (records.hasNext()) {
         const QString path = records.next();
-        const std::optional<Replacement> replacement = readRecord(path);
+        QString why;
+        const std::optional<Replacement> replacement = readRecord(folder, path, why);
         if (!replacement) {
-            allFinished = false; // not a record of ours after all: left alone
+            // Not a record of ours after all: left alone, and said.
+            qWarning("Dorvana: \"%s\" is left alone, not recovered: %s", qPrintable(path),
+                     qPrintable(why));
+            allFinished = false;
             continue;
         }
         complete(*replacement);
@@ -368,8 +493,14 @@ void recoverFileSets(const QString& folder) {
     // Temporaries of a run killed before it recorded anything.
     QDirIterator leftovers(folder, {u".*"_s + kTempEnding, u".*"_s + kKeepEnding},
                            QDir::Files | QDir::Hidden | QDir::System);
-    while (leftovers.hasNext())
-        removeFile(leftovers.next());
+    while (leftovers.hasNext()) {
+        const QString path = leftovers.next();
+        const QString name = QFileInfo(path).fileName();
+        const platform::FileStatus status = platform::fileStatus(path);
+        if ((ownLeftoverName(name, kTempEnding) || ownLeftoverName(name, kKeepEnding)) &&
+            status.kind == platform::FileKind::Regular && status.device == device)
+            removeFile(path);
+    }
 }
 
 void writeFileSet(const std::vector<OutputFile>& files) {
@@ -385,25 +516,34 @@ void writeFileSet(const std::vector<OutputFile>& files) {
     Temporaries temporaries;
     writeTemporaries(files, temporaries);
 
+    // The record names files of its own folder only.
+    const QString folder = QFileInfo(files.front().path).absolutePath();
+    for (const OutputFile& out : files)
+        if (QFileInfo(out.path).absolutePath() != folder)
+            fail(out.path, u"A set's files must all be in one folder."_s);
+
     Replacement replacement;
-    replacement.recordPath = platform::hiddenSiblingName(
-        QFileInfo(files.front().path).absoluteDir().filePath(u"dorvana"_s), kRecordEnding);
+    replacement.recordPath =
+        platform::hiddenSiblingName(QDir(folder).filePath(u"dorvana"_s), kRecordEnding);
     for (std::size_t i = 0; i < files.size(); ++i) {
         const QString final = QFileInfo(files[i].path).absoluteFilePath();
-        replacement.entries.push_back({final, QFileInfo(temporaries.at(i)).absoluteFilePath(),
-                                       platform::hiddenSiblingName(final, kKeepEnding)});
+        const QString temp = QFileInfo(temporaries.at(i)).absoluteFilePath();
+        const bool created = !exists(final);
+        replacement.entries.push_back(
+            {final, temp, created ? QString() : platform::hiddenSiblingName(final, kKeepEnding),
+             created, platform::fileStatus(temp).id});
     }
     replacement.complete = true;
-    writeRecord(replacement, folders, files.front().path);
+    writeRecord(replacement, folder, files.front().path);
     temporaries.releaseAll(); // from here on the record owns them
-    step();
+    step(Step::Recorded, replacement.recordPath);
 
     if (const std::optional<RenameFailure> failure = complete(replacement))
         fail(files[failure->index].path, failure->reason);
 }
 
 namespace fileset_testing {
-void setStepHook(void (*hook)()) {
+void setStepHook(int (*hook)(Step, const QString&)) {
     g_stepHook = hook;
 }
 } // namespace fileset_testing

@@ -14,11 +14,14 @@ struct OutputFile {
 // the machine stops at any instant. Each file is first written and forced to
 // disk as a hidden temporary file beside its final name. Then the planned
 // replacement is recorded durably in a small hidden file in the folder of the
-// set's first file (the final, temporary and kept names of every file), and
+// set's first file (the final, temporary and kept names of every file, and
+// which final files the set creates), and
 // only then are the temporaries renamed over their final names. An existing
 // final file is kept under a spare name (a second link to it) until the whole
 // set is in place, and the new file gets its permissions (mode, and owner
-// where the program may set it). A missing folder is not created.
+// where the program may set it). A missing folder is not created. The files
+// of a set are in one folder; a final name that is a symbolic link or a
+// device is refused ("Not a regular file.").
 //
 // Before anything is written, a replacement left unfinished in a folder of the
 // set is finished (or, when that cannot be done, undone) by recoverFileSets.
@@ -35,14 +38,36 @@ void writeFileSet(const std::vector<OutputFile>& files);
 // Finishes any set replacement in `folder` that a killed run left half done,
 // so that the folder holds the whole earlier set or the whole new one, and
 // removes every leftover of such a run: temporaries, kept earlier files and
-// the record. Files of names this program never makes are not touched. Best
-// effort and silent: what cannot be done now is tried again next time.
+// the record. Best effort: what cannot be done now is tried again next time.
 // Called at start-up for the folder the program starts in.
+//
+// It acts only on what this program wrote: a record is a regular file (not a
+// link, FIFO or device) of at most 64 KB on the folder's own file system,
+// and every name in it is a plain file name in that folder (no separator,
+// no "..", not absolute) of this writer's own patterns, naming a regular
+// file or nothing. Any other record is left alone, nothing it names is
+// touched, and a warning saying why goes to the log (qWarning). A final file
+// is removed only when the record says the set created it and it is still
+// the file the set put there. Files of names this program never makes are
+// not touched.
 void recoverFileSets(const QString& folder);
 
 namespace fileset_testing {
-// Called before each step that changes the folder once a replacement is
-// recorded (each kept link, each rename, each removal); fault tests end the
-// process there to stand for a kill at that instant. Null for none.
-void setStepHook(void (*hook)());
+// The steps that change the folder once a replacement is recorded.
+enum class Step {
+    Recorded,        // the record is durable
+    KeepEarlier,     // an earlier final file gets its kept name (a link, or moved aside)
+    PutNew,          // a temporary is renamed over its final name
+    MarkUndo,        // the record is marked as being undone
+    PutBack,         // a kept earlier file is renamed back to its final name
+    RemoveTemporary, // while undoing
+    RemoveCreated,   // while undoing: a final file the set created
+    RemoveKept,      // at the end
+    RemoveRecord,    // at the end
+};
+// Called before each step with the path it changes; fault tests end the
+// process there to stand for a kill at that instant. A nonzero return makes a
+// KeepEarlier, PutNew or PutBack step fail with that error number instead, as
+// a file that cannot be renamed would. Null for none.
+void setStepHook(int (*hook)(Step step, const QString& path));
 } // namespace fileset_testing

@@ -83,4 +83,86 @@ void copyModeAndOwner(const QString& source, QFile& target) {
 #endif
 }
 
+FileStatus fileStatus(const QString& path) {
+    FileStatus status;
+#if defined(Q_OS_UNIX)
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return status;
+    status.kind = S_ISREG(st.st_mode)   ? FileKind::Regular
+                  : S_ISLNK(st.st_mode) ? FileKind::SymbolicLink
+                  : S_ISDIR(st.st_mode) ? FileKind::Folder
+                                        : FileKind::Other;
+    status.size = qint64(st.st_size);
+    status.device = quint64(st.st_dev);
+    status.id = quint64(st.st_ino);
+#else
+    const QFileInfo info(path);
+    if (info.isSymLink() || info.isShortcut())
+        status.kind = FileKind::SymbolicLink;
+    else if (!info.exists())
+        return status;
+    else
+        status.kind = info.isFile() ? FileKind::Regular
+                      : info.isDir() ? FileKind::Folder
+                                     : FileKind::Other;
+    status.size = info.size();
+#endif
+    return status;
+}
+
+std::optional<QByteArray> readSmallRegularFile(const QString& path, qint64 maxBytes,
+                                               QString* why) {
+    const auto refuse = [why](const QString& reason) {
+        if (why)
+            *why = reason;
+        return std::optional<QByteArray>();
+    };
+    const FileStatus before = fileStatus(path);
+    if (before.kind != FileKind::Regular)
+        return refuse(QStringLiteral("not a regular file"));
+    if (before.size > maxBytes)
+        return refuse(QStringLiteral("larger than %1 bytes").arg(maxBytes));
+#if defined(Q_OS_UNIX)
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return refuse(systemErrorText(errno));
+    struct stat st;
+    // The name may have been changed since it was looked at: the open file counts.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxBytes) {
+        ::close(fd);
+        return refuse(QStringLiteral("not a small regular file"));
+    }
+    QByteArray bytes(qsizetype(maxBytes) + 1, Qt::Uninitialized);
+    qsizetype filled = 0;
+    while (filled < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            return refuse(systemErrorText(error));
+        }
+        if (n == 0)
+            break;
+        filled += n;
+    }
+    ::close(fd);
+    if (filled > maxBytes)
+        return refuse(QStringLiteral("larger than %1 bytes").arg(maxBytes)); // it grew meanwhile
+    bytes.truncate(filled);
+    return bytes;
+#else
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return refuse(file.errorString());
+    QByteArray bytes = file.read(maxBytes + 1);
+    if (bytes.size() > maxBytes)
+        return refuse(QStringLiteral("larger than %1 bytes").arg(maxBytes));
+    return bytes;
+#endif
+}
+
 } // namespace platform

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 class QFile;
 
@@ -31,5 +34,25 @@ QString hiddenSiblingName(const QString& path, const QString& ending);
 // Gives `target` (an open file) the permission bits and, where the program
 // may set it, the owner of the file at `source`. Best effort.
 void copyModeAndOwner(const QString& source, QFile& target);
+
+// What a name in a folder is, seen without following a symbolic link.
+enum class FileKind { Missing, Regular, SymbolicLink, Folder, Other };
+
+struct FileStatus {
+    FileKind kind = FileKind::Missing;
+    qint64 size = 0;
+    quint64 device = 0; // the file system it lives on; 0 where unknown
+    quint64 id = 0;     // the file itself (inode), the same under every name; 0 where unknown
+};
+
+// The status of `path` itself (lstat): a symbolic link is reported as one.
+FileStatus fileStatus(const QString& path);
+
+// The whole contents of a regular file of at most `maxBytes`, read without
+// following a symbolic link, without blocking (a FIFO or device is refused
+// before it is read) and without allocating more than `maxBytes` + 1 bytes.
+// Otherwise no value, and `why` says why.
+std::optional<QByteArray> readSmallRegularFile(const QString& path, qint64 maxBytes,
+                                               QString* why);
 
 } // namespace platform

@@ -2,11 +2,16 @@
 #include "core/FileSet.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -20,6 +25,8 @@ private slots:
     void emptySet();
     void failureLeavesFolderAsItWas_data();
     void failureLeavesFolderAsItWas();
+    void hostileRecordIsLeftAlone_data();
+    void hostileRecordIsLeftAlone();
 };
 
 static QByteArray readAll(const QString& path) {
@@ -105,10 +112,15 @@ void tst_FileSet::failureLeavesFolderAsItWas_data() {
     QTest::addColumn<QString>("failing"); // relative to the test folder
     QTest::addColumn<bool>("makeDirectory");
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("renameFails"); // its rename, after the others' (test hook)
 
     QTest::newRow("missing folder")
-        << u"nowhere/test01son.htm"_s << false << u"No such file or directory"_s;
-    QTest::newRow("name taken by a folder") << u"test01son.htm"_s << true << u"Is a directory"_s;
+        << u"nowhere/test01son.htm"_s << false << u"No such file or directory"_s << false;
+    QTest::newRow("name taken by a folder")
+        << u"test01son.htm"_s << true << u"Is a directory"_s << false;
+    // Rolled back: the replaced file renamed back, the created one removed.
+    QTest::newRow("rename fails")
+        << u"test01son.htm"_s << false << u"Device or resource busy"_s << true;
 }
 
 // The last file of the set cannot be created: the error names it with the
@@ -118,6 +130,12 @@ void tst_FileSet::failureLeavesFolderAsItWas() {
     QFETCH(QString, failing);
     QFETCH(bool, makeDirectory);
     QFETCH(QString, reason);
+    QFETCH(bool, renameFails);
+    if (renameFails)
+        fileset_testing::setStepHook([](fileset_testing::Step step, const QString& path) {
+            return step == fileset_testing::Step::PutNew && path.endsWith(u"son.htm"_s) ? EBUSY : 0;
+        });
+    const auto noHook = qScopeGuard([] { fileset_testing::setStepHook(nullptr); });
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -144,6 +162,104 @@ void tst_FileSet::failureLeavesFolderAsItWas() {
     if (makeDirectory)
         QVERIFY(entries(bad).isEmpty());
     QVERIFY(!QFileInfo::exists(dir.filePath(u"nowhere"_s)) || makeDirectory);
+}
+
+// Every file under `root` but this writer's own hidden names, with its bytes
+// (a link: its target), read without following links or opening FIFOs.
+static QMap<QString, QByteArray> outsideOwnNames(const QString& root) {
+    static const QRegularExpression own(u"^\\..+\\.[0-9a-z]+\\.dorvana-(tmp|old|set)$"_s);
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo f(it.next());
+        if (!own.match(f.fileName()).hasMatch())
+            files.insert(QDir(root).relativeFilePath(f.filePath()),
+                         f.isSymLink() ? "link " + f.symLinkTarget().toUtf8()
+                         : f.isDir()   ? "folder"
+                                       : readAll(f.filePath()));
+    }
+    return files;
+}
+
+void tst_FileSet::hostileRecordIsLeftAlone_data() {
+    QTest::addColumn<QByteArray>("record"); // "@" stands for the folder beside the output folder
+    QTest::addColumn<QString>("kind");      // of the record: file, link (to a file of `record`), fifo, sparse
+    QTest::addColumn<QString>("tempLink");  // a temporary's name made a link to a file outside
+    QTest::addColumn<bool>("refused");
+    const QByteArray undoVictim = " @/.victim.a1.dorvana-tmp @/.victim.a1.dorvana-old\nend\nundo\n";
+    QTest::newRow("absolute path") << "dorvana-set 1\n@/victim" + undoVictim << u"file"_s
+                                   << QString() << true;
+    QByteArray dotDot = "dorvana-set 1\n@/victim" + undoVictim;
+    dotDot.replace('@', "../outside");
+    QTest::newRow("../ path") << dotDot << u"file"_s << QString() << true;
+    QTest::newRow("foreign temporary")
+        << QByteArray("dorvana-set 1\ntest01ind.htm notes.dorvana-tmp .test01ind.htm.a1.dorvana-old\nend\n")
+        << u"file"_s << QString() << true;
+    // Said to be replaced, so never removed, whatever the record says of it.
+    QTest::newRow("foreign final file")
+        << QByteArray("dorvana-set 1\nnotes.txt .notes.txt.a1.dorvana-tmp .notes.txt.a1.dorvana-old\nend\nundo\n")
+        << u"file"_s << QString() << false;
+    QTest::newRow("symbolic link named in the record")
+        << QByteArray("dorvana-set 1\ntest01ind.htm .test01ind.htm.a1.dorvana-tmp .test01ind.htm.a1.dorvana-old\nend\n")
+        << u"file"_s << u".test01ind.htm.a1.dorvana-tmp"_s << true;
+    QTest::newRow("symbolic link as the record")
+        << QByteArray("dorvana-set 1\nnotes.txt .notes.txt.a1.dorvana-tmp .notes.txt.a1.dorvana-old\nend\nundo\n")
+        << u"link"_s << QString() << true;
+    QTest::newRow("FIFO as the record") << QByteArray() << u"fifo"_s << QString() << true;
+    QTest::newRow("100 GB sparse record") << QByteArray("dorvana-set 1\n") << u"sparse"_s
+                                          << QString() << true;
+}
+
+// A record this writer did not make is left alone, and reported: nothing
+// outside this writer's own names changes, byte for byte, at start-up
+// recovery nor before a set is written into the folder; the record stays.
+void tst_FileSet::hostileRecordIsLeftAlone() {
+    QFETCH(QByteArray, record);
+    QFETCH(QString, kind);
+    QFETCH(QString, tempLink);
+    QFETCH(bool, refused);
+    for (const bool writing : {false, true}) {
+        QTemporaryDir root;
+        const QString out = root.filePath(u"out"_s), outside = root.filePath(u"outside"_s);
+        QVERIFY(QDir().mkpath(out) && QDir().mkpath(outside));
+        writeFile(outside + u"/victim"_s, "the teacher's file outside");
+        writeFile(out + u"/notes.txt"_s, "notes");
+        writeFile(out + u"/notes.dorvana-tmp"_s, "a file of another program");
+        writeFileSet({{out + u"/test01ind.htm"_s, "set A"}, {out + u"/test01sor.htm"_s, "set A"}});
+        if (!tempLink.isEmpty())
+            QVERIFY(QFile::link(outside + u"/victim"_s, out + u'/' + tempLink));
+        const QString recordPath = out + u"/.dorvana.h1.dorvana-set"_s;
+        record.replace('@', outside.toUtf8());
+        if (kind == u"link"_s) {
+            writeFile(outside + u"/record"_s, record);
+            QVERIFY(QFile::link(outside + u"/record"_s, recordPath));
+        } else if (kind == u"fifo"_s) {
+            QCOMPARE(::mkfifo(QFile::encodeName(recordPath).constData(), 0600), 0);
+        } else {
+            writeFile(recordPath, record);
+            if (kind == u"sparse"_s)
+                std::filesystem::resize_file(recordPath.toStdString(), 100ull << 30);
+        }
+        const auto before = outsideOwnNames(root.path());
+
+        if (refused)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"left alone"_s));
+        if (writing)
+            writeFileSet({{out + u"/test01ind.htm"_s, "set B"}, {out + u"/test01sor.htm"_s, "set B"}});
+        else
+            recoverFileSets(out);
+
+        auto after = outsideOwnNames(root.path());
+        if (writing) {
+            QCOMPARE(readAll(out + u"/test01ind.htm"_s), QByteArray("set B"));
+            after.insert(u"out/test01ind.htm"_s, "set A");
+            after.insert(u"out/test01sor.htm"_s, "set A");
+        }
+        QCOMPARE(after, before);
+        QCOMPARE(std::filesystem::exists(std::filesystem::symlink_status(recordPath.toStdString())),
+                 refused);
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_FileSet)

@@ -8,6 +8,7 @@
 
 #include "ReliabilitySupport.h"
 
+#include "core/AppError.h"
 #include "core/FileSet.h"
 #include "db/Settings.h"
 
@@ -15,6 +16,9 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <QScopeGuard>
+
+#include <cerrno>
 #include <csignal>
 
 using namespace reliability;
@@ -147,17 +151,33 @@ int writeChild(const QString& folder, char first) {
     }
 }
 
+// With `g_failingRename`, the fourth file of the set cannot be renamed over,
+// as a mount point could not: the set is rolled back.
+bool g_failingRename = false;
+int failingRename(fileset_testing::Step step, const QString& path) {
+    return g_failingRename && step == fileset_testing::Step::PutNew &&
+                   path.endsWith(QLatin1String("son.htm"))
+               ? EBUSY
+               : 0;
+}
+
 // Child: writes set B, ending itself with SIGKILL at the `stopAt`-th step of
-// the replacement.
+// the replacement (or of its roll-back).
 int g_stepsLeft = 0;
-int stepChild(const QString& folder, int stopAt) {
+int stepChild(const QString& folder, int stopAt, bool failing) {
     g_stepsLeft = stopAt;
-    fileset_testing::setStepHook([] {
+    g_failingRename = failing;
+    fileset_testing::setStepHook([](fileset_testing::Step step, const QString& path) {
         if (--g_stepsLeft == 0)
             std::raise(SIGKILL);
+        return failingRename(step, path);
     });
-    writeFileSet(pageSet(folder, 'B', false));
-    tellParent("whole");
+    try {
+        writeFileSet(pageSet(folder, 'B', false));
+        tellParent("whole");
+    } catch (const AppError&) {
+        tellParent("refused");
+    }
     return 0;
 }
 
@@ -194,7 +214,11 @@ void recoverAndCheck(OutputFolder& out, int round, const char* expectedSet = nul
         if (expectedSet)
             QCOMPARE(holds, QString::fromLatin1(expectedSet));
     } else {
-        writeFileSet(pageSet(out.path(), 'A', out.large));
+        try {
+            writeFileSet(pageSet(out.path(), 'A', out.large));
+        } catch (const AppError&) {
+            QVERIFY(g_failingRename); // rolled back again, to the same set A
+        }
         QCOMPARE(folderHolds(out.path(), out.others, out.large), QStringLiteral("A"));
     }
 }
@@ -208,6 +232,7 @@ private slots:
     void killedDuringPreparationInTheWindow();
     void killedRightAfterASaveTheFileAloneHoldsIt();
     void killedWhileWritingAPageSet();
+    void killedAtEachStepOfAReplacement_data();
     void killedAtEachStepOfAReplacement();
 };
 
@@ -344,23 +369,42 @@ void tst_Killed::killedWhileWritingAPageSet() {
     }
 }
 
+void tst_Killed::killedAtEachStepOfAReplacement_data() {
+    QTest::addColumn<bool>("failing");
+    QTest::addColumn<QString>("expected");
+    // Killed once the replacement was recorded: it is finished, never undone.
+    QTest::newRow("replacement") << false << QStringLiteral("B");
+    // The fourth rename fails (also for the recovery): each step of the
+    // roll-back, when killed and taken up again, ends with set A whole.
+    QTest::newRow("roll-back") << true << QStringLiteral("A");
+}
+
 void tst_Killed::killedAtEachStepOfAReplacement() {
+    QFETCH(bool, failing);
+    QFETCH(QString, expected);
+    fileset_testing::setStepHook(failingRename);
+    const auto noHook = qScopeGuard([] {
+        fileset_testing::setStepHook(nullptr);
+        g_failingRename = false;
+    });
     int stopAt = 1;
     for (;; ++stopAt) {
         QVERIFY2(stopAt < 100, "the replacement never ended");
+        g_failingRename = false;
         OutputFolder out(false);
+        g_failingRename = failing;
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--step-child"), out.path(), QString::number(stopAt)});
+                    {QStringLiteral("--step-child"), out.path(), QString::number(stopAt),
+                     QString::number(int(failing))});
         QVERIFY(child.waitForFinished(60000));
         if (child.exitStatus() == QProcess::NormalExit) {
-            QCOMPARE(child.readAll().trimmed(), QByteArray("whole"));
-            QCOMPARE(folderHolds(out.path(), out.others, false), QStringLiteral("B"));
+            QCOMPARE(child.readAll().trimmed(), failing ? QByteArray("refused") : QByteArray("whole"));
+            QCOMPARE(folderHolds(out.path(), out.others, false), expected);
             break;
         }
-        // Killed once the replacement was recorded: it is finished, never undone.
-        recoverAndCheck(out, stopAt - 1, "B");
+        recoverAndCheck(out, stopAt - 1, qPrintable(expected));
         if (QTest::currentTestFailed())
             return;
     }
@@ -373,8 +417,9 @@ int main(int argc, char* argv[]) {
         return saveOnceChild(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
     if (argc == 4 && qstrcmp(argv[1], "--write-child") == 0)
         return writeChild(QString::fromLocal8Bit(argv[2]), argv[3][0]);
-    if (argc == 4 && qstrcmp(argv[1], "--step-child") == 0)
-        return stepChild(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+    if (argc == 5 && qstrcmp(argv[1], "--step-child") == 0)
+        return stepChild(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt(),
+                         QByteArray(argv[4]).toInt() != 0);
     if (argc == 4 && qstrcmp(argv[1], "--save-child") == 0)
         return saveChild(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
     if (argc == 3 && qstrcmp(argv[1], "--prepare-child") == 0)
