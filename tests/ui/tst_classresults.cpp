@@ -141,16 +141,13 @@ void tst_ClassResults::filesAndCodesMakeTheClass() {
     QCOMPARE(m_prompts.shown.size(), 0);
     QCOMPARE(storedCount(), 5);
 
-    QCOMPARE(shownRows(window->findChild<QTableView*>(QStringLiteral("sinif"))),
-             (QStringList{QStringLiteral("Ayşe|5|0|0|5,00|00:25:11"),
-                          QStringLiteral("Bülent|4|0|1|4,00|00:25:11"),
-                          QStringLiteral("Cem|3|2|0|2,33|00:25:11"),
-                          QStringLiteral("Deniz|2|1|2|1,67|00:25:11"),
-                          QStringLiteral("Ece|0|5|0|-1,67|00:25:11")}));
-    QCOMPARE(window->findChild<QTableView*>(QStringLiteral("sinif"))
-                 ->model()
-                 ->headerData(5, Qt::Horizontal)
-                 .toString(),
+    const auto* table = window->findChild<QTableView*>(QStringLiteral("sinif"));
+    QCOMPARE(shownRows(table), (QStringList{QStringLiteral("Ayşe|5|0|0|5,00|00:25:11"),
+                                            QStringLiteral("Bülent|4|0|1|4,00|00:25:11"),
+                                            QStringLiteral("Cem|3|2|0|2,33|00:25:11"),
+                                            QStringLiteral("Deniz|2|1|2|1,67|00:25:11"),
+                                            QStringLiteral("Ece|0|5|0|-1,67|00:25:11")}));
+    QCOMPARE(table->model()->headerData(5, Qt::Horizontal).toString(),
              QStringLiteral("Süre (sa:dk:sn)"));
     QCOMPARE(window->findChild<QLabel*>(QStringLiteral("ozet"))->text(),
              QStringLiteral("Öğrenci: 5    Ortalama net: 2,27    Ortanca: 2,33    Standart "
