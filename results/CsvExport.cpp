@@ -2,19 +2,52 @@
 
 #include "results/ResultText.h"
 
+#include <QLocale>
 #include <QStringList>
+
+#include <algorithm>
 
 namespace {
 
-// Texts typed by someone else (a pupil's name, the test's name).
+// Excel takes no longer text constant in a formula.
+constexpr qsizetype kLongestFormulaText = 255;
+
+bool startsLikeFormula(const QString& text) {
+    const QChar first = text.front();
+    return first == u'=' || first == u'+' || first == u'-' || first == u'@' ||
+           first.category() == QChar::Other_Control;
+}
+
+// True when a spreadsheet may take the text for a value rather than text.
+// Numbers, dates, times, percentages and fractions all hold a digit, and a
+// spreadsheet knows more of their forms than we could list (month names,
+// "1e3", "1 1/2"), so any digit counts; of words, only the logical values
+// of a Turkish or an English spreadsheet.
+bool mayBeReadAsValue(const QString& text) {
+    if (startsLikeFormula(text) ||
+        std::any_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); }))
+        return true;
+    const QString word = QLocale(QLocale::Turkish).toUpper(text.trimmed());
+    return word == u"DOĞRU" || word == u"YANLIŞ" || word == u"TRUE" || word == u"FALSE";
+}
+
+// Texts typed by someone else (a pupil's name, the test's name), kept as text.
+// Neither a quoted field nor a leading apostrophe does that: LibreOffice Calc
+// reads a quoted "1e3" as 1000 unless its import is told otherwise, and keeps
+// the apostrophe as part of the text. A formula giving the text as a string
+// constant, ="1e3", is read as that very text by Calc and Excel alike. Calc
+// cannot read a line break inside a formula and Excel refuses long string
+// constants; such texts are no number, date or logical value anyway, and one
+// that starts like a formula gets the apostrophe, so that it never runs.
 QString textField(const QString& text) {
-    if (!text.isEmpty()) {
-        const QChar first = text.front();
-        if (first == u'=' || first == u'+' || first == u'-' || first == u'@' ||
-            first.category() == QChar::Other_Control)
-            return csvField(u'\'' + text);
+    if (text.isEmpty() || !mayBeReadAsValue(text))
+        return csvField(text);
+    if (text.size() <= kLongestFormulaText && !text.contains(u'\r') && !text.contains(u'\n')) {
+        QString constant = text;
+        constant.replace(QLatin1String("\""), QLatin1String("\"\""));
+        return csvField(QStringLiteral("=\"") + constant + u'"');
     }
-    return csvField(text);
+    return csvField(startsLikeFormula(text) ? u'\'' + text : text);
 }
 
 } // namespace
@@ -35,8 +68,9 @@ QByteArray classResultsCsv(const GeneratedTest& test, const std::vector<PupilRow
 
     line({QStringLiteral("Test"), textField(test.name)});
     lines << QString();
-    line({QStringLiteral("Ad"), QStringLiteral("Doğru"), QStringLiteral("Yanlış"),
-          QStringLiteral("Boş"), QStringLiteral("Net"), QStringLiteral("Süre")});
+    // "Doğru" and "Yanlış" alone are logical values to a Turkish spreadsheet.
+    line({QStringLiteral("Ad"), QStringLiteral("Doğru sayısı"), QStringLiteral("Yanlış sayısı"),
+          QStringLiteral("Boş sayısı"), QStringLiteral("Net"), durationTitle()});
     for (const PupilRow& row : rows)
         line({textField(row.name), QString::number(row.score.correct),
               QString::number(row.score.wrong), QString::number(row.score.blank),

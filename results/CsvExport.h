@@ -8,8 +8,8 @@
 // UTF-8 with a byte-order mark, ";" between fields, decimal comma, CR LF,
 // fields quoted as RFC 4180 asks. The test's name, the class table, the
 // summary and the item analysis follow one another, an empty line between.
-// A text field that a spreadsheet would take for a formula (starting with
-// "=", "+", "-", "@" or a control character) gets a leading apostrophe.
+// A text that a spreadsheet would take for a number, a date, a logical value
+// or a formula is written so that it stays text (see textField).
 QByteArray classResultsCsv(const GeneratedTest& test, const std::vector<PupilRow>& rows,
                            const ClassSummary& summary, const ItemAnalysis& items);
 

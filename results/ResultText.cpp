@@ -19,7 +19,9 @@ QString durationText(qint64 seconds) {
     const qint64 minutes = seconds / 60 % 60;
     const qint64 rest = seconds % 60;
     const auto two = [](qint64 v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
-    if (hours > 0)
-        return QString::number(hours) + u':' + two(minutes) + u':' + two(rest);
-    return QString::number(minutes) + u':' + two(rest);
+    return two(hours) + u':' + two(minutes) + u':' + two(rest);
+}
+
+QString durationTitle() {
+    return QStringLiteral("Süre (sa:dk:sn)");
 }

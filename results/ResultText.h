@@ -8,6 +8,8 @@
 // never "-0,00".
 QString decimalText(double value, int decimals = 2);
 
-// A duration in seconds as "m:ss", or "h:mm:ss" from an hour on; empty for
-// an unknown one (negative).
+// A duration in seconds as hours, minutes and seconds ("00:25:11", "01:05:09";
+// more hour digits from 100 hours on), which spreadsheets read as a duration;
+// empty for an unknown one (negative). Its title with the unit is durationTitle().
 QString durationText(qint64 seconds);
+QString durationTitle();

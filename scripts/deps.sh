@@ -11,6 +11,7 @@ packages=(
   libgmime-3.0-dev
   dpkg-dev file lintian desktop-file-utils appstream man-db
   qt6-charts-dev libqt6opengl6-dev
+  libreoffice-calc-nogui
   "$@"
 )
 

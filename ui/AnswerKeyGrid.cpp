@@ -1,6 +1,9 @@
 #include "ui/AnswerKeyGrid.h"
 
+#include "core/AppError.h"
+#include "core/IntConversion.h"
 #include "db/AnswerKey.h"
+#include "db/TableDataset.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -27,13 +30,54 @@ private:
 
 namespace {
 
-// The key column gets a one-character editor.
+bool isWholeNumber(const QString& text) {
+    try {
+        strToInt(text);
+        return true;
+    } catch (const AppError&) {
+        return false;
+    }
+}
+
+bool isNumberColumn(const DatasetModel& model, int column) {
+    const TableDataset& dataset = model.dataset();
+    const QString& field = model.columns().at(column).field;
+    return dataset.isOpen() && dataset.hasField(field) && dataset.isIntegerField(field);
+}
+
+// Lets into a number cell's editor only what is, or is on the way to, a whole
+// number the field can hold. Text it could not convert would be refused when
+// the editor is committed, and that commit may come inside a focus change.
+class WholeNumberValidator : public QValidator {
+public:
+    explicit WholeNumberValidator(AnswerKeyGrid& grid, QObject* parent)
+        : QValidator(parent), m_grid(grid) {}
+    State validate(QString& input, int&) const override {
+        if (input.isEmpty() || isWholeNumber(input))
+            return Acceptable; // empty clears the field
+        if (isWholeNumber(input + u'0'))
+            return Intermediate; // a sign or a hexadecimal prefix so far
+        emit m_grid.keyRefused(QStringLiteral(u"Bu sütuna yalnızca bir tam sayı girilebilir."));
+        return Invalid;
+    }
+
+private:
+    AnswerKeyGrid& m_grid;
+};
+
+// The key column gets a one-character editor, a number column a checked one.
 class AnswerKeyDelegate : public QStyledItemDelegate {
 public:
     explicit AnswerKeyDelegate(AnswerKeyGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
         const auto* model = qobject_cast<const DatasetModel*>(index.model());
+        if (model && !model->hasRule(index.column()) && isNumberColumn(*model, index.column())) {
+            QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+            if (auto* line = qobject_cast<QLineEdit*>(editor))
+                line->setValidator(new WholeNumberValidator(*m_grid, line));
+            return editor;
+        }
         if (!model || !model->hasRule(index.column()))
             return QStyledItemDelegate::createEditor(parent, option, index);
         auto* editor = new QLineEdit(parent);

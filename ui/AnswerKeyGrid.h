@@ -28,7 +28,7 @@ public:
     QString refusalText() const;
 
 signals:
-    // A key was typed that the options do not have.
+    // A key was typed that the options do not have, or a character a number cell cannot take.
     void keyRefused(const QString& why);
 
 protected:

@@ -49,7 +49,7 @@ QString classReportHtml(const ClassReport& r) {
     html += QStringLiteral("<h3>Sınıf listesi</h3><table border=\"1\" cellspacing=\"0\" "
                            "cellpadding=\"3\">");
     html += headerRow({QStringLiteral("Ad"), QStringLiteral("Doğru"), QStringLiteral("Yanlış"),
-                       QStringLiteral("Boş"), QStringLiteral("Net"), QStringLiteral("Süre")});
+                       QStringLiteral("Boş"), QStringLiteral("Net"), durationTitle()});
     for (const PupilRow& row : r.rows)
         html += QStringLiteral("<tr>") + cell(row.name) +
                 cell(QString::number(row.score.correct), true) +

@@ -151,7 +151,7 @@ ClassResultsWindow::ClassResultsWindow(Prompts& prompts, std::shared_ptr<Databas
     m_classModel = new QStandardItemModel(0, 6, this);
     m_classModel->setHorizontalHeaderLabels({QStringLiteral("Ad"), QStringLiteral("Doğru"),
                                              QStringLiteral("Yanlış"), QStringLiteral("Boş"),
-                                             QStringLiteral("Net"), QStringLiteral("Süre")});
+                                             QStringLiteral("Net"), durationTitle()});
     m_classSorted = new QSortFilterProxyModel(this);
     m_classView = makeTable(m_classModel, m_classSorted, QStringLiteral("sinif"), this);
     m_classView->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);

@@ -5,6 +5,9 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QTimer>
+
+#include <optional>
 
 QString applicationTitleFor(const QString& programPath) {
     QString name = QFileInfo(programPath).fileName();
@@ -26,13 +29,17 @@ QString errorBoxText(const QString& errorText) {
     return errorText;
 }
 
-bool runCommand(Prompts& prompts, const std::function<void()>& command) {
+namespace {
+
+// Runs the command; false when it ended in an error, with the error box's
+// text in `box` unless the command has told the user already.
+bool runCaught(const std::function<void()>& command, std::optional<QString>& box) {
     QString text;
     try {
         command();
         return true;
     } catch (const CommandStopped&) {
-        return false; // the command has told the user already
+        return false;
     } catch (const AppError& e) {
         text = e.text();
     } catch (const std::bad_alloc&) {
@@ -42,6 +49,29 @@ bool runCommand(Prompts& prompts, const std::function<void()>& command) {
     } catch (...) {
         text = QStringLiteral(u"Beklenmeyen bir hata oluştu");
     }
-    prompts.message(Prompts::Kind::Error, applicationTitle(), errorBoxText(text));
+    box = errorBoxText(text);
+    return false;
+}
+
+} // namespace
+
+bool runCommand(Prompts& prompts, const std::function<void()>& command) {
+    std::optional<QString> box;
+    if (runCaught(command, box))
+        return true;
+    if (box)
+        prompts.message(Prompts::Kind::Error, applicationTitle(), *box);
+    return false;
+}
+
+bool runCommandReportingLater(Prompts& prompts, const QObject* context,
+                              const std::function<void()>& command) {
+    std::optional<QString> box;
+    if (runCaught(command, box))
+        return true;
+    if (box)
+        QTimer::singleShot(0, context, [&prompts, text = *box] {
+            prompts.message(Prompts::Kind::Error, applicationTitle(), text);
+        });
     return false;
 }

@@ -26,7 +26,10 @@ bool QtPrompts::messageWithAction(const QString& caption, const QString& text,
     if (m_parent)
         box.setFont(m_parent->font());
     QPushButton* actionButton = box.addButton(action, QMessageBox::ActionRole);
+    // As in a plain message, Return presses OK and Escape closes: with a second
+    // button Qt finds no escape button of its own, and Escape did nothing.
     box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
     box.exec();
     return box.clickedButton() == actionButton;
 }

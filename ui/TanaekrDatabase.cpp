@@ -31,8 +31,9 @@ void Tanaekr::FormCreate() {
                                  m_prompts.message(Prompts::Kind::Information, title, text);
                              }},
                             this);
+    // The grid's operations run inside its focus changes and editor commits.
     liste->attach(m_database->websoru(), [this](const std::function<void()>& operation) {
-        return runCommand(m_prompts, operation);
+        return runCommandReportingLater(m_prompts, this, operation);
     });
     liste->setOptionCount([this] { return keyOptionCount(); });
     connect(liste, &AnswerKeyGrid::keyRefused, this, [this](const QString& why) { showHint(why); });

@@ -298,19 +298,19 @@ void tst_ClassAnalysis::timesAndNumbers_data() {
 
     QTest::newRow("minutes") << "2026-12-09T10:15:02"
                              << "2026-12-09T10:40:13"
-                             << "25:11";
+                             << "00:25:11";
     QTest::newRow("over midnight") << "2026-12-31T23:59:30"
                                    << "2027-01-01T00:00:05"
-                                   << "0:35";
+                                   << "00:00:35";
     QTest::newRow("over an hour") << "2026-12-09T08:00:00"
                                   << "2026-12-09T09:05:09"
-                                  << "1:05:09";
+                                  << "01:05:09";
     QTest::newRow("clock set back") << "2026-12-09T10:15:02"
                                     << "2026-12-09T10:15:01"
                                     << "";
     QTest::newRow("same second") << "2026-12-09T10:15:02"
                                  << "2026-12-09T10:15:02"
-                                 << "0:00";
+                                 << "00:00:00";
 }
 
 void tst_ClassAnalysis::timesAndNumbers() {

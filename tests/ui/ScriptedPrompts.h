@@ -2,8 +2,13 @@
 
 #include "ui/Prompts.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QList>
+#include <QMessageBox>
 #include <QStringList>
+#include <QTest>
+#include <QTimer>
 #include <deque>
 
 // Answers the window's dialogs from a script and records every message box,
@@ -98,4 +103,36 @@ public:
             list << s.text;
         return list;
     }
+};
+
+// Answers the real message boxes (QtPrompts) as a user does, with one key
+// sent to the box's focus widget. A box the key leaves open is closed without
+// a button, so that the test goes on.
+class MessageBoxAnswerer {
+public:
+    struct Seen {
+        QString text;
+        QFont font; // of the text
+        bool closedByKey;
+    };
+    QList<Seen> seen;
+
+    explicit MessageBoxAnswerer(Qt::Key key) {
+        m_timer.callOnTimeout([this, key] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus && box->isAncestorOf(focus) ? focus : box, key);
+            seen.append({box->text(),
+                         box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->font(),
+                         !box->isVisible()});
+            if (box->isVisible())
+                box->done(-1);
+        });
+        m_timer.start(10);
+    }
+
+private:
+    QTimer m_timer;
 };

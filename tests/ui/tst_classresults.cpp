@@ -141,11 +141,14 @@ void tst_ClassResults::filesAndCodesMakeTheClass() {
     QCOMPARE(m_prompts.shown.size(), 0);
     QCOMPARE(storedCount(), 5);
 
-    QCOMPARE(shownRows(window->findChild<QTableView*>(QStringLiteral("sinif"))),
-             (QStringList{
-                 QStringLiteral("Ayşe|5|0|0|5,00|25:11"), QStringLiteral("Bülent|4|0|1|4,00|25:11"),
-                 QStringLiteral("Cem|3|2|0|2,33|25:11"), QStringLiteral("Deniz|2|1|2|1,67|25:11"),
-                 QStringLiteral("Ece|0|5|0|-1,67|25:11")}));
+    const auto* table = window->findChild<QTableView*>(QStringLiteral("sinif"));
+    QCOMPARE(shownRows(table), (QStringList{QStringLiteral("Ayşe|5|0|0|5,00|00:25:11"),
+                                            QStringLiteral("Bülent|4|0|1|4,00|00:25:11"),
+                                            QStringLiteral("Cem|3|2|0|2,33|00:25:11"),
+                                            QStringLiteral("Deniz|2|1|2|1,67|00:25:11"),
+                                            QStringLiteral("Ece|0|5|0|-1,67|00:25:11")}));
+    QCOMPARE(table->model()->headerData(5, Qt::Horizontal).toString(),
+             QStringLiteral("Süre (sa:dk:sn)"));
     QCOMPARE(window->findChild<QLabel*>(QStringLiteral("ozet"))->text(),
              QStringLiteral("Öğrenci: 5    Ortalama net: 2,27    Ortanca: 2,33    Standart "
                             "sapma: 2,29    En düşük: -1,67    En yüksek: 5,00"));
@@ -261,7 +264,7 @@ void tst_ClassResults::tablesSortNumbersAsNumbers() {
     view->sortByColumn(4, Qt::DescendingOrder);
     QCOMPARE(column(4), QStringLiteral("12,00 10,00 9,00 -1,33"));
     view->sortByColumn(5, Qt::AscendingOrder);
-    QCOMPARE(column(5), QStringLiteral("0:59 9:05 10:00 1:00:00"));
+    QCOMPARE(column(5), QStringLiteral("00:00:59 00:09:05 00:10:00 01:00:00"));
     view->sortByColumn(1, Qt::AscendingOrder);
     QCOMPARE(column(1), QStringLiteral("0 9 10 12"));
     auto* items = window->findChild<QTableView*>(QStringLiteral("madde"));
@@ -312,11 +315,11 @@ void tst_ClassResults::oneTestAtATimeNewestFirst() {
     QCOMPARE(tests->itemText(0), QStringLiteral("Yeni sınav (ys, 09.12.2026 09:30)"));
     QCOMPARE(window->shownTest()->name, QStringLiteral("Yeni sınav"));
     QCOMPARE(shownRows(window->findChild<QTableView*>(QStringLiteral("sinif"))),
-             QStringList{QStringLiteral("Yeni|2|3|0|1,00|25:11")});
+             QStringList{QStringLiteral("Yeni|2|3|0|1,00|00:25:11")});
     tests->setCurrentIndex(1);
     QCOMPARE(window->shownTest()->name, QStringLiteral("Deneme"));
     QCOMPARE(shownRows(window->findChild<QTableView*>(QStringLiteral("sinif"))),
-             QStringList{QStringLiteral("Eski|5|0|0|5,00|25:11")});
+             QStringList{QStringLiteral("Eski|5|0|0|5,00|00:25:11")});
 }
 
 void tst_ClassResults::csvAndPrintedReport() {
@@ -334,7 +337,7 @@ void tst_ClassResults::csvAndPrintedReport() {
     const QByteArray bytes = file.readAll();
     QCOMPARE(bytes, classResultsCsv(*window->shownTest(), window->rows(), window->summary(),
                                     window->itemAnalysis()));
-    QVERIFY(bytes.contains("\r\nB\xC3\xBClent;4;0;1;4,00;25:11\r\n"));
+    QVERIFY(bytes.contains("\r\nB\xC3\xBClent;4;0;1;4,00;00:25:11\r\n"));
     m_prompts.nextSaveNames.push_back(QString()); // cancelled: nothing written, no box
     click(*window, "csvkaydet");
     m_prompts.nextSaveNames.push_back(m_dir->filePath(QStringLiteral("yok/x.csv")));

@@ -1,6 +1,7 @@
 #include "ScriptedPrompts.h"
 #include "core/AppError.h"
 #include "ui/ErrorHandler.h"
+#include "ui/QtPrompts.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -14,6 +15,9 @@ private slots:
     void fullStop();
     void uncaughtErrorIsShownAndProgramGoesOn();
     void stoppedCommandShowsNothingMore();
+    void errorInsideAnEventIsShownAfterIt();
+    void messageBoxKeysAndFont_data();
+    void messageBoxKeysAndFont();
 };
 
 void tst_ErrorHandler::title_data() {
@@ -82,5 +86,50 @@ void tst_ErrorHandler::stoppedCommandShowsNothingMore() {
     QVERIFY(prompts.shown.isEmpty());
 }
 
-QTEST_GUILESS_MAIN(tst_ErrorHandler)
+// A box opened inside a focus change or an editor's commit would let the
+// event's widgets be deleted under it: the box waits for the event loop.
+void tst_ErrorHandler::errorInsideAnEventIsShownAfterIt() {
+    ScriptedPrompts prompts;
+    auto context = std::make_unique<QObject>();
+    const auto fail = [] { throw AppError(QStringLiteral("'x' is not a valid integer value")); };
+    QVERIFY(!runCommandReportingLater(prompts, context.get(), fail));
+    QVERIFY(prompts.shown.isEmpty());
+    QTRY_COMPARE(prompts.texts(), QStringList{QStringLiteral("'x' is not a valid integer value.")});
+    QVERIFY(!runCommandReportingLater(prompts, context.get(), fail));
+    context.reset(); // the window went first: nothing is shown
+    QTest::qWait(20);
+    QCOMPARE(prompts.shown.size(), 1);
+}
+
+// The real boxes: Return presses OK and Escape closes, with or without the
+// second button ("Tarayıcıda aç" is not pressed), in the window's font.
+void tst_ErrorHandler::messageBoxKeysAndFont_data() {
+    QTest::addColumn<bool>("withAction");
+    QTest::addColumn<int>("key");
+    QTest::newRow("message, Return") << false << int(Qt::Key_Return);
+    QTest::newRow("message, Escape") << false << int(Qt::Key_Escape);
+    QTest::newRow("with action, Return") << true << int(Qt::Key_Return);
+    QTest::newRow("with action, Escape") << true << int(Qt::Key_Escape);
+}
+
+void tst_ErrorHandler::messageBoxKeysAndFont() {
+    QFETCH(bool, withAction);
+    QFETCH(int, key);
+    QWidget window;
+    window.setFont(QFont(QStringLiteral("Liberation Sans"), 13, QFont::Bold));
+    window.show();
+    QtPrompts prompts;
+    prompts.setParent(&window);
+    MessageBoxAnswerer answerer{Qt::Key(key)};
+    if (withAction)
+        QVERIFY(!prompts.messageWithAction(QStringLiteral("Dorvana"), QStringLiteral("Bitti."),
+                                           QStringLiteral("Tarayıcıda aç")));
+    else
+        prompts.message(Prompts::Kind::Error, QStringLiteral("Dorvana"), QStringLiteral("Bitti."));
+    QCOMPARE(answerer.seen.size(), 1);
+    QVERIFY(answerer.seen[0].closedByKey);
+    QCOMPARE(answerer.seen[0].font, window.font());
+}
+
+QTEST_MAIN(tst_ErrorHandler)
 #include "tst_errorhandler.moc"
