@@ -1,15 +1,19 @@
 // The questions of a test embedded in the single page: 100 question files of
 // about 200 KB of MHTML each (the page Chromium saved, with a large image),
 // read from the output folder, parsed and inlined, as one generation run does;
-// and the whole run's work without the window: embedding, building the six
-// files and writing them as one set.
+// and the whole run without the window (runGeneration): embedding, building
+// the six files, remembering the test and writing them as one set.
 
 #include "BenchSupport.h"
 #include "core/FileSet.h"
-#include "pages/PageSet.h"
+#include "db/AnswerKey.h"
+#include "db/NewDatabase.h"
+#include "db/TableDataset.h"
 #include "pages/QuestionFiles.h"
+#include "run/GenerationRun.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
@@ -69,25 +73,31 @@ void SinglePageGeneration(benchmark::State& state) {
     if (folder.names.isEmpty())
         return benchFail(state, "cannot make the question folder");
     const QTemporaryDir& out = folder.out;
-    const QStringList& names = folder.names;
-    PageSetInput in;
+    GenerationInput in;
     in.folder = out.path();
     in.stem = QStringLiteral("test01");
     in.testName = QStringLiteral(u"Deneme sınavı");
     in.questionCount = questions;
-    in.optionCount = 5;
-    in.questionColour = in.answerColour = in.resultColour = QStringLiteral("#B86397");
-    in.explanationColour = in.aceColour = in.bdColour = QStringLiteral("#F1CFE4");
-    in.singlePage = true;
+    in.settings.siksay = 5;
+    in.settings.teksayfa = true;
+    QString keys;
     for (int n = 1; n <= questions; ++n)
-        in.answerKey.push_back({names[n - 1], QString(QChar(u'A' + (n - 1) % 5))});
+        keys += QChar(u'A' + (n - 1) % 5);
+    const QTemporaryDir databaseFolder;
+    const QString database = databaseFolder.filePath(QStringLiteral("dorvana.MDB"));
+    createDatabase(database);
+    TableDataset websoru(QStringLiteral("websoru"));
+    websoru.setConnectionString(QStringLiteral("Data Source=") + database);
+    websoru.setTableName(QStringLiteral("websoru"));
+    websoru.open();
+    prepareAnswerKey(websoru, in.testName, in.stem, keys);
 
     qint64 pageBytes = 0;
     for (auto _ : state) {
-        in.questions = embedQuestions(in.folder, names, in.stem);
-        const std::vector<OutputFile> files = pageSetFiles(in);
-        writeFileSet(files);
-        pageBytes = files.back().bytes.size();
+        const GenerationOutcome outcome = runGeneration(in, websoru);
+        if (!outcome.missingQuestions.isEmpty())
+            return benchFail(state, "a question came out missing");
+        pageBytes = QFileInfo(outcome.singlePagePath).size();
     }
     state.counters["page_bytes"] = double(pageBytes);
 }

@@ -73,11 +73,10 @@ void GenerationBuild(benchmark::State& state) {
     in.stem = QStringLiteral("test01");
     in.testName = QStringLiteral("Deneme");
     in.questionCount = questions;
-    in.optionCount = 5;
+    in.settings.siksay = 5;
+    in.settings.teksayfa = false;
+    in.settings.gezyer = QStringLiteral("resim/");
     in.explanationLines = kExplanation.split(u'\n');
-    in.navFolder = QStringLiteral("resim/");
-    in.questionColour = in.answerColour = in.resultColour = QStringLiteral("#B86397");
-    in.explanationColour = in.aceColour = in.bdColour = QStringLiteral("#F1CFE4");
     for (int n = 1; n <= questions; ++n)
         in.answerKey.push_back(
             {QStringLiteral("test01s%1.mht").arg(n), QString(QChar(u'A' + (n - 1) % 5))});

@@ -66,3 +66,17 @@ std::vector<DataRecord> readAnswerKey(TableDataset& websoru, qint32 questionCoun
     transaction.commit();
     return records;
 }
+
+void prepareAnswerKey(TableDataset& websoru, const QString& testName, const QString& stem,
+                      const QString& keys) {
+    Transaction command(websoru.database());
+    clearAnswerKey(websoru);
+    fillAnswerKey(websoru, testName, stem, qint32(keys.size()));
+    for (qsizetype n = 0; n < keys.size(); ++n) {
+        websoru.moveTo(int(n));
+        websoru.edit();
+        websoru.setFieldValue(QStringLiteral("dc"), QString(keys[n]));
+    }
+    websoru.first();
+    command.commit();
+}

@@ -31,6 +31,11 @@ void clearAnswerKey(TableDataset& websoru);
 void fillAnswerKey(TableDataset& websoru, const QString& testName, const QString& stem,
                    qint32 count);
 
+// fillAnswerKey for keys.size() questions, each row given its letter of
+// `keys`, in one transaction: the key as a command-line program prepares it.
+void prepareAnswerKey(TableDataset& websoru, const QString& testName, const QString& stem,
+                      const QString& keys);
+
 // The answer-key letter rule: one letter, either case, from A to the letter
 // of the last option (A to E when the option count is not 2 to 5).
 bool isAnswerLetter(const QString& text, qint32 optionCount = 5);

@@ -26,38 +26,46 @@ void setMember(const SettingsField& field, Settings& settings, const QVariant& v
 
 } // namespace
 
+SettingsField::Type SettingsField::type() const {
+    if (std::holds_alternative<QString Settings::*>(member))
+        return Type::Text;
+    return std::holds_alternative<qint32 Settings::*>(member) ? Type::Integer : Type::Boolean;
+}
+
+QVariant SettingsField::defaultValue() const {
+    return memberValue(*this, Settings{});
+}
+
 QString SettingsField::sqlType() const {
-    return type == Type::Text ? QStringLiteral("TEXT") : QStringLiteral("INTEGER");
+    return type() == Type::Text ? QStringLiteral("TEXT") : QStringLiteral("INTEGER");
 }
 
 QString SettingsField::sqlDefault() const {
-    if (type == Type::Text)
-        return u'\'' + defaultValue.toString().replace(u'\'', QStringLiteral("''")) + u'\'';
-    return QString::number(defaultValue.toInt());
+    const QVariant value = defaultValue();
+    if (type() == Type::Text)
+        return u'\'' + value.toString().replace(u'\'', QStringLiteral("''")) + u'\'';
+    return QString::number(type() == Type::Boolean ? int(value.toBool()) : value.toInt());
 }
 
 const std::vector<SettingsField>& settingsFields() {
     static const std::vector<SettingsField> fields = {
-        {QStringLiteral("sorus"), Type::Text, QStringLiteral("#B86397"), 1, &Settings::sorus},
-        {QStringLiteral("cevaps"), Type::Text, QStringLiteral("#B86397"), 1, &Settings::cevaps},
-        {QStringLiteral("sonucs"), Type::Text, QStringLiteral("#B86397"), 1, &Settings::sonucs},
-        {QStringLiteral("soruac"), Type::Text, QStringLiteral("#F1CFE4"), 1, &Settings::soruac},
-        {QStringLiteral("ace"), Type::Text, QStringLiteral("#F1CFE4"), 1, &Settings::ace},
-        {QStringLiteral("bd"), Type::Text, QStringLiteral("#DA70D6"), 1, &Settings::bd},
-        {QStringLiteral("gezyer"), Type::Text, QString(), 1, &Settings::gezyer},
-        {QStringLiteral("siksay"), Type::Integer, 4, 1, &Settings::siksay},
-        {QStringLiteral("teksayfa"), Type::Boolean, 1, 2, &Settings::teksayfa},
-        {QStringLiteral("sure"), Type::Integer, 0, 2, &Settings::sure},
-        {QStringLiteral("yanlis"), Type::Integer, 3, 2, &Settings::yanlis},
+        {QStringLiteral("sorus"), 1, &Settings::sorus},
+        {QStringLiteral("cevaps"), 1, &Settings::cevaps},
+        {QStringLiteral("sonucs"), 1, &Settings::sonucs},
+        {QStringLiteral("soruac"), 1, &Settings::soruac},
+        {QStringLiteral("ace"), 1, &Settings::ace},
+        {QStringLiteral("bd"), 1, &Settings::bd},
+        {QStringLiteral("gezyer"), 1, &Settings::gezyer},
+        {QStringLiteral("siksay"), 1, &Settings::siksay},
+        {QStringLiteral("teksayfa"), 2, &Settings::teksayfa},
+        {QStringLiteral("sure"), 2, &Settings::sure},
+        {QStringLiteral("yanlis"), 2, &Settings::yanlis},
     };
     return fields;
 }
 
 Settings defaultSettings() {
-    Settings settings;
-    for (const SettingsField& field : settingsFields())
-        setMember(field, settings, field.defaultValue);
-    return settings;
+    return Settings{};
 }
 
 QString variantText(const QVariant& value) {
@@ -81,7 +89,7 @@ void saveSettings(TableDataset& webrenk, const Settings& settings) {
     webrenk.edit();
     for (const SettingsField& field : settingsFields()) {
         QVariant value = memberValue(field, settings);
-        if (field.type == Type::Boolean)
+        if (field.type() == Type::Boolean)
             value = qint32(value.toBool() ? 1 : 0);
         webrenk.setFieldValue(field.column, value);
     }

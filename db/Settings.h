@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Settings.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -9,38 +11,28 @@
 
 class TableDataset;
 
-// The appearance settings record: the first row of table webrenk.
-struct Settings {
-    QString sorus;     // question page background
-    QString cevaps;    // answer sheet background
-    QString sonucs;    // result page background
-    QString soruac;    // explanation box background
-    QString ace;       // answer sheet columns A, C, E
-    QString bd;        // answer sheet columns B, D
-    QString gezyer;    // folder of the navigation images
-    qint32 siksay = 4; // options per question
-    // Schema version 2.
-    bool teksayfa = true; // also write the single page for today's browsers
-    qint32 sure = 0;      // time limit in minutes, 0 for none
-    qint32 yanlis = 3;    // wrong answers that cancel one right answer; 0: none do
-};
+// A member of the settings record, of any of the types it holds.
+using SettingsMember = std::variant<QString Settings::*, qint32 Settings::*, bool Settings::*>;
 
-// One field of the record: its column, how it is stored, the value a new or
-// upgraded file gets, and the schema version that brought it.
+// One field of the record in table webrenk: its column, the schema version
+// that brought it, and its member. The type and the default follow from the
+// member (text, whole number, or a flag stored as 0 or 1; the default is the
+// member's initialiser in core/Settings.h).
 struct SettingsField {
     enum class Type { Text, Integer, Boolean };
     QString column;
-    Type type;
-    QVariant defaultValue;
     int version;
-    std::variant<QString Settings::*, qint32 Settings::*, bool Settings::*> member;
+    SettingsMember member;
 
+    Type type() const;
+    QVariant defaultValue() const;
     QString sqlType() const;
     QString sqlDefault() const; // the default as an SQL literal
 };
 
 // The fields in the order they are loaded and saved. A new field is one more
-// line here (with the next schema version), nothing else.
+// line here (with the next schema version), its member in core/Settings.h
+// and its control in the window's table (ui/SettingsControls.cpp).
 const std::vector<SettingsField>& settingsFields();
 
 // The record every new database starts with.

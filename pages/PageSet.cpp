@@ -22,8 +22,8 @@ PageSetTest pageSetTest(const PageSetInput& in) {
     PageSetTest test;
     for (const DataRecord& record : in.answerKey)
         test.keys += record.key.trimmed().toUpper();
-    test.optionCount = std::clamp(in.optionCount, 2, 5);
-    test.netRule = in.netRule == 4 || in.netRule == 0 ? in.netRule : 3;
+    test.optionCount = std::clamp(in.settings.siksay, 2, 5);
+    test.netRule = in.settings.yanlis == 4 || in.settings.yanlis == 0 ? in.settings.yanlis : 3;
     test.identity = testIdentity({in.testName, in.stem, test.keys, test.optionCount, test.netRule});
     return test;
 }
@@ -36,15 +36,7 @@ SinglePageInput singlePageInput(const PageSetInput& in) {
     page.testName = in.testName;
     page.stem = in.stem;
     page.explanationLines = in.explanationLines;
-    page.questionPageColour = in.questionColour;
-    page.explanationColour = in.explanationColour;
-    page.answerSheetColour = in.answerColour;
-    page.columnsAceColour = in.aceColour;
-    page.columnsBdColour = in.bdColour;
-    page.resultPageColour = in.resultColour;
-    page.optionCount = test.optionCount;
-    page.netRule = test.netRule;
-    page.timeLimitMinutes = in.timeLimitMinutes;
+    page.settings = in.settings;
     page.keys = test.keys;
     page.questions = QList<EmbeddedQuestion>(in.questions.begin(), in.questions.end());
     page.firstImage = in.navigationImages[0];
@@ -62,26 +54,27 @@ std::vector<OutputFile> pageSetFiles(const PageSetInput& in) {
     const auto path = [&in](const QString& name) { return in.folder + QDir::separator() + name; };
 
     QuestionPageInput question;
-    question.bodyColour = in.questionColour;
+    const Settings& settings = in.settings;
+    question.bodyColour = settings.sorus;
     question.dataFileName = names.dataFile;
     question.testName = in.testName;
-    question.navFolder = in.navFolder;
-    question.explanationColour = in.explanationColour;
+    question.navFolder = settings.gezyer;
+    question.explanationColour = settings.soruac;
     question.explanationLines = in.explanationLines;
 
     AnswerSheetInput sheet;
-    sheet.pageColour = in.answerColour;
-    sheet.aceColour = in.aceColour;
-    sheet.bdColour = in.bdColour;
+    sheet.pageColour = settings.cevaps;
+    sheet.aceColour = settings.ace;
+    sheet.bdColour = settings.bd;
     sheet.resultPageName = names.resultPage;
     sheet.questionCount = in.questionCount;
-    sheet.optionCount = in.optionCount;
+    sheet.optionCount = settings.siksay;
 
     ResultPageInput result;
     result.questionCount = in.questionCount;
     result.dataFileName = names.dataFile;
-    result.pageColour = in.resultColour;
-    result.netRule = in.netRule;
+    result.pageColour = settings.sonucs;
+    result.netRule = settings.yanlis;
 
     std::vector<OutputFile> files;
     files.push_back({path(names.frameset),
@@ -91,7 +84,7 @@ std::vector<OutputFile> pageSetFiles(const PageSetInput& in) {
     files.push_back({path(names.resultPage), encodeCp1254Lines(resultPageLines(result))});
     files.push_back(
         {path(names.dataFile), encodeUtf8Lines(dataFileLines(in.questionCount, in.answerKey))});
-    if (in.singlePage)
+    if (settings.teksayfa)
         files.push_back({path(names.singlePage), singlePageBytes(singlePageInput(in))});
     return files;
 }

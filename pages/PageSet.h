@@ -2,6 +2,7 @@
 
 #include "core/DataRecord.h"
 #include "core/FileSet.h"
+#include "core/Settings.h"
 #include "pages/EmbeddedQuestion.h"
 
 #include <QString>
@@ -12,27 +13,17 @@
 #include <vector>
 
 // Everything one generation run turns into files, read once from the window
-// (or from a test or a benchmark) before anything is built.
+// (or from a command-line program, a test or a benchmark) before anything is built.
 struct PageSetInput {
     QString folder;           // output folder, joined to the names with the platform's separator
     QString stem;             // file-name stem of every file of the set
     QString testName;         // shown above each question
     qint32 questionCount = 0; // the count as typed, converted
-    qint32 optionCount = 0;   // options per question, converted
     QStringList explanationLines;      // the explanation as its box shows it
-    QString navFolder;                 // put in front of the navigation image names
-    QString questionColour;            // question page background
-    QString explanationColour;         // explanation box background
-    QString answerColour;              // answer sheet background
-    QString aceColour;                 // answer sheet columns A, C, E
-    QString bdColour;                  // answer sheet columns B, D
-    QString resultColour;              // result page background
+    Settings settings;                 // colours, navigation folder, options, net rule, single page
     std::vector<DataRecord> answerKey; // one record per question, in question order
-    qint32 netRule = 3;                // wrong answers that cancel one right: 3, 4, or 0 for none
 
-    // The single page for today's browsers, written beside the classic set when on.
-    bool singlePage = false;
-    qint32 timeLimitMinutes = 0;                // 0: no limit
+    // The single page for today's browsers (settings.teksayfa).
     std::vector<EmbeddedQuestion> questions;    // one per question, made self-contained
     std::array<QByteArray, 4> navigationImages; // ilk, geri, ileri, son; empty: the page's own
 };

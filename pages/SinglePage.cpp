@@ -59,11 +59,11 @@ QByteArray jsonString(const QString& text) {
 
 // Only a colour reaches the style sheet: "#" with 3, 4, 6 or 8 hex digits, or a
 // colour name. Anything else keeps the page's default colour.
-QByteArray colour(const QString& text, const char* fallback) {
+QByteArray colour(const QString& text, const QString& fallback) {
     static const QRegularExpression form(
         u"^(#([0-9A-Fa-f]{3,4}|[0-9A-Fa-f]{6}|[0-9A-Fa-f]{8})|[A-Za-z]{3,30})$"_s);
     const QString t = text.trimmed();
-    return form.match(t).hasMatch() ? t.toLatin1() : QByteArray(fallback);
+    return (form.match(t).hasMatch() ? t : fallback).toLatin1();
 }
 
 QByteArray imageMime(const QByteArray& bytes) {
@@ -167,24 +167,26 @@ void appendQuestionElements(QByteArray& out, const SinglePageInput& in, qsizetyp
 
 QByteArray singlePageBytes(const SinglePageInput& in) {
     const QString keys = in.keys.toUpper();
-    const qint32 options = qBound(2, in.optionCount, 5);
-    const qint32 netRule = (in.netRule == 4 || in.netRule == 0) ? in.netRule : 3;
+    const qint32 options = qBound(2, in.settings.siksay, 5);
+    const qint32 netRule =
+        (in.settings.yanlis == 4 || in.settings.yanlis == 0) ? in.settings.yanlis : 3;
 
     const QByteArray data =
         "{\"surum\":1,\"test\":" + jsonString(in.testIdentity) +
         ",\"ad\":" + jsonString(in.testName) + ",\"kok\":" + jsonString(in.stem) +
         ",\"sayi\":" + QByteArray::number(keys.size()) +
         ",\"secenek\":" + QByteArray::number(options) + ",\"net\":" + QByteArray::number(netRule) +
-        ",\"sure\":" + QByteArray::number(qMax(in.timeLimitMinutes, 0)) + ",\"anahtar\":\"" +
+        ",\"sure\":" + QByteArray::number(qMax(in.settings.sure, 0)) + ",\"anahtar\":\"" +
         encodedKeys(keys, in.testIdentity) + "\"}";
 
-    const QByteArray colours = ":root{--soru-zemin:" + colour(in.questionPageColour, "#B86397") +
-                               ";--aciklama-zemin:" + colour(in.explanationColour, "#F1CFE4") +
-                               ";--cevap-zemin:" + colour(in.answerSheetColour, "#B86397") +
-                               ";--ace:" + colour(in.columnsAceColour, "#F1CFE4") +
-                               ";--bd:" + colour(in.columnsBdColour, "#DA70D6") +
-                               ";--sonuc-zemin:" + colour(in.resultPageColour, "#B86397") + ";}";
-
+    const Settings& set = in.settings;
+    const Settings defaults;
+    const QByteArray colours = ":root{--soru-zemin:" + colour(set.sorus, defaults.sorus) +
+                               ";--aciklama-zemin:" + colour(set.soruac, defaults.soruac) +
+                               ";--cevap-zemin:" + colour(set.cevaps, defaults.cevaps) +
+                               ";--ace:" + colour(set.ace, defaults.ace) +
+                               ";--bd:" + colour(set.bd, defaults.bd) +
+                               ";--sonuc-zemin:" + colour(set.sonucs, defaults.sonucs) + ";}";
     const QHash<QByteArray, QByteArray> parts{
         {"TITLE", htmlText(in.testName)},
         {"STYLE", resource(u"page.css"_s)},

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Settings.h"
 #include "pages/EmbeddedQuestion.h"
 
 #include <QByteArray>
@@ -15,18 +16,11 @@ struct SinglePageInput {
     QString stem;                 // names the pupil's result file
     QStringList explanationLines; // shown under every question
 
-    // The teacher's colour texts, used as the classic pages use them. A text
-    // that is not a colour leaves the page's own colour in its place.
-    QString questionPageColour; // question view background
-    QString explanationColour;  // explanation box background
-    QString answerSheetColour;  // answer sheet background
-    QString columnsAceColour;   // answer sheet: option columns A, C, E and the finish button
-    QString columnsBdColour;    // answer sheet: option columns B, D and the question numbers
-    QString resultPageColour;   // result view background
-
-    qint32 optionCount = 4;            // letters per question; 2 or less gives 2, 5 or more gives 5
-    qint32 netRule = 3;                // wrong answers that cancel one right: 3, 4, or 0 for none
-    qint32 timeLimitMinutes = 0;       // 0 or less: no time limit
+    // The teacher's settings: colours used as the classic pages use them (a
+    // text that is not a colour leaves the default colour in its place), the
+    // option count (2 or less gives 2, 5 or more gives 5), the net rule and
+    // the time limit in minutes (0 or less: none).
+    Settings settings;
     QString keys;                      // one letter per question: the count of questions
     QList<EmbeddedQuestion> questions; // by question; a missing entry shows as missing
 

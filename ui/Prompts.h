@@ -25,6 +25,11 @@ public:
     virtual bool messageWithAction(const QString& caption, const QString& text,
                                    const QString& action) = 0;
 
+    // A question with its buttons, the first the default (Return) and the
+    // last the answer of Escape or of closing the box; the index of the
+    // button pressed.
+    virtual int choose(const QString& caption, const QString& text, const QStringList& buttons) = 0;
+
     // Opens a file in the system's default program for it (a page: the browser).
     virtual void openInDefaultProgram(const QString& path) = 0;
 

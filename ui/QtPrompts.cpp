@@ -34,6 +34,21 @@ bool QtPrompts::messageWithAction(const QString& caption, const QString& text,
     return box.clickedButton() == actionButton;
 }
 
+int QtPrompts::choose(const QString& caption, const QString& text, const QStringList& buttons) {
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, m_parent);
+    if (m_parent)
+        box.setFont(m_parent->font());
+    QList<QAbstractButton*> pressed;
+    for (const QString& name : buttons)
+        pressed << box.addButton(name, pressed.isEmpty() ? QMessageBox::AcceptRole
+                                                         : QMessageBox::ActionRole);
+    box.setDefaultButton(qobject_cast<QPushButton*>(pressed.constFirst()));
+    box.setEscapeButton(pressed.constLast());
+    box.exec();
+    const auto index = pressed.indexOf(box.clickedButton());
+    return index < 0 ? int(buttons.size()) - 1 : int(index);
+}
+
 void QtPrompts::openInDefaultProgram(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

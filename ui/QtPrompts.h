@@ -12,6 +12,7 @@ public:
     void message(Kind kind, const QString& caption, const QString& text) override;
     bool messageWithAction(const QString& caption, const QString& text,
                            const QString& action) override;
+    int choose(const QString& caption, const QString& text, const QStringList& buttons) override;
     void openInDefaultProgram(const QString& path) override;
     QString openFileName(const QString& filterDescription, const QString& pattern) override;
     QStringList openFileNames(const QString& filterDescription, const QString& pattern) override;

@@ -1,7 +1,7 @@
 #include "ui/Tanaekr.h"
 
+#include "core/Settings.h"
 #include "db/ProgramDatabase.h"
-
 #include "ui/AnswerKeyGrid.h"
 #include "ui/DirectoryList.h"
 #include "ui/ErrorHandler.h"
@@ -53,6 +53,9 @@ void setTextColour(QWidget* widget, const QColor& colour) {
     palette.setColor(QPalette::Text, colour);
     widget->setPalette(palette);
 }
+
+// The controls start with the defaults of a new settings record.
+const Settings kDefaults;
 
 const QString kHintTestadl = QStringLiteral(u"Soruların üst kısmında görüntülenir. Sınıf, testin "
                                             u"konusu gibi bilgileri içermesi tercih edilebilir.");
@@ -158,6 +161,19 @@ void Tanaekr::buildControls() {
     statusBar()->addWidget(durum, 1);
 
     setTabOrders();
+    m_settingsControls = SettingsControls({
+        {&Settings::sorus, sorusrenk},
+        {&Settings::cevaps, cevapzrl},
+        {&Settings::sonucs, sonuczrl},
+        {&Settings::soruac, sacikl},
+        {&Settings::ace, acer},
+        {&Settings::bd, ber},
+        {&Settings::gezyer, gezyerl},
+        {&Settings::siksay, siksayl},
+        {&Settings::teksayfa, teksayfa},
+        {&Settings::sure, sure},
+        {&Settings::yanlis, yanlis},
+    });
 }
 
 QLineEdit* Tanaekr::labelledEdit(QWidget* page, const char* name, const QString& labelText,
@@ -237,9 +253,9 @@ void Tanaekr::buildQuestionPage(QWidget* page) {
     watch(soruac);
 
     sorusrenk = labelledEdit(page, "sorusrenk", QStringLiteral(u"Soru sayfası zemin rengi"),
-                             QStringLiteral("#B86397"), QRect(250, 16, 121, 21), smallLabel);
+                             kDefaults.sorus, QRect(250, 16, 121, 21), smallLabel);
     sacikl = labelledEdit(page, "sacikl", QStringLiteral(u"Sınav açıklaması zemin rengi"),
-                          QStringLiteral("#F1CFE4"), QRect(250, 56, 121, 21), smallLabel);
+                          kDefaults.soruac, QRect(250, 56, 121, 21), smallLabel);
     BitBtn1 = colourButton(page, "BitBtn1", QRect(375, 16, 25, 25), "soruszr", sorusrenk, 0x800080,
                            QStringLiteral(u"Soru sayfası zemin rengini seç"));
     BitBtn2 = colourButton(page, "BitBtn2", QRect(375, 56, 25, 25), "sacikzr", sacikl, 0x000000,
@@ -269,13 +285,13 @@ void Tanaekr::buildQuestionPage(QWidget* page) {
 void Tanaekr::buildAnswerPage(QWidget* page) {
     const QFont labelFont = arial(11, true);
     cevapzrl = labelledEdit(page, "cevapzrl", QStringLiteral(u"Cevap sayfası zemin rengi"),
-                            QStringLiteral("#B86397"), QRect(20, 20, 121, 21), labelFont);
+                            kDefaults.cevaps, QRect(20, 20, 121, 21), labelFont);
     BitBtn3 = colourButton(page, "BitBtn3", QRect(150, 16, 25, 25), "cevapszr", cevapzrl, 0,
                            QStringLiteral(u"Cevap sayfası zemin rengini seç"));
-    acer = labelledEdit(page, "acer", QStringLiteral(u"A-C-D sütunları zemin rengi"),
-                        QStringLiteral("#F1CFE4"), QRect(20, 60, 121, 21), labelFont);
-    ber = labelledEdit(page, "ber", QStringLiteral(u"B-E sütunları zemin rengi"),
-                       QStringLiteral("#DA70D6"), QRect(20, 100, 121, 21), labelFont);
+    acer = labelledEdit(page, "acer", QStringLiteral(u"A-C-D sütunları zemin rengi"), kDefaults.ace,
+                        QRect(20, 60, 121, 21), labelFont);
+    ber = labelledEdit(page, "ber", QStringLiteral(u"B-E sütunları zemin rengi"), kDefaults.bd,
+                       QRect(20, 100, 121, 21), labelFont);
     BitBtn4 = colourButton(page, "BitBtn4", QRect(150, 56, 25, 25), "acezr", acer, 0,
                            QStringLiteral(u"A, C ve E sütunlarının zemin rengini seç"));
     BitBtn5 = colourButton(page, "BitBtn5", QRect(150, 96, 25, 25), "bdzr", ber, 0,
@@ -283,7 +299,7 @@ void Tanaekr::buildAnswerPage(QWidget* page) {
     BitBtn6 = colourButton(page, "BitBtn6", QRect(150, 140, 25, 25), "sonucszr", nullptr, 0,
                            QStringLiteral(u"Sonuç sayfası zemin rengini seç"));
     sonuczrl = labelledEdit(page, "sonuczrl", QStringLiteral(u"Sonuç sayfası zemin rengi"),
-                            QStringLiteral("#B86397"), QRect(20, 140, 121, 21), labelFont);
+                            kDefaults.sonucs, QRect(20, 140, 121, 21), labelFont);
     renkler.back().field = sonuczrl;
     siksayl = labelledEdit(page, "siksayl", QStringLiteral(u"Cevap şıkkı sayısı"), QString(),
                            QRect(20, 180, 20, 21), labelFont);
@@ -293,11 +309,11 @@ void Tanaekr::buildAnswerPage(QWidget* page) {
     teksayfa->setObjectName(QStringLiteral("teksayfa"));
     teksayfa->setGeometry(260, 20, 300, 21);
     teksayfa->setFont(labelFont);
-    teksayfa->setChecked(true);
+    teksayfa->setChecked(kDefaults.teksayfa);
     setTextColour(teksayfa, Qt::red);
     watch(teksayfa);
-    sure = labelledEdit(page, "sure", QStringLiteral(u"Süre (dakika)"), QStringLiteral("0"),
-                        QRect(260, 80, 50, 21), labelFont);
+    sure = labelledEdit(page, "sure", QStringLiteral(u"Süre (dakika)"),
+                        QString::number(kDefaults.sure), QRect(260, 80, 50, 21), labelFont);
     yanlis = new QComboBox(page);
     yanlis->setObjectName(QStringLiteral("yanlis"));
     yanlis->setGeometry(260, 140, 120, 22);

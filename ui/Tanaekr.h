@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ColourText.h"
+#include "ui/SettingsControls.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -21,12 +22,14 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class QToolButton;
-struct PageSetInput;
+class GenerationRefused;
+struct GenerationInput;
 
-// The program's one window. It holds every input as a control whose text is
-// read when a command needs it, shows a hint for each field that is entered,
-// and runs the three commands under the default error handler. What needs no
-// widget lives below it: the database in db/, the page set in pages/.
+// The main window. It holds every input as a control whose text is read when
+// a command needs it, shows a hint for each field that is entered, and runs
+// its commands under the default error handler. What needs no widget lives
+// below it: the generation run in run/, the database in db/, the pages in
+// pages/; the class results have a window of their own.
 class Tanaekr : public QMainWindow {
     Q_OBJECT
 public:
@@ -57,6 +60,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Asks to save settings changed since they were loaded or saved.
+    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -82,7 +87,7 @@ private:
     // Start-up.
     void FormCreate();
     void FormShow();
-    void ConnectToMSAccessDB(const QString& fileName, const QString& password);
+    void openDatabase();
 
     // Field behaviour.
     void showHint(const QString& hint);
@@ -93,14 +98,12 @@ private:
     void gezyerlExit();
     void runColourAction(ColourAction& action);
 
-    // The generation run's inputs, read from the controls and the answer key
-    // once, checked in the order the teacher meets them.
-    PageSetInput readPageSetInput();
-    void embedForSinglePage(PageSetInput& in) const;
-    QString closingMessage(const PageSetInput& in, const QStringList& imagesWritten) const;
-    void refuseUnusableStem();
-    void refuseUnusableCount(qint32 count);
-    void refuse(const QString& message);
+    // The generation run's input as the controls hold it.
+    GenerationInput generationInput();
+    // Shows a refusal of the run and ends the command.
+    [[noreturn]] void refuse(const GenerationRefused& refusal);
+    // Saves the settings the controls hold; false when the save failed.
+    bool saveSettingsFromControls();
     // The option count as the grid uses it: that of "Cevap şıkkı sayısı" when it
     // is a number from 2 to 5, else 5.
     qint32 keyOptionCount() const;
@@ -108,6 +111,7 @@ private:
     Prompts& m_prompts;
     Options m_options;
     ProgramDatabase* m_database = nullptr;
+    SettingsControls m_settingsControls; // each settings field's control
     bool m_shownOnce = false;
     QWidget* m_activeField = nullptr;
 

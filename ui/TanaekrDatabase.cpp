@@ -10,14 +10,14 @@
 #include "db/ProgramDatabase.h"
 #include "db/Settings.h"
 #include "db/TableDataset.h"
+#include "run/GenerationRun.h"
 #include "ui/AnswerKeyGrid.h"
 #include "ui/ClassResultsWindow.h"
 #include "ui/DirectoryList.h"
 #include "ui/ErrorHandler.h"
 #include "ui/Prompts.h"
 
-#include <QCheckBox>
-#include <QComboBox>
+#include <QCloseEvent>
 #include <QDir>
 #include <QLineEdit>
 
@@ -37,11 +37,11 @@ void Tanaekr::FormCreate() {
     });
     liste->setOptionCount([this] { return keyOptionCount(); });
     connect(liste, &AnswerKeyGrid::keyRefused, this, [this](const QString& why) { showHint(why); });
-    ConnectToMSAccessDB(QStringLiteral("dorvana.MDB"), QString());
+    openDatabase();
 }
 
-void Tanaekr::ConnectToMSAccessDB(const QString& fileName, const QString& password) {
-    m_database->ConnectToMSAccessDB(fileName, password);
+void Tanaekr::openDatabase() {
+    m_database->ConnectToMSAccessDB(QStringLiteral("dorvana.MDB"), QString());
     if (m_database->isConnected())
         liste->bindColumns(250);
 }
@@ -49,28 +49,13 @@ void Tanaekr::ConnectToMSAccessDB(const QString& fileName, const QString& passwo
 void Tanaekr::FormShow() {
     klasor->setText(QDir::toNativeSeparators(dir->currentFolder()));
     clearAnswerKey(m_database->websoru());
-    const std::pair<QString, QLineEdit*> fields[] = {
-        {QStringLiteral("sorus"), sorusrenk}, {QStringLiteral("cevaps"), cevapzrl},
-        {QStringLiteral("sonucs"), sonuczrl}, {QStringLiteral("soruac"), sacikl},
-        {QStringLiteral("ace"), acer},        {QStringLiteral("bd"), ber},
-        {QStringLiteral("gezyer"), gezyerl},  {QStringLiteral("siksay"), siksayl},
-        {QStringLiteral("sure"), sure},
-    };
     Settings settings;
+    // Each field is shown as it loads: a field that stops the load leaves
+    // the ones before it shown.
     loadSettings(m_database->webrenk(), settings, [&](const SettingsField& field) {
-        for (const auto& [column, edit] : fields) {
-            if (column != field.column)
-                continue;
-            if (const auto text = std::get_if<QString Settings::*>(&field.member))
-                edit->setText(settings.**text);
-            else if (const auto number = std::get_if<qint32 Settings::*>(&field.member))
-                edit->setText(QString::number(settings.**number));
-        }
-        if (field.column == u"teksayfa")
-            teksayfa->setChecked(settings.teksayfa);
-        else if (field.column == u"yanlis")
-            yanlis->setCurrentIndex(std::max(0, yanlis->findData(settings.yanlis)));
+        m_settingsControls.show(settings, field.member);
     });
+    m_settingsControls.markSaved();
     sorusaye->setFocus(Qt::OtherFocusReason);
 }
 
@@ -80,7 +65,11 @@ void Tanaekr::sorusayeExit() {
         liste->commitOpenEditor();
         // Every check comes first: a refused command leaves the key as it was.
         const qint32 count = strToInt(sorusaye->text());
-        refuseUnusableCount(count);
+        try {
+            checkQuestionCount(count);
+        } catch (const GenerationRefused& refusal) {
+            refuse(refusal);
+        }
         TableDataset& websoru = m_database->websoru();
         // One transaction: a kill part-way leaves the old rows or the new, never an empty table.
         Transaction command(websoru.database());
@@ -106,22 +95,29 @@ void Tanaekr::sonucokuClick() {
 }
 
 void Tanaekr::renkkaydet() {
-    runCommand(m_prompts, [this] {
-        Settings settings;
+    saveSettingsFromControls();
+}
+
+bool Tanaekr::saveSettingsFromControls() {
+    return runCommand(m_prompts, [this] {
         // Converted first, so a count that is not a number stores nothing.
-        settings.siksay = strToInt(siksayl->text());
-        settings.sure = strToInt(sure->text());
-        settings.sorus = sorusrenk->text();
-        settings.cevaps = cevapzrl->text();
-        settings.sonucs = sonuczrl->text();
-        settings.soruac = sacikl->text();
-        settings.ace = acer->text();
-        settings.bd = ber->text();
-        settings.gezyer = gezyerl->text();
-        settings.teksayfa = teksayfa->isChecked();
-        settings.yanlis = yanlis->currentData().toInt();
-        saveSettings(m_database->webrenk(), settings);
+        saveSettings(m_database->webrenk(), m_settingsControls.read());
+        m_settingsControls.markSaved();
         m_prompts.message(Prompts::Kind::Plain, applicationTitle(),
                           QStringLiteral(u"Renk ve klasör bilgileri kaydedildi."));
     });
+}
+
+void Tanaekr::closeEvent(QCloseEvent* event) {
+    if (m_database && m_database->isConnected() && m_settingsControls.changedSinceSaved()) {
+        const int choice = m_prompts.choose(
+            applicationTitle(), QStringLiteral(u"Değişiklikler kaydedilsin mi?"),
+            {QStringLiteral(u"Kaydet"), QStringLiteral(u"Kaydetme"), QStringLiteral(u"Vazgeç")});
+        // A failed save keeps the window open with what was typed.
+        if (choice == 2 || (choice == 0 && !saveSettingsFromControls())) {
+            event->ignore();
+            return;
+        }
+    }
+    QMainWindow::closeEvent(event);
 }

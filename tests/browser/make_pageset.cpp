@@ -1,8 +1,9 @@
-// Writes a complete page set into a folder, built by the same page-set
-// function as the generation run of the main window, for the browser
-// tests. Beside the pages it writes one question file per question
-// (stem + "s" + n + ".mht", the names the answer-key preparation gives) and
-// the four navigation images, so that the question page has something to show.
+// Writes a complete page set into a folder for the browser tests, through the
+// same generation run as the main window (on an answer key prepared in a
+// database of its own). Before the run it writes one question file per
+// question (stem + "s" + n + ".mht", the names the answer-key preparation
+// gives) and the four navigation images, so that the question page has
+// something to show.
 //
 //   make_pageset FOLDER STEM QUESTIONS OPTIONS KEYS [TESTNAME]
 //
@@ -15,7 +16,11 @@
 #include "core/FileSet.h"
 #include "core/IntConversion.h"
 #include "core/LineFile.h"
+#include "db/AnswerKey.h"
+#include "db/NewDatabase.h"
+#include "db/TableDataset.h"
 #include "pages/PageSet.h"
+#include "run/GenerationRun.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -24,6 +29,7 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <exception>
@@ -76,28 +82,18 @@ int main(int argc, char** argv) {
     if (keys.size() != questions)
         return usage("KEYS must hold one letter per question");
 
-    PageSetInput in;
+    GenerationInput in;
     in.folder = folder;
     in.stem = stem;
     in.testName = testName;
     in.questionCount = questions;
-    in.optionCount = options;
-    in.navFolder = QString(); // the images lie beside the pages
+    in.settings.siksay = options;
+    in.settings.teksayfa = false;
+    in.settings.cevaps = u"#FFFFFF"_s;
+    in.settings.sonucs = u"#FFFFE0"_s;
     in.explanationLines = {u"Her soru için bir şık işaretleyiniz."_s, QString(),
                            u"Üç yanlış bir doğruyu götürür."_s};
-    in.questionColour = u"#B86397"_s;
-    in.explanationColour = u"#F1CFE4"_s;
-    in.answerColour = u"#FFFFFF"_s;
-    in.aceColour = u"#F1CFE4"_s;
-    in.bdColour = u"#DA70D6"_s;
-    in.resultColour = u"#FFFFE0"_s;
-    in.answerKey.reserve(std::size_t(questions));
-    for (qint32 n = 1; n <= questions; ++n)
-        in.answerKey.push_back({stem + u's' + QString::number(n) + u".mht"_s, keys.mid(n - 1, 1)});
     const auto path = [&](const QString& name) { return folder + u'/' + name; };
-
-    // The set exactly as the window writes it.
-    std::vector<OutputFile> files = pageSetFiles(in);
 
     // Each question file is a copy of the real MHTML file named by QUESTION_FILE
     // (the browser tests pass tests/data/questions/chromium.mht); without it, a
@@ -112,8 +108,9 @@ int main(int argc, char** argv) {
         }
         questionFile = file.readAll();
     }
+    std::vector<OutputFile> files;
     for (qint32 n = 1; n <= questions; ++n) {
-        files.push_back({path(in.answerKey[std::size_t(n - 1)].file),
+        files.push_back({path(questionFileName(stem, n)),
                          !questionFile.isEmpty()
                              ? questionFile
                              : encodeUtf8Lines({u"<html><body><h2>Soru "_s + QString::number(n) +
@@ -131,6 +128,31 @@ int main(int argc, char** argv) {
 
     try {
         writeFileSet(files);
+        if (questions == 0) {
+            // The run refuses a test without questions; the browser test still
+            // shows what the page builders make of one.
+            PageSetInput empty;
+            empty.folder = folder;
+            empty.stem = stem;
+            empty.testName = testName;
+            empty.explanationLines = in.explanationLines;
+            empty.settings = in.settings;
+            writeFileSet(pageSetFiles(empty));
+            return 0;
+        }
+        // The answer key as the window prepares it, in a database of its own.
+        QTemporaryDir databaseFolder;
+        const QString database = databaseFolder.filePath(u"dorvana.MDB"_s);
+        createDatabase(database);
+        TableDataset websoru(u"websoru"_s);
+        websoru.setConnectionString(u"Data Source="_s + database);
+        websoru.setTableName(u"websoru"_s);
+        websoru.open();
+        prepareAnswerKey(websoru, testName, stem, keys);
+        runGeneration(in, websoru);
+    } catch (const GenerationRefused& refusal) {
+        std::fprintf(stderr, "make_pageset: %s\n", refusal.what());
+        return 1;
     } catch (const AppError& error) {
         std::fprintf(stderr, "make_pageset: %s\n", error.what());
         return 1;

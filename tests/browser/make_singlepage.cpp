@@ -91,15 +91,14 @@ int main(int argc, char** argv) {
     in.testName = d.value(u"testName"_s).toString();
     in.stem = d.value(u"stem"_s).toString(u"test01"_s);
     in.keys = d.value(u"keys"_s).toString();
-    in.optionCount = d.value(u"options"_s).toInt(5);
-    in.netRule = d.value(u"netRule"_s).toInt(3);
-    in.timeLimitMinutes = d.value(u"minutes"_s).toInt(0);
+    in.settings.siksay = d.value(u"options"_s).toInt(5);
+    in.settings.yanlis = d.value(u"netRule"_s).toInt(3);
+    in.settings.sure = d.value(u"minutes"_s).toInt(0);
     for (const QJsonValue& line : d.value(u"explanation"_s).toArray())
         in.explanationLines << line.toString();
     const QJsonArray colours = d.value(u"colours"_s).toArray();
-    QString* const colourFields[] = {&in.questionPageColour, &in.explanationColour,
-                                     &in.answerSheetColour,  &in.columnsAceColour,
-                                     &in.columnsBdColour,    &in.resultPageColour};
+    QString* const colourFields[] = {&in.settings.sorus, &in.settings.soruac, &in.settings.cevaps,
+                                     &in.settings.ace,   &in.settings.bd,     &in.settings.sonucs};
     for (int i = 0; i < 6; ++i)
         *colourFields[i] = colours.at(i).toString(); // missing: the page's defaults
     if (d.value(u"navigationImages"_s).toBool()) {
@@ -110,8 +109,8 @@ int main(int argc, char** argv) {
     }
     for (const QJsonValue& q : d.value(u"questions"_s).toArray())
         in.questions << question(q.toObject());
-    in.testIdentity = testIdentity(
-        {in.testName, in.stem, in.keys.toUpper(), qBound(2, in.optionCount, 5), in.netRule});
+    in.testIdentity = testIdentity({in.testName, in.stem, in.keys.toUpper(),
+                                    qBound(2, in.settings.siksay, 5), in.settings.yanlis});
 
     QElapsedTimer clock;
     clock.start();

@@ -29,7 +29,7 @@ SinglePageInput fourQuestions() {
     in.testName = u"Türkçe sınavı"_s;
     in.stem = u"deneme"_s;
     in.keys = u"ABDD"_s;
-    in.optionCount = 5;
+    in.settings.siksay = 5;
     in.testIdentity = u"4731d9d54ff4db8d2c5b7755e55bad78"_s;
     return in;
 }
@@ -167,10 +167,10 @@ void tst_SinglePage::settingsInData() {
     QFETCH(int, minutes);
     QFETCH(QString, colour);
     SinglePageInput in = fourQuestions();
-    in.optionCount = options;
-    in.netRule = netRule;
-    in.timeLimitMinutes = minutes;
-    in.questionPageColour = colour;
+    in.settings.siksay = options;
+    in.settings.yanlis = netRule;
+    in.settings.sure = minutes;
+    in.settings.sorus = colour;
     const QByteArray page = singlePageBytes(in);
     const QJsonObject data = pageData(page);
     QTEST(data.value(u"secenek"_s).toInt(), "expectedOptions");

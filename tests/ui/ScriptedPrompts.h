@@ -33,6 +33,8 @@ public:
     QStringList actionsOffered;                         // second button of each message
     std::deque<bool> nextActionPresses;                 // true presses it; none: OK
     QStringList openedFiles;                            // files opened in their program
+    QList<QStringList> choices;                         // buttons of each question asked
+    std::deque<int> nextChoices;                        // button pressed; none: the last (Escape)
 
     void message(Kind kind, const QString& caption, const QString& text) override {
         shown.append({kind, caption, text});
@@ -47,6 +49,16 @@ public:
         const bool pressed = nextActionPresses.front();
         nextActionPresses.pop_front();
         return pressed;
+    }
+
+    int choose(const QString& caption, const QString& text, const QStringList& buttons) override {
+        shown.append({Kind::Plain, caption, text});
+        choices << buttons;
+        if (nextChoices.empty())
+            return int(buttons.size()) - 1;
+        const int choice = nextChoices.front();
+        nextChoices.pop_front();
+        return choice;
     }
 
     void openInDefaultProgram(const QString& path) override { openedFiles << path; }

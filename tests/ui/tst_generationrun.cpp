@@ -35,7 +35,8 @@ private slots:
     void explanationTypedIntoTheBox();
     void failureLeavesFolderAsItWas_data();
     void failureLeavesFolderAsItWas();
-    void missingFolderIsNotCreated();
+    void missingFolderIsOffered_data();
+    void missingFolderIsOffered();
     void stemOutsideCodePageIsRefused();
     void missingKeyStopsBeforeWriting();
     void letterInOpenEditorIsWritten();
@@ -252,18 +253,32 @@ void tst_GenerationRun::failureLeavesFolderAsItWas() {
     QCOMPARE(folderSnapshot(folder->path()), before);
 }
 
-void tst_GenerationRun::missingFolderIsNotCreated() {
-    const QString missing = folder->path() + u"/yok"_s;
+void tst_GenerationRun::missingFolderIsOffered_data() {
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Evet: made, set written") << 0;
+    QTest::newRow("Hayır: nothing written") << 1;
+}
+
+void tst_GenerationRun::missingFolderIsOffered() {
+    QFETCH(int, answer);
+    const QString missing = folder->path() + u"/yok/alt"_s;
     typeInto(edit("klasor"), missing);
     prepareKeys(u"ABCDEABCDE"_s);
+    prompts->nextChoices.push_back(answer);
     press();
-    QCOMPARE(prompts->shown.size(), 1);
-    QCOMPARE(prompts->shown[0].kind, Prompts::Kind::Error);
-    QVERIFY2(prompts->shown[0].text.startsWith(u"Cannot create file \""_s + missing +
-                                               u"/test01ind.htm\". "_s),
-             qPrintable(prompts->shown[0].text));
-    QVERIFY(!QFileInfo::exists(missing));
-    QCOMPARE(folderSnapshot(folder->path()), initialFolder);
+    QCOMPARE(prompts->choices, QList<QStringList>({{u"Evet"_s, u"Hayır"_s}}));
+    QCOMPARE(prompts->shown[0].text,
+             u"Klasör yok: "_s + QDir::toNativeSeparators(missing) + u" Oluşturulsun mu?"_s);
+    if (answer == 1) {
+        QCOMPARE(prompts->shown.size(), 1);
+        QVERIFY(!QFileInfo::exists(folder->path() + u"/yok"_s));
+        QCOMPARE(folderSnapshot(folder->path()), initialFolder);
+        return;
+    }
+    QCOMPARE(prompts->shown.size(), 2);
+    QVERIFY2(prompts->shown[1].text.startsWith(closingMessage(u"test01"_s)),
+             qPrintable(prompts->shown[1].text));
+    QCOMPARE(fileBytes(missing + u"/test01ind.htm"_s), expectedPage(u"frameset_test01.htm"_s));
 }
 
 void tst_GenerationRun::stemOutsideCodePageIsRefused() {
