@@ -2,6 +2,7 @@
 
 #include "db/AnswerKey.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -130,4 +131,14 @@ void AnswerKeyGrid::commitOpenEditor() {
             closeEditor(editor, QAbstractItemDelegate::NoHint);
         }
     }
+}
+
+void AnswerKeyGrid::addPasteAction() {
+    auto* paste = new QAction(QStringLiteral(u"Yapıştır"), this);
+    paste->setObjectName(QStringLiteral("yapistirAction"));
+    paste->setShortcut(QKeySequence::Paste);
+    paste->setShortcutContext(Qt::WidgetShortcut);
+    connect(paste, &QAction::triggered, this, &AnswerKeyGrid::pasteRequested);
+    addAction(paste);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 }
