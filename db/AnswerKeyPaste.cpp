@@ -175,7 +175,10 @@ private:
                                       std::numeric_limits<qint32>::max() + qint64(1));
             m_at.advance();
         }
-        const QString typed = m_text.mid(start, std::min<qsizetype>(m_at.at() - start, 12));
+        // A message shows at most twelve digits of a number.
+        const qsizetype digits = m_at.at() - start;
+        const QString typed =
+            digits <= 12 ? m_text.mid(start, digits) : m_text.mid(start, 12) + u'\u2026';
         m_at.skipWhile(isBlank);
         if (!m_at.atEnd() && isNumberMark(m_at.peek()))
             m_at.advance();
