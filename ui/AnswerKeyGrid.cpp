@@ -5,6 +5,7 @@
 #include "db/AnswerKey.h"
 #include "db/TableDataset.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -174,4 +175,14 @@ void AnswerKeyGrid::commitOpenEditor() {
             closeEditor(editor, QAbstractItemDelegate::NoHint);
         }
     }
+}
+
+void AnswerKeyGrid::addPasteAction() {
+    auto* paste = new QAction(QStringLiteral(u"Yapıştır"), this);
+    paste->setObjectName(QStringLiteral("yapistirAction"));
+    paste->setShortcut(QKeySequence::Paste);
+    paste->setShortcutContext(Qt::WidgetShortcut);
+    connect(paste, &QAction::triggered, this, &AnswerKeyGrid::pasteRequested);
+    addAction(paste);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 }
