@@ -36,11 +36,12 @@ QByteArray classResultsCsv(const GeneratedTest& test, const std::vector<PupilRow
     line({QStringLiteral("Test"), textField(test.name)});
     lines << QString();
     line({QStringLiteral("Ad"), QStringLiteral("Doğru"), QStringLiteral("Yanlış"),
-          QStringLiteral("Boş"), QStringLiteral("Net"), QStringLiteral("Süre")});
+          QStringLiteral("Boş"), QStringLiteral("Net"), QStringLiteral("Süre"),
+          QStringLiteral("Deneme")});
     for (const PupilRow& row : rows)
         line({textField(row.name), QString::number(row.score.correct),
               QString::number(row.score.wrong), QString::number(row.score.blank),
-              decimalText(row.score.net), durationText(row.seconds)});
+              decimalText(row.score.net), durationText(row.seconds), QString::number(row.attempt)});
     lines << QString();
     line({QStringLiteral("Öğrenci sayısı"), QString::number(summary.pupils)});
     line({QStringLiteral("Ortalama net"), decimalText(summary.mean)});

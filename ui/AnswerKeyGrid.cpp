@@ -1,5 +1,6 @@
 #include "ui/AnswerKeyGrid.h"
 
+#include "core/TestRules.h"
 #include "db/AnswerKey.h"
 
 #include <QHeaderView>
@@ -91,7 +92,7 @@ void AnswerKeyGrid::setOptionCount(std::function<qint32()> optionCount) {
 }
 
 qint32 AnswerKeyGrid::optionCount() const {
-    return m_optionCount ? m_optionCount() : 5;
+    return effectiveOptionCount(m_optionCount ? m_optionCount() : 5);
 }
 
 bool AnswerKeyGrid::isKeyColumn(int column) const {

@@ -6,6 +6,7 @@
 #include "core/AppError.h"
 #include "db/Database.h"
 #include "db/ResultStore.h"
+#include "db/Schema.h"
 
 #include <QTest>
 
@@ -19,6 +20,7 @@ private slots:
     void resultsAreStoredOnceEach();
     void testsWithResultsNewestFirst();
     void tablesSurviveASecondCreate();
+    void resultsOfAnOlderFileAreFirstAttempts();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -130,6 +132,34 @@ void tst_ResultStore::tablesSurviveASecondCreate() {
     // The answer-key table is untouched by the new ones.
     QCOMPARE(count(m_path, QStringLiteral("websoru")), 0);
     QCOMPARE(count(m_path, QStringLiteral("webrenk")), 1);
+}
+
+// Schema version 2 kept no attempt: its results read as first attempts after
+// the upgrade, and later results keep their own.
+void tst_ResultStore::resultsOfAnOlderFileAreFirstAttempts() {
+    const GeneratedTest test = samples::exampleTest();
+    rememberTest(*m_db, test);
+    const PupilResult ali =
+        samples::result(test.identity(), QStringLiteral("Ali"), QStringLiteral("ABCDA"));
+    m_db->exec(
+        QStringLiteral(
+            "DROP TABLE websonuc; CREATE TABLE websonuc (no INTEGER PRIMARY KEY, kimlik TEXT NOT "
+            "NULL, "
+            "ad TEXT NOT NULL, cevap TEXT NOT NULL, baslangic TEXT NOT NULL, bitis TEXT NOT NULL, "
+            "denetim TEXT NOT NULL, eklenme TEXT, UNIQUE (kimlik, ad, cevap, baslangic, bitis)); "
+            "INSERT INTO websonuc (kimlik, ad, cevap, baslangic, bitis, denetim) VALUES ('%1', "
+            "'Ali', "
+            "'ABCDA', '%2', '%3', '%4'); PRAGMA user_version = 2;")
+            .arg(test.identity(), ali.start, ali.finish, ali.check));
+    upgradeSchema(*m_db);
+    QCOMPARE(schemaVersion(*m_db), kCurrentSchemaVersion);
+    storeResult(*m_db, samples::retake(samples::result(test.identity(), QStringLiteral("Ali"),
+                                                       QStringLiteral("ABCD-")),
+                                       2));
+    const auto stored = resultsOf(*m_db, test.identity());
+    QCOMPARE(int(stored.size()), 2);
+    QCOMPARE(stored[0].attempt, 1);
+    QCOMPARE(stored[1].attempt, 2);
 }
 
 QTEST_GUILESS_MAIN(tst_ResultStore)

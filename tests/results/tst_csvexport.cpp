@@ -26,7 +26,7 @@ void tst_CsvExport::exampleClassByteForByte() {
         samples::result(id, QStringLiteral("İpek"), QStringLiteral("bb--a"),
                         QStringLiteral("2026-12-09T10:15:02"),
                         QStringLiteral("2026-12-09T10:15:00")),
-        samples::result(id, QStringLiteral("Ümit"), QStringLiteral("CCAAB")),
+        samples::retake(samples::result(id, QStringLiteral("Ümit"), QStringLiteral("CCAAB")), 3),
     };
     const auto rows = classRows(test, results);
     const QByteArray csv = classResultsCsv(test, rows, summarize(rows), analyseItems(test, rows));
@@ -35,13 +35,13 @@ void tst_CsvExport::exampleClassByteForByte() {
         "\xEF\xBB\xBF"
         "Test;\"Deneme; 9/A \"\"son\"\"\"\r\n"
         "\r\n"
-        "Ad;Do\xC4\x9Fru;Yanl\xC4\xB1\xC5\x9F;Bo\xC5\x9F;Net;S\xC3\xBCre\r\n"
+        "Ad;Do\xC4\x9Fru;Yanl\xC4\xB1\xC5\x9F;Bo\xC5\x9F;Net;S\xC3\xBCre;Deneme\r\n"
         "Ay\xC5\x9F"
-        "e \xC3\x96z;5;0;0;5,00;25:11\r\n"
-        "'=1+1;4;0;1;4,00;1:05:09\r\n"
-        "\"Can\nEr\";3;2;0;2,33;25:11\r\n"
-        "\xC4\xB0pek;2;1;2;1,67;\r\n"
-        "\xC3\x9Cmit;0;5;0;-1,67;25:11\r\n"
+        "e \xC3\x96z;5;0;0;5,00;25:11;1\r\n"
+        "'=1+1;4;0;1;4,00;1:05:09;1\r\n"
+        "\"Can\nEr\";3;2;0;2,33;25:11;1\r\n"
+        "\xC4\xB0pek;2;1;2;1,67;;1\r\n"
+        "\xC3\x9Cmit;0;5;0;-1,67;25:11;3\r\n"
         "\r\n"
         "\xC3\x96\xC4\x9Frenci say\xC4\xB1s\xC4\xB1;5\r\n"
         "Ortalama net;2,27\r\n"
