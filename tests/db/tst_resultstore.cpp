@@ -11,6 +11,7 @@
 #include <QTest>
 
 using namespace dbtest;
+using namespace Qt::StringLiterals;
 
 class tst_ResultStore : public QObject {
     Q_OBJECT
@@ -139,24 +140,12 @@ void tst_ResultStore::tablesSurviveASecondCreate() {
 void tst_ResultStore::resultsOfAnOlderFileAreFirstAttempts() {
     const GeneratedTest test = samples::exampleTest();
     rememberTest(*m_db, test);
-    const PupilResult ali =
-        samples::result(test.identity(), QStringLiteral("Ali"), QStringLiteral("ABCDA"));
-    m_db->exec(
-        QStringLiteral(
-            "DROP TABLE websonuc; CREATE TABLE websonuc (no INTEGER PRIMARY KEY, kimlik TEXT NOT "
-            "NULL, "
-            "ad TEXT NOT NULL, cevap TEXT NOT NULL, baslangic TEXT NOT NULL, bitis TEXT NOT NULL, "
-            "denetim TEXT NOT NULL, eklenme TEXT, UNIQUE (kimlik, ad, cevap, baslangic, bitis)); "
-            "INSERT INTO websonuc (kimlik, ad, cevap, baslangic, bitis, denetim) VALUES ('%1', "
-            "'Ali', "
-            "'ABCDA', '%2', '%3', '%4'); PRAGMA user_version = 2;")
-            .arg(test.identity(), ali.start, ali.finish, ali.check));
+    const QString id = test.identity();
+    storeResult(*m_db, samples::retake(samples::result(id, u"Ali"_s, u"ABCDA"_s), 3));
+    m_db->exec(u"ALTER TABLE websonuc DROP COLUMN deneme; PRAGMA user_version = 2;"_s);
     upgradeSchema(*m_db);
-    QCOMPARE(schemaVersion(*m_db), kCurrentSchemaVersion);
-    storeResult(*m_db, samples::retake(samples::result(test.identity(), QStringLiteral("Ali"),
-                                                       QStringLiteral("ABCD-")),
-                                       2));
-    const auto stored = resultsOf(*m_db, test.identity());
+    storeResult(*m_db, samples::retake(samples::result(id, u"Ece"_s, u"ABCD-"_s), 2));
+    const auto stored = resultsOf(*m_db, id);
     QCOMPARE(int(stored.size()), 2);
     QCOMPARE(stored[0].attempt, 1);
     QCOMPARE(stored[1].attempt, 2);

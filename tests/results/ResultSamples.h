@@ -62,22 +62,17 @@ inline QString jsonString(const QString& text) {
     return out + u'"';
 }
 
-// The file's bytes, keys in the published order; a retake as version 2.
+// The file's bytes, keys in the published order.
 inline QByteArray fileBytes(const PupilResult& r, const QString& testName) {
-    const QString version = r.attempt > 1 ? QStringLiteral("2") : QStringLiteral("1");
-    const QString attempt =
-        r.attempt > 1 ? QStringLiteral(",\"attempt\":%1").arg(r.attempt) : QString();
     const QString json =
-        QStringLiteral("{\"format\":\"dvsonuc\",\"version\":") + version +
-        QStringLiteral(",\"test\":") + jsonString(r.test) + QStringLiteral(",\"testName\":") +
-        jsonString(testName) + QStringLiteral(",\"name\":") + jsonString(r.name) +
-        QStringLiteral(",\"answers\":") + jsonString(r.answers) + QStringLiteral(",\"start\":") +
-        jsonString(r.start) + QStringLiteral(",\"finish\":") + jsonString(r.finish) + attempt +
-        QStringLiteral(",\"check\":") + jsonString(r.check) + u'}';
+        QStringLiteral("{\"format\":\"dvsonuc\",\"version\":1,\"test\":") + jsonString(r.test) +
+        QStringLiteral(",\"testName\":") + jsonString(testName) + QStringLiteral(",\"name\":") +
+        jsonString(r.name) + QStringLiteral(",\"answers\":") + jsonString(r.answers) +
+        QStringLiteral(",\"start\":") + jsonString(r.start) + QStringLiteral(",\"finish\":") +
+        jsonString(r.finish) + QStringLiteral(",\"check\":") + jsonString(r.check) + u'}';
     return json.toUtf8();
 }
 
-// "DV1" + base32 of the payload, in groups of five as the page shows it; a
 // retake as "DV2" with its attempt.
 inline QString code(const PupilResult& r) {
     static const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567";
