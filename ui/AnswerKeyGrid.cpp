@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "core/IntConversion.h"
+#include "core/TestRules.h"
 #include "db/AnswerKey.h"
 #include "db/TableDataset.h"
 
@@ -136,7 +137,7 @@ void AnswerKeyGrid::setOptionCount(std::function<qint32()> optionCount) {
 }
 
 qint32 AnswerKeyGrid::optionCount() const {
-    return m_optionCount ? m_optionCount() : 5;
+    return effectiveOptionCount(m_optionCount ? m_optionCount() : 5);
 }
 
 bool AnswerKeyGrid::isKeyColumn(int column) const {

@@ -148,10 +148,11 @@ ClassResultsWindow::ClassResultsWindow(Prompts& prompts, std::shared_ptr<Databas
     top->addWidget(csvButton);
     top->addWidget(printButton);
 
-    m_classModel = new QStandardItemModel(0, 6, this);
+    m_classModel = new QStandardItemModel(0, 7, this);
     m_classModel->setHorizontalHeaderLabels({QStringLiteral("Ad"), QStringLiteral("Doğru"),
                                              QStringLiteral("Yanlış"), QStringLiteral("Boş"),
-                                             QStringLiteral("Net"), durationTitle()});
+                                             QStringLiteral("Net"), durationTitle(),
+                                             QStringLiteral("Deneme")});
     m_classSorted = new QSortFilterProxyModel(this);
     m_classView = makeTable(m_classModel, m_classSorted, QStringLiteral("sinif"), this);
     m_classView->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -367,7 +368,8 @@ void ClassResultsWindow::fillClassTable() {
              cellItem(QString::number(row.score.wrong), row.score.wrong, true),
              cellItem(QString::number(row.score.blank), row.score.blank, true),
              cellItem(decimalText(row.score.net), row.score.net, true),
-             cellItem(durationText(row.seconds), row.seconds, true)});
+             cellItem(durationText(row.seconds), row.seconds, true),
+             cellItem(QString::number(row.attempt), row.attempt, true)});
     }
     m_classSorted->sort(-1); // the order the results were added, until a header is clicked
     m_classView->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);

@@ -410,26 +410,37 @@ describe('single page in Chromium, from file://', () => {
       assert.notEqual(raw[0], 0xef, 'no byte-order mark');
       const text = raw.toString('utf8');
       const r = JSON.parse(text);
-      assert.deepEqual(Object.keys(r), ['format', 'version', 'test', 'testName', 'name', 'answers', 'start', 'finish', 'check']);
+      assert.deepEqual(Object.keys(r), ['format', 'version', 'test', 'testName', 'name', 'answers', 'start', 'finish', 'attempt', 'check']);
       assert.equal(r.format, 'dvsonuc');
-      assert.equal(r.version, 1);
+      assert.equal(r.version, 2);
+      assert.equal(r.attempt, 1);
       assert.equal(r.test, p.identity);
       assert.equal(r.testName, TURKISH_NAME);
       assert.equal(r.name, 'Ayşe: Yılmaz/3');
       assert.equal(r.answers, 'AB-E');
       assert.equal(r.start, '2026-12-09T10:15:02');
       assert.equal(r.finish, '2026-12-09T10:20:13');
-      assert.equal(r.check, sha256(['dvsonuc/1', r.test, r.name, r.answers, r.start, r.finish]).slice(0, 16));
+      assert.equal(r.check, sha256(['dvsonuc/2', r.test, r.name, r.answers, r.start, r.finish, '1']).slice(0, 16));
       // The identity is the digest of what was generated.
       assert.equal(p.identity, sha256(['dorvana-test/1', TURKISH_NAME, 'deneme', '4', 'ABDD', '5', '3']).slice(0, 32));
 
       await button(page, 'Sonuç kodu').click();
       const code = await page.locator('#kod').textContent();
-      assert.match(code, /^DV1[A-Z2-7]{2}( [A-Z2-7]{5})*( [A-Z2-7]{1,5})?$/);
+      assert.match(code, /^DV2[A-Z2-7]{2}( [A-Z2-7]{5})*( [A-Z2-7]{1,5})?$/);
       assert.ok(code.split(' ').every((g, i, all) => g.length === 5 || i === all.length - 1));
       const joined = code.replace(/ /g, '');
       assert.equal(base32Decode(joined.slice(3)),
-        [r.test, r.name, r.answers, r.start, r.finish, r.check].join('\n'));
+        [r.test, r.name, r.answers, r.start, r.finish, '1', r.check].join('\n'));
+
+      // A retake after seeing the key is the second attempt, in the file and its check.
+      await button(page, 'Yeniden başla').click();
+      await page.reload();
+      await start(page, 'Ayşe: Yılmaz/3');
+      await answerAndFinish(page, 'ABDD');
+      const [again] = await Promise.all([page.waitForEvent('download'), button(page, 'Sonucu kaydet').click()]);
+      const retake = JSON.parse(fs.readFileSync(await again.path(), 'utf8'));
+      assert.equal(retake.attempt, 2);
+      assert.equal(retake.check, sha256(['dvsonuc/2', retake.test, retake.name, 'ABDD', retake.start, retake.finish, '2']).slice(0, 16));
     });
   });
 
@@ -548,10 +559,10 @@ describe('single page in Firefox ESR, from file://', () => {
       assert.equal(await text(page, '#s-ad'), 'Şükrü Işık');
       await click(page, '#kod-goster');
       const code = (await text(page, '#kod')).replace(/ /g, '');
-      const [test, name, answers, start, finish, check] = base32Decode(code.slice(3)).split('\n');
-      assert.deepEqual([test, name, answers], [p.identity, 'Şükrü Işık', 'AB-E']);
+      const [test, name, answers, start, finish, attempt, check] = base32Decode(code.slice(3)).split('\n');
+      assert.deepEqual([test, name, answers, attempt], [p.identity, 'Şükrü Işık', 'AB-E', '1']);
       assert.match(start, LOCAL_TIME);
-      assert.equal(check, sha256(['dvsonuc/1', test, name, answers, start, finish]).slice(0, 16));
+      assert.equal(check, sha256(['dvsonuc/2', test, name, answers, start, finish, attempt]).slice(0, 16));
       await page.keyboard.press('Tab');
       await page.addScriptTag({ content: AXE });
       const serious = await page.evaluate(async () => (await window.axe.run()).violations
