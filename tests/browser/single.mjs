@@ -154,6 +154,7 @@ const radio = (page, n, letter) =>
 async function start(page, pupil) {
   await page.getByLabel('Adınız ve soyadınız', { exact: true }).fill(pupil);
   await button(page, 'Teste başla').click();
+  if (!pupil.trim()) await button(page, 'Yine de başla').click();
   await page.locator('#sayac').waitFor();
 }
 
@@ -162,11 +163,8 @@ async function answerAndFinish(page, answers) {
   for (const [i, letter] of [...answers].entries())
     if (letter !== '-') await radio(page, i + 1, letter).check();
   await button(page, 'Testi bitir').click();
-  if (answers.includes('-')) {
-    const dialog = page.getByRole('dialog');
-    await dialog.waitFor();
-    await button(page, 'Evet, bitir').click();
-  }
+  await page.getByRole('dialog').waitFor();
+  await button(page, 'Evet, bitir').click();
   await page.getByRole('table').first().waitFor();
 }
 
@@ -217,13 +215,14 @@ describe('single page in Chromium, from file://', () => {
       });
     });
 
-  test('a full sheet finishes without asking; lower-case keys score as upper', async (t) => {
+  test('a full sheet asks too; lower-case keys score as upper', async (t) => {
     const p = makePage('full', fourQuestions({ keys: 'abdd', netRule: 3 }));
     await withPage(t, p.url, {}, async ({ page }) => {
       await start(page, 'x');
       for (const [i, l] of [...'CCCC'].entries()) await radio(page, i + 1, l).check();
       await button(page, 'Testi bitir').click();
-      assert.equal(await page.getByRole('dialog').count(), 0);
+      assert.match(await page.getByRole('dialog').textContent(), /^Bütün soruları cevapladınız\./);
+      await button(page, 'Evet, bitir').click();
       assert.deepEqual(await totals(page), { dogru: '0', yanlis: '4', bos: '0', net: '-1,33' });
     });
   });
@@ -331,6 +330,7 @@ describe('single page in Chromium, from file://', () => {
       assert.deepEqual(await totals(page), { dogru: '2', yanlis: '0', bos: '2', net: '2,00' });
       assert.equal(await page.locator('#s-ad').textContent(), 'Çağrı Öztürk');
       await button(page, 'Yeniden başla').click();
+      await button(page, 'Evet, sil').click();
       assert.equal(await page.getByLabel('Adınız ve soyadınız').inputValue(), '');
       await page.reload();
       await button(page, 'Teste başla').waitFor();
@@ -362,6 +362,7 @@ describe('single page in Chromium, from file://', () => {
       assert.deepEqual(await totals(page), { dogru: '1', yanlis: '0', bos: '3', net: '1,00' });
       assert.equal(await page.locator('#s-bitis').textContent(), '09.12.2026 10:17');
       await button(page, 'Yeniden başla').click();
+      await button(page, 'Evet, sil').click();
       await start(page, '');
       assert.equal(await page.getByRole('dialog').count(), 0);
       assert.equal(await page.getByRole('timer').textContent(), 'Kalan süre 02:00');
@@ -479,6 +480,54 @@ describe('single page in Chromium, from file://', () => {
       });
   });
 
+  // Arrow keys never answer; every confirmation is asked inside the page and
+  // its "Vazgeç" keeps everything; the bar stays on screen; result marks.
+  for (const [size, context] of [['desktop', {}], ['phone', { viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true }]])
+    test(`${size}: keys, confirmations, the bar, the marks`, async (t) => {
+      const p = makePage(`guard-${size}`, fourQuestions({ minutes: 5 }));
+      await withPage(t, p.url, { context }, async ({ page }) => {
+        const stored = () => page.evaluate((k) => JSON.parse(localStorage.getItem(k)).cevaplar, `dorvana/${p.identity}`);
+        const dialog = page.getByRole('dialog');
+        const ask = async (action, text, yes, view) => { // asked, with the focus on "Vazgeç"; Escape and "Vazgeç" keep the view
+          for (const no of ['Escape', 'Vazgeç']) {
+            await button(page, action).click();
+            assert.match(await dialog.locator('p').first().textContent(), text);
+            assert.ok(await dialog.getByRole('button', { name: yes }).isVisible());
+            assert.equal(await page.evaluate(() => document.activeElement.textContent), 'Vazgeç');
+            if (no === 'Escape') assert.deepEqual(await axeViolations(page), [], action);
+            await (no === 'Escape' ? page.keyboard.press('Escape') : button(page, 'Vazgeç').click());
+            assert.equal(await dialog.count() + await page.locator(view).isVisible(), 1, action);
+          }
+        };
+        await ask('Teste başla', /^Adınızı yazmadınız; öğretmeniniz sonucunuzu tanıyamaz\.$/, 'Yine de başla', '#basla-gorunum');
+        await start(page, '');
+        for (const key of ['ArrowDown', 'ArrowDown', 'ArrowRight', 'ArrowDown']) await page.keyboard.press(key);
+        assert.deepEqual([await stored(), await page.locator('#sayac').textContent()], ['----', '2/4']);
+        await radio(page, 4, 'E').check(); // choosing in a row shows that question
+        await page.keyboard.press('ArrowLeft'); // the focus follows into row 3, which ↓ may then choose in
+        assert.deepEqual([await stored(), await page.locator('#sayac').textContent()], ['---E', '3/4']);
+        assert.equal(await page.evaluate(() => document.activeElement.closest('.satir').id), 'satir-2');
+        await radio(page, 1, 'A').focus(); // a row that is not shown: ↓ scrolls
+        await page.keyboard.press('ArrowDown');
+        assert.equal(await stored(), '---E');
+        await button(page, 'İlk soru').click(); // a tall question: on a phone the page scrolls, the bar stays
+        await page.evaluate(() => { scrollTo(0, 1e6); });
+        const bar = await page.evaluate(() => [scrollY > 0, document.querySelector('#cubuk').getBoundingClientRect().top]);
+        if (size === 'phone') assert.deepEqual(bar, [true, 0]);
+        await button(page, 'Sonraki soru').click(); // shows the question's top, under the bar
+        assert.ok(await page.evaluate(() => document.querySelector('#soru').getBoundingClientRect().top
+          >= document.querySelector('#cubuk').getBoundingClientRect().bottom));
+        await ask('Testi bitir', /^3 soruyu boş bıraktınız\. Süreniz bitmedi\./, 'Evet, bitir', '#soru-gorunum');
+        await answerAndFinish(page, '---E');
+        const marks = await page.locator('#sonuc-tablosu td[class], #lejant span').evaluateAll((els) =>
+          els.map((e) => getComputedStyle(e, '::before').content + e.textContent));
+        assert.deepEqual(marks, ['"✓ " / ""D', '"✗ " / ""Y', '"– " / ""B', ...Array(3).fill('"– " / "boş" " "B'), '"✗ " / "yanlış" " "Y']);
+        const [download] = await Promise.all([page.waitForEvent('download'), button(page, 'Sonucu kaydet').click()]);
+        assert.equal(await page.getByRole('status').textContent(), `${download.suggestedFilename()} indirildi; öğretmeninize gönderin.`);
+        await ask('Yeniden başla', /^Sonucunuz silinecek\. Kaydetmediyseniz öğretmeniniz göremez\.$/, 'Evet, sil', '#sonuc-gorunum');
+      });
+    });
+
   test('a PDF question is shown with an "Aç" link', async (t) => {
     // A PDF printed by Chromium itself.
     const session = await open('about:blank');
@@ -542,7 +591,7 @@ describe('single page in Firefox ESR, from file://', () => {
       assert.equal(await page.$eval('input[name=s2][value=B]', (e) => e.checked), true);
       await click(page, 'input[name=s4][value=E]');
       await click(page, '#bitir');
-      assert.equal(await page.$eval('#onay', (e) => e.hidden), false);
+      assert.equal(await page.$eval('#onay', (e) => e.open), true);
       await click(page, '#evet');
       assert.deepEqual(await page.$$eval('#toplamlar td', (tds) => tds.map((c) => c.textContent)), ['2', '1', '1', '1,67']);
       assert.equal(await text(page, '#s-ad'), 'Şükrü Işık');
