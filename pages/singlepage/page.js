@@ -261,6 +261,11 @@
     soruIcerigi(i);
     soruyaKaydir();
   }
+  // What the focus or the browser scrolls to stays clear of that bar.
+  if (window.ResizeObserver)
+    new ResizeObserver(function () {
+      document.documentElement.style.scrollPaddingTop = ($('cubuk').offsetHeight + 8) + 'px';
+    }).observe($('cubuk'));
   $('ilk').addEventListener('click', function () { soruGoster(0); });
   $('geri').addEventListener('click', function () { soruGoster(durum.gecerli - 1); });
   $('ileri').addEventListener('click', function () { soruGoster(durum.gecerli + 1); });
