@@ -507,9 +507,8 @@ describe('single page in Chromium, from file://', () => {
         await ask('Testi bitir', '3 soruyu boş bıraktınız. Süreniz bitmedi. Bitirdikten sonra cevaplarınızı değiştiremezsiniz. ' +
           'Testi bitirmek istiyor musunuz?\n\nEvet, bitir\nVazgeç', '#soru-gorunum');
         await answerAndFinish(page, '---E');
-        const marks = (els) => els.map((e) => getComputedStyle(e, '::before').content + e.textContent);
-        assert.deepEqual(await page.locator('#lejant span, #sonuc-tablosu td[class]').evaluateAll(marks), ['"✓ " / ""D: doğru',
-          '"✗ " / ""Y: yanlış', '"– " / ""B: boş', ...Array(3).fill('"– " / "boş" " "B'), '"✗ " / "yanlış" " "Y']);
+        assert.deepEqual(await page.$$eval('#lejant span, td[class]', (els) => els.map((e) => getComputedStyle(e, '::before').content + e.textContent)),
+          ['"✓ " / ""D: doğru', '"✗ " / ""Y: yanlış', '"– " / ""B: boş', ...Array(3).fill('"– " / "boş" " "B'), '"✗ " / "yanlış" " "Y']);
         await ask('Yeniden başla', 'Sonucunuz silinecek. Kaydetmediyseniz öğretmeniniz göremez.\n\nEvet, sil\nVazgeç', '#sonuc-gorunum');
         assert.equal((await state())[0], '---E');
       });
