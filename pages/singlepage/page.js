@@ -149,7 +149,10 @@
   satirlar.addEventListener('change', function (e) {
     var t = e.target;
     if (t.type === 'radio' && t.checked) {
-      cevapYaz(Number(t.getAttribute('data-soru')), t.value);
+      var i = Number(t.getAttribute('data-soru'));
+      cevapYaz(i, t.value);
+      if (i !== durum.gecerli)
+        soruGoster(i, false);
     }
   });
   satirlar.addEventListener('click', function (e) {
@@ -239,8 +242,30 @@
       satir.setAttribute('aria-current', 'true');
     else
       satir.removeAttribute('aria-current');
-    if (kaydir && satir.scrollIntoView)
+    // Only where the sheet scrolls on its own: on a phone it lies under the
+    // question, and the page must not run away from the question's top.
+    var kagit = satirlar.parentNode;
+    if (kaydir && satir.scrollIntoView && kagit.scrollHeight > kagit.clientHeight)
       satir.scrollIntoView({ block: 'nearest' });
+  }
+  // A focus inside the answer sheet moves to the same place in the shown
+  // question's row, so no key can reach a question the pupil does not see.
+  function odakTasi(i) {
+    var odak = document.activeElement;
+    var satir = $('satir-' + i);
+    if (!satir || !odak || !satirlar.contains(odak) || satir.contains(odak))
+      return;
+    var hedef = odak.type === 'radio'
+      ? satir.querySelector('input:checked') || satir.querySelector('input')
+      : satir.querySelector('.no');
+    hedef.focus({ preventScroll: true });
+  }
+  // The question's top comes into sight below the bar that stays on screen.
+  function soruyaKaydir() {
+    var ust = $('cubuk').getBoundingClientRect().bottom;
+    var bas = $('soru').getBoundingClientRect().top;
+    if (bas < ust || bas > window.innerHeight - 48)
+      window.scrollBy(0, bas - ust - 8);
   }
   function soruGoster(i, satiraKaydir) {
     if (sayi === 0)
@@ -250,9 +275,16 @@
     durum.gecerli = i;
     kaydet();
     satirIsaretle(i, true, satiraKaydir !== false);
+    odakTasi(i);
     $('sayac').textContent = (i + 1) + '/' + sayi;
     soruIcerigi(i);
+    soruyaKaydir();
   }
+  // What the focus or the browser scrolls to stays clear of that bar.
+  if (window.ResizeObserver)
+    new ResizeObserver(function () {
+      document.documentElement.style.scrollPaddingTop = ($('cubuk').offsetHeight + 8) + 'px';
+    }).observe($('cubuk'));
   $('ilk').addEventListener('click', function () { soruGoster(0); });
   $('geri').addEventListener('click', function () { soruGoster(durum.gecerli - 1); });
   $('ileri').addEventListener('click', function () { soruGoster(durum.gecerli + 1); });
@@ -263,18 +295,21 @@
   document.addEventListener('keydown', function (e) {
     if ($('soru-gorunum').hidden || e.ctrlKey || e.altKey || e.metaKey)
       return;
-    if (!$('onay').hidden) {
-      if (e.key === 'Escape') {
-        e.preventDefault();
-        onayKapat();
-      }
-      return;
-    }
+    if ($('onay').open)
+      return; // the dialog answers its own keys; Escape is "Vazgeç"
     var t = e.target;
     if (t && (t.tagName === 'TEXTAREA' || (t.tagName === 'INPUT' && t.type === 'text')))
       return;
     var tus = e.key;
-    if (tus === 'ArrowRight' || tus === 'PageDown') soruGoster(durum.gecerli + 1);
+    if ((tus === 'ArrowUp' || tus === 'ArrowDown') && t.type === 'radio') {
+      // Up and down choose only in the shown question's row; elsewhere they
+      // scroll, as they do everywhere else on the page.
+      if (Number(t.getAttribute('data-soru')) === durum.gecerli)
+        return;
+      var kagit = satirlar.parentNode;
+      (kagit.scrollHeight > kagit.clientHeight ? kagit : document.scrollingElement)
+        .scrollBy(0, tus === 'ArrowUp' ? -40 : 40);
+    } else if (tus === 'ArrowRight' || tus === 'PageDown') soruGoster(durum.gecerli + 1);
     else if (tus === 'ArrowLeft' || tus === 'PageUp') soruGoster(durum.gecerli - 1);
     else if (tus === 'Home' && t.tagName !== 'BUTTON') soruGoster(0);
     else if (tus === 'End' && t.tagName !== 'BUTTON') soruGoster(sayi - 1);
@@ -313,60 +348,57 @@
     }
   }
 
-  // ---- Finishing ----
+  // ---- Asking first: one modal dialog inside the page ----
+  // The focus starts on "Vazgeç"; Escape, "Vazgeç" and closing change nothing
+  // and give the focus back to where it was (or to donus).
   var onayOnceki = null;
-  function onayAc(metin) {
-    onayOnceki = document.activeElement;
+  var onayIslev = null;
+  function onayAc(metin, evetMetni, islev, donus) {
+    onayOnceki = donus || document.activeElement;
+    onayIslev = islev;
     $('onay-metin').textContent = metin;
-    $('onay').hidden = false;
+    $('evet').textContent = evetMetni;
+    if (!$('onay').open)
+      $('onay').showModal();
     $('vazgec').focus();
   }
   function onayKapat() {
-    $('onay').hidden = true;
-    if (onayOnceki && onayOnceki.focus)
-      onayOnceki.focus();
+    onayIslev = null;
+    if ($('onay').open)
+      $('onay').close();
+    var geri = onayOnceki;
+    onayOnceki = null;
+    if (geri && geri.focus)
+      geri.focus({ preventScroll: true });
   }
+  $('onay').addEventListener('close', function () {
+    if (onayOnceki && !$('onay').open) // closed by Escape
+      onayKapat();
+  });
+  $('vazgec').addEventListener('click', onayKapat);
+  $('evet').addEventListener('click', function () {
+    var islev = onayIslev;
+    onayKapat();
+    if (islev)
+      islev();
+  });
+
+  // ---- Finishing ----
   $('bitir').addEventListener('click', function () {
     var bos = 0;
     for (var i = 0; i < sayi; i++)
       if (cevap(i) === '-')
         bos++;
-    var sureVar = veri.sure > 0 && bitisSiniri() > Date.now();
-    if (bos === 0 && !sureVar) {
-      bitir(false);
-      return;
-    }
-    var parcalar = [];
-    if (bos > 0)
-      parcalar.push(bos + ' soru boş.');
-    if (sureVar)
+    var parcalar = [bos > 0 ? bos + ' soruyu boş bıraktınız.' : 'Bütün soruları cevapladınız.'];
+    if (veri.sure > 0 && bitisSiniri() > Date.now())
       parcalar.push('Süreniz bitmedi.');
-    parcalar.push('Testi bitirmek istiyor musunuz?');
-    onayAc(parcalar.join(' '));
-  });
-  $('vazgec').addEventListener('click', onayKapat);
-  $('evet').addEventListener('click', function () {
-    $('onay').hidden = true;
-    bitir(false);
-  });
-  $('onay').addEventListener('keydown', function (e) {
-    // Keep Tab inside the question while it is open.
-    if (e.key !== 'Tab')
-      return;
-    var ilkDugme = $('evet');
-    var sonDugme = $('vazgec');
-    if (e.shiftKey && document.activeElement === ilkDugme) {
-      e.preventDefault();
-      sonDugme.focus();
-    } else if (!e.shiftKey && document.activeElement === sonDugme) {
-      e.preventDefault();
-      ilkDugme.focus();
-    }
+    parcalar.push('Bitirdikten sonra cevaplarınızı değiştiremezsiniz. Testi bitirmek istiyor musunuz?');
+    onayAc(parcalar.join(' '), 'Evet, bitir', function () { bitir(false); });
   });
 
   function bitir(sureDoldu) {
     sureDurdur();
-    $('onay').hidden = true; // time may run out while the pupil is being asked
+    onayKapat(); // time may run out while the pupil is being asked
     if (kurmaSaati) {
       clearTimeout(kurmaSaati);
       kurmaSaati = 0;
@@ -391,7 +423,7 @@
       var k = anahtar.charAt(i);
       var isaret = c === '-' ? 'B' : (c.toUpperCase() === k.toUpperCase() ? 'D' : 'Y');
       parca.push('<tr><td>' + (i + 1) + '</td><td>' + (c === '-' ? '' : c) + '</td><td>' + k +
-        '</td><td>' + isaret + '</td></tr>');
+        '</td><td class="sonuc-' + isaret.toLowerCase() + '">' + isaret + '</td></tr>');
     }
     $('sonuc-satirlar').insertAdjacentHTML('beforeend', parca.join(''));
   }
@@ -422,6 +454,7 @@
     tabloSaati = setTimeout(tabloParca, 0);
     $('kod-alani').hidden = true;
     $('kod-goster').setAttribute('aria-expanded', 'false');
+    $('kayit-bilgi').textContent = '';
     gorunum('sonuc-gorunum');
   }
 
@@ -450,6 +483,7 @@
     bag.click();
     document.body.removeChild(bag);
     setTimeout(function () { URL.revokeObjectURL(adres); }, 60000);
+    $('kayit-bilgi').textContent = bag.download + ' indirildi; öğretmeninize gönderin.';
   });
   $('kod-goster').addEventListener('click', function () {
     var kod = dvSonuc.kod(sonucKaydi());
@@ -468,18 +502,26 @@
     soruGoster(durum.gecerli);
     sureBaslat();
   }
-  $('basla').addEventListener('click', function () {
+  function basla() {
     durum = bosDurum();
     durum.ad = $('ad').value.trim();
     durum.basla = Date.now();
     durum.deneme = yeniDeneme();
     kaydet();
     testeGir();
-    var ilkSecenek = satirlar.querySelector('input');
-    if (ilkSecenek)
-      ilkSecenek.focus({ preventScroll: true });
+    // On the title, not on an option: a key pressed to scroll chooses nothing.
+    $('baslik-soru').focus({ preventScroll: true });
+  }
+  $('basla').addEventListener('click', function () {
+    if ($('ad').value.trim() === '')
+      onayAc('Adınızı yazmadınız; öğretmeniniz sonucunuzu tanıyamaz.', 'Yine de başla', basla, $('ad'));
+    else
+      basla();
   });
   $('yeniden').addEventListener('click', function () {
+    onayAc('Sonucunuz silinecek. Kaydetmediyseniz öğretmeniniz göremez.', 'Evet, sil', yenidenBasla);
+  });
+  function yenidenBasla() {
     sureDurdur();
     sil();
     durum = bosDurum();
@@ -488,7 +530,7 @@
     $('kalan').hidden = true;
     gorunum('basla-gorunum');
     $('ad').focus();
-  });
+  }
   $('yazdir').addEventListener('click', function () {
     tabloTamamla();
     window.print();

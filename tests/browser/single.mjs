@@ -154,6 +154,7 @@ const radio = (page, n, letter) =>
 async function start(page, pupil) {
   await page.getByLabel('Adınız ve soyadınız', { exact: true }).fill(pupil);
   await button(page, 'Teste başla').click();
+  if (!pupil.trim()) await button(page, 'Yine de başla').click();
   await page.locator('#sayac').waitFor();
 }
 
@@ -162,11 +163,8 @@ async function answerAndFinish(page, answers) {
   for (const [i, letter] of [...answers].entries())
     if (letter !== '-') await radio(page, i + 1, letter).check();
   await button(page, 'Testi bitir').click();
-  if (answers.includes('-')) {
-    const dialog = page.getByRole('dialog');
-    await dialog.waitFor();
-    await button(page, 'Evet, bitir').click();
-  }
+  await page.getByRole('dialog').waitFor();
+  await button(page, 'Evet, bitir').click();
   await page.getByRole('table').first().waitFor();
 }
 
@@ -217,13 +215,11 @@ describe('single page in Chromium, from file://', () => {
       });
     });
 
-  test('a full sheet finishes without asking; lower-case keys score as upper', async (t) => {
+  test('a full sheet asks too; lower-case keys score as upper', async (t) => {
     const p = makePage('full', fourQuestions({ keys: 'abdd', netRule: 3 }));
     await withPage(t, p.url, {}, async ({ page }) => {
       await start(page, 'x');
-      for (const [i, l] of [...'CCCC'].entries()) await radio(page, i + 1, l).check();
-      await button(page, 'Testi bitir').click();
-      assert.equal(await page.getByRole('dialog').count(), 0);
+      await answerAndFinish(page, 'CCCC');
       assert.deepEqual(await totals(page), { dogru: '0', yanlis: '4', bos: '0', net: '-1,33' });
     });
   });
@@ -313,8 +309,8 @@ describe('single page in Chromium, from file://', () => {
     const p = makePage('reload', fourQuestions());
     await withPage(t, p.url, {}, async ({ page }) => {
       await start(page, 'Çağrı Öztürk');
-      await radio(page, 1, 'A').check();
       await radio(page, 4, 'E').check();
+      await radio(page, 1, 'A').check();
       await button(page, 'Sonraki soru').click();
       await page.reload();
       await page.locator('#sayac').waitFor();
@@ -331,6 +327,7 @@ describe('single page in Chromium, from file://', () => {
       assert.deepEqual(await totals(page), { dogru: '2', yanlis: '0', bos: '2', net: '2,00' });
       assert.equal(await page.locator('#s-ad').textContent(), 'Çağrı Öztürk');
       await button(page, 'Yeniden başla').click();
+      await button(page, 'Evet, sil').click();
       assert.equal(await page.getByLabel('Adınız ve soyadınız').inputValue(), '');
       await page.reload();
       await button(page, 'Teste başla').waitFor();
@@ -362,6 +359,7 @@ describe('single page in Chromium, from file://', () => {
       assert.deepEqual(await totals(page), { dogru: '1', yanlis: '0', bos: '3', net: '1,00' });
       assert.equal(await page.locator('#s-bitis').textContent(), '09.12.2026 10:17');
       await button(page, 'Yeniden başla').click();
+      await button(page, 'Evet, sil').click();
       await start(page, '');
       assert.equal(await page.getByRole('dialog').count(), 0);
       assert.equal(await page.getByRole('timer').textContent(), 'Kalan süre 02:00');
@@ -406,6 +404,7 @@ describe('single page in Chromium, from file://', () => {
       await answerAndFinish(page, 'AB-E');
       const [download] = await Promise.all([page.waitForEvent('download'), button(page, 'Sonucu kaydet').click()]);
       assert.equal(download.suggestedFilename(), 'deneme-Ayşe_ Yılmaz_3.dvsonuc');
+      assert.equal(await page.getByRole('status').textContent(), 'deneme-Ayşe_ Yılmaz_3.dvsonuc indirildi; öğretmeninize gönderin.');
       const raw = fs.readFileSync(await download.path());
       assert.notEqual(raw[0], 0xef, 'no byte-order mark');
       const text = raw.toString('utf8');
@@ -490,6 +489,42 @@ describe('single page in Chromium, from file://', () => {
       });
   });
 
+  for (const [size, context] of [['desktop', {}], ['phone', { viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true }]])
+    test(`${size}: arrow keys never answer, each confirmation asks in the page, the bar stays, marks`, async (t) => {
+      await withPage(t, makePage(`guard-${size}`, fourQuestions({ minutes: 5 })).url, { context }, async ({ page }) => {
+        const state = async (...keys) => { // stored answers, counter, the row holding the focus
+          for (const key of keys) await page.keyboard.press(key);
+          return page.evaluate(() => [JSON.parse(localStorage.getItem(localStorage.key(0))).cevaplar,
+            document.querySelector('#sayac').textContent, document.activeElement.closest('.satir')?.id]);
+        };
+        const ask = async (action, text, view) => { // "Vazgeç" has the focus; it and Escape keep the view
+          for (const no of ['Escape', 'Vazgeç']) {
+            await button(page, action).click();
+            assert.deepEqual([await page.getByRole('dialog').innerText(), await page.locator(':focus').textContent()], [text, 'Vazgeç']);
+            if (no === 'Escape') assert.deepEqual(await axeViolations(page), [], action);
+            await (no === 'Escape' ? page.keyboard.press('Escape') : button(page, 'Vazgeç').click());
+            assert.deepEqual([await page.getByRole('dialog').count(), await page.locator(view).isVisible()], [0, true]);
+          }
+        };
+        await ask('Teste başla', 'Adınızı yazmadınız; öğretmeniniz sonucunuzu tanıyamaz.\n\nYine de başla\nVazgeç', '#basla-gorunum');
+        await start(page, '');
+        assert.deepEqual(await state('ArrowDown', 'ArrowDown', 'ArrowRight', 'ArrowDown'), ['----', '2/4', undefined]);
+        await radio(page, 4, 'E').check(); // shows question 4; ← takes the focus along to row 3
+        assert.deepEqual(await state('ArrowLeft'), ['---E', '3/4', 'satir-2']);
+        await radio(page, 1, 'A').focus(); // not the shown question's row: ↓ scrolls; Home shows the tall question 1
+        assert.deepEqual(await state('ArrowDown', 'Home'), ['---E', '1/4', 'satir-0']);
+        const bar = () => { scrollTo(0, 1e6); return [scrollY > 0, document.querySelector('#cubuk').getBoundingClientRect().top]; };
+        if (size === 'phone') assert.deepEqual(await page.evaluate(bar), [true, 0]); // the page scrolled, the bar stays
+        await ask('Testi bitir', '3 soruyu boş bıraktınız. Süreniz bitmedi. Bitirdikten sonra cevaplarınızı değiştiremezsiniz. ' +
+          'Testi bitirmek istiyor musunuz?\n\nEvet, bitir\nVazgeç', '#soru-gorunum');
+        await answerAndFinish(page, '---E');
+        assert.deepEqual(await page.$$eval('#lejant span, td[class]', (els) => els.map((e) => getComputedStyle(e, '::before').content + e.textContent)),
+          ['"✓ " / ""D: doğru', '"✗ " / ""Y: yanlış', '"– " / ""B: boş', ...Array(3).fill('"– " / "boş" " "B'), '"✗ " / "yanlış" " "Y']);
+        await ask('Yeniden başla', 'Sonucunuz silinecek. Kaydetmediyseniz öğretmeniniz göremez.\n\nEvet, sil\nVazgeç', '#sonuc-gorunum');
+        assert.equal((await state())[0], '---E');
+      });
+    });
+
   test('a PDF question is shown with an "Aç" link', async (t) => {
     // A PDF printed by Chromium itself.
     const session = await open('about:blank');
@@ -553,7 +588,7 @@ describe('single page in Firefox ESR, from file://', () => {
       assert.equal(await page.$eval('input[name=s2][value=B]', (e) => e.checked), true);
       await click(page, 'input[name=s4][value=E]');
       await click(page, '#bitir');
-      assert.equal(await page.$eval('#onay', (e) => e.hidden), false);
+      assert.equal(await page.$eval('#onay', (e) => e.open), true);
       await click(page, '#evet');
       assert.deepEqual(await page.$$eval('#toplamlar td', (tds) => tds.map((c) => c.textContent)), ['2', '1', '1', '1,67']);
       assert.equal(await text(page, '#s-ad'), 'Şükrü Işık');
