@@ -24,7 +24,11 @@ PageSetTest pageSetTest(const PageSetInput& in) {
         test.keys += record.key.trimmed().toUpper();
     test.optionCount = std::clamp(in.optionCount, 2, 5);
     test.netRule = in.netRule == 4 || in.netRule == 0 ? in.netRule : 3;
-    test.identity = testIdentity({in.testName, in.stem, test.keys, test.optionCount, test.netRule});
+    const qint32 minutes = in.singlePage ? qMax(in.timeLimitMinutes, 0) : 0;
+    test.identity = testIdentity(
+        {in.testName, in.stem, test.keys, test.optionCount, test.netRule, minutes,
+         questionDigests(QList<EmbeddedQuestion>(in.questions.begin(), in.questions.end()),
+                         test.keys.size())});
     return test;
 }
 
@@ -45,6 +49,7 @@ SinglePageInput singlePageInput(const PageSetInput& in) {
     page.optionCount = test.optionCount;
     page.netRule = test.netRule;
     page.timeLimitMinutes = in.timeLimitMinutes;
+    page.showCorrectAnswers = in.showCorrectAnswers;
     page.keys = test.keys;
     page.questions = QList<EmbeddedQuestion>(in.questions.begin(), in.questions.end());
     page.firstImage = in.navigationImages[0];

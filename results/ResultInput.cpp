@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "core/TestIdentity.h"
+#include "results/PupilName.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -70,6 +71,7 @@ void validate(const PupilResult& r, const std::function<QString(const char*)>& f
         refuse(fieldText("check"));
     if (r.check.compare(resultCheck(r), Qt::CaseInsensitive) != 0)
         refuse(QStringLiteral("denetim değeri tutmuyor: sonuç bozulmuş ya da değiştirilmiş"));
+    checkPupilName(r.name);
 }
 
 QString utf8Text(const QByteArray& bytes, const QString& notText) {

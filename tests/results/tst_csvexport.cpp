@@ -16,7 +16,7 @@ private slots:
 void tst_CsvExport::exampleClassByteForByte() {
     GeneratedTest test = samples::exampleTest();
     test.name = QStringLiteral("Deneme; 9/A \"son\"");
-    const QString id = test.identity();
+    const QString id = test.identity;
     std::vector<PupilResult> results{
         samples::result(id, QStringLiteral("Ayşe Öz"), QStringLiteral("ABCDA")),
         samples::result(id, QStringLiteral("=1+1"), QStringLiteral("ABCD-"),
