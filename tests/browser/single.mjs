@@ -136,6 +136,11 @@ async function open(url, options = {}) {
     if (!/^(file|data|blob|about|chrome-extension|chrome):/.test(u))
       problems.push(`network: ${u}`);
   });
+  // A request the page's policy stopped never left the browser.
+  page.on('requestfailed', (r) => {
+    const i = problems.indexOf(`network: ${r.url()}`);
+    if (/BLOCKED_BY_CSP/.test(r.failure()?.errorText) && i >= 0) problems.splice(i, 1);
+  });
   // A controlled clock: stands still at 10:15:02 until a test moves it.
   if (options.clock) await page.clock.install({ time: new Date('2026-12-09T10:15:00') });
   await page.goto(url);
