@@ -60,6 +60,20 @@ const QStringList kSaved = {
     QStringLiteral("C:\\img\\"), QStringLiteral("5"),       QStringLiteral("true"),
     QStringLiteral("40"),        QStringLiteral("4"),       QStringLiteral("false")};
 
+// The record of a new file, as loaded.
+const QStringList kDefaults = {QStringLiteral("#B86397"),
+                               QStringLiteral("#B86397"),
+                               QStringLiteral("#B86397"),
+                               QStringLiteral("#F1CFE4"),
+                               QStringLiteral("#F1CFE4"),
+                               QStringLiteral("#DA70D6"),
+                               QString(),
+                               QStringLiteral("4"),
+                               QStringLiteral("true"),
+                               QStringLiteral("0"),
+                               QStringLiteral("3"),
+                               QStringLiteral("true")};
+
 QByteArray bytesOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -92,12 +106,7 @@ void tst_Settings::init() {
 
 void tst_Settings::defaultRecordLoads() {
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
-    QCOMPARE(load(*webrenk),
-             (QStringList{QStringLiteral("#B86397"), QStringLiteral("#B86397"),
-                          QStringLiteral("#B86397"), QStringLiteral("#F1CFE4"),
-                          QStringLiteral("#F1CFE4"), QStringLiteral("#DA70D6"), QString(),
-                          QStringLiteral("4"), QStringLiteral("true"), QStringLiteral("0"),
-                          QStringLiteral("3"), QStringLiteral("true")}));
+    QCOMPARE(load(*webrenk), kDefaults);
     QCOMPARE(variantText(QVariant(qint32(-12))), QStringLiteral("-12"));
 }
 
@@ -159,18 +168,7 @@ void tst_Settings::severalRowsUseTheFirst() {
 void tst_Settings::olderFileIsUpgraded_data() {
     QTest::addColumn<QString>("change"); // statements made to the old file before it is opened
     QTest::addColumn<QStringList>("expected");
-    const QStringList defaults = {QStringLiteral("#B86397"),
-                                  QStringLiteral("#B86397"),
-                                  QStringLiteral("#B86397"),
-                                  QStringLiteral("#F1CFE4"),
-                                  QStringLiteral("#F1CFE4"),
-                                  QStringLiteral("#DA70D6"),
-                                  QString(),
-                                  QStringLiteral("4"),
-                                  QStringLiteral("true"),
-                                  QStringLiteral("0"),
-                                  QStringLiteral("3"),
-                                  QStringLiteral("true")};
+    const QStringList& defaults = kDefaults;
     QTest::newRow("as made") << QString() << defaults;
     QStringList saved = defaults;
     saved[0] = QStringLiteral("#010203");

@@ -53,6 +53,7 @@ QJsonObject pageData(const QByteArray& page) {
 // and the page keys the pupil's saved progress by this identity.
 void tst_SinglePage::identity_data() {
     QTest::addColumn<QString>("testName");
+    QTest::addColumn<QString>("stem");
     QTest::addColumn<QString>("keys");
     QTest::addColumn<int>("options");
     QTest::addColumn<int>("netRule");
@@ -61,24 +62,26 @@ void tst_SinglePage::identity_data() {
     QTest::addColumn<QString>("expected");
     const QString turkish = u"Türkçe sınavı: ığüşöç İĞÜŞÖÇ"_s;
     const QByteArray one = "<p>Şekil 1</p>";
-    QTest::newRow("Turkish name") << turkish << u"ABDD"_s << 5 << 3 << 0
+    QTest::newRow("Turkish name") << turkish << u"deneme"_s << u"ABDD"_s << 5 << 3 << 0
                                   << QByteArrayList{one, "<p>Şekil 2</p>", {}, one}
                                   << u"3db3a7e7e83969f897b0d22732fdbbf4"_s;
     QTest::newRow("one question file differs")
-        << turkish << u"ABDD"_s << 5 << 3 << 0 << QByteArrayList{one, "<p>Şekil 2 </p>", {}, one}
-        << u"534db6bbc5b1fd602441f333143fbc3f"_s;
+        << turkish << u"deneme"_s << u"ABDD"_s << 5 << 3 << 0
+        << QByteArrayList{one, "<p>Şekil 2 </p>", {}, one} << u"534db6bbc5b1fd602441f333143fbc3f"_s;
     QTest::newRow("time limit differs")
-        << turkish << u"ABDD"_s << 5 << 3 << 30 << QByteArrayList{one, "<p>Şekil 2</p>", {}, one}
-        << u"7535ffcbea255adc28bb601938e84075"_s;
-    QTest::newRow("empty, no net rule") << QString() << QString() << 2 << 0 << 0 << QByteArrayList{}
-                                        << u"ee2022f6873f0d1763facc3722270584"_s;
+        << turkish << u"deneme"_s << u"ABDD"_s << 5 << 3 << 30
+        << QByteArrayList{one, "<p>Şekil 2</p>", {}, one} << u"7535ffcbea255adc28bb601938e84075"_s;
+    QTest::newRow("empty, no net rule")
+        << QString() << QString() << QString() << 2 << 0 << 0 << QByteArrayList{}
+        << u"ee2022f6873f0d1763facc3722270584"_s;
     QTest::newRow("four for one, no question file")
-        << u"Sınav"_s << u"ABE"_s << 5 << 4 << 0 << QByteArrayList{}
+        << u"Sınav"_s << u"test01"_s << u"ABE"_s << 5 << 4 << 0 << QByteArrayList{}
         << u"717d27f1bd58dc9bb1680fdb49ca6230"_s;
 }
 
 void tst_SinglePage::identity() {
     QFETCH(QString, testName);
+    QFETCH(QString, stem);
     QFETCH(QString, keys);
     QFETCH(int, options);
     QFETCH(int, netRule);
@@ -86,7 +89,7 @@ void tst_SinglePage::identity() {
     QFETCH(QByteArrayList, questions);
     QFETCH(QString, expected);
     PageSetInput in;
-    in.stem = testName.isEmpty() ? QString() : testName == u"Sınav"_s ? u"test01"_s : u"deneme"_s;
+    in.stem = stem;
     in.testName = testName;
     in.questionCount = qint32(keys.size());
     in.optionCount = options;
