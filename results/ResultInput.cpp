@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "core/TestIdentity.h"
+#include "results/PupilName.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -74,6 +75,7 @@ void validate(const PupilResult& r, int version,
         refuse(fieldText("check"));
     if (r.check.compare(resultCheck(r, version), Qt::CaseInsensitive) != 0)
         refuse(QStringLiteral("denetim değeri tutmuyor: sonuç bozulmuş ya da değiştirilmiş"));
+    checkPupilName(r.name);
 }
 
 QString utf8Text(const QByteArray& bytes, const QString& notText) {

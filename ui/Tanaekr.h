@@ -143,6 +143,7 @@ private:
     QLineEdit* sonuczrl = nullptr;
     QLineEdit* siksayl = nullptr;
     QCheckBox* teksayfa = nullptr;
+    QCheckBox* dogrular = nullptr; // the single page's result view lists the correct answers
     QLineEdit* sure = nullptr;
     QComboBox* yanlis = nullptr;
     QPushButton* sonucoku = nullptr;

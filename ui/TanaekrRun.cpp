@@ -106,6 +106,7 @@ PageSetInput Tanaekr::readPageSetInput() {
     in.singlePage = teksayfa->isChecked();
     if (in.singlePage)
         in.timeLimitMinutes = strToInt(sure->text());
+    in.showCorrectAnswers = dogrular->isChecked();
 
     // A letter still in the grid's cell editor belongs to its row before the rows are read.
     liste->commitOpenEditor();
@@ -194,7 +195,7 @@ void Tanaekr::sayfabClick() {
         const PageSetTest test = pageSetTest(in);
         rememberTest(m_database->websoru().database(),
                      {in.testName, in.stem, in.questionCount, test.keys, test.optionCount,
-                      test.netRule, QDateTime::currentDateTime()});
+                      test.netRule, QDateTime::currentDateTime(), test.identity});
         writeFileSet(files);
 
         const QString text = closingMessage(in, imagesWritten);
