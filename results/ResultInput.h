@@ -29,8 +29,9 @@ QString resultCheck(const PupilResult& result);
 // 1 and the fields above; any key order, extra keys allowed.
 PupilResult parseResultFile(const QByteArray& bytes);
 
-// Reads and parses the file at `path`, refusing one over the size limit
-// without reading it whole.
+// Reads and parses the file at `path`: a regular file only (a FIFO or a
+// device is refused, never waited on), one over the size limit refused
+// without reading it.
 PupilResult readResultFile(const QString& path);
 
 // One result code; spaces, line breaks and "-" are ignored, case too.

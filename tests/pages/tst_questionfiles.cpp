@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 using Kind = EmbeddedQuestion::Kind;
 
@@ -290,41 +292,62 @@ void tst_QuestionFiles::brokenFilesAreMissing() {
 }
 
 // A question file is untrusted: neither its name in the answer key nor its
-// references lead our program to read a file outside the output folder's tree.
+// references lead our program to read a file outside the output folder's tree,
+// a hidden one, one of the program's own or one that is not a regular file.
 void tst_QuestionFiles::pathEscapesRefused_data() {
     QTest::addColumn<QString>("keyRow");
     QTest::addColumn<QString>("reference"); // an image reference inside an HTML question
+    QTest::addColumn<QString>("notRead");   // how the run names the refused file
 
-    QTest::newRow("parent folder") << u"../gizli.png"_s << u"../gizli.png"_s;
+    QTest::newRow("parent folder") << u"../gizli.png"_s << u"../gizli.png"_s << QString();
     QTest::newRow("parent through a subfolder")
-        << u"alt/../../gizli.png"_s << u"alt/../../gizli.png"_s;
-    QTest::newRow("Windows separators") << u"..\\gizli.png"_s << u"..\\gizli.png"_s;
-    QTest::newRow("percent-encoded dots") << u"%2e%2e/gizli.png"_s << u"%2e%2e/gizli.png"_s;
-    QTest::newRow("absolute path") << u"@ROOT@/gizli.png"_s << u"@ROOT@/gizli.png"_s;
-    QTest::newRow("file address") << u"file://@ROOT@/gizli.png"_s << u"file://@ROOT@/gizli.png"_s;
-    QTest::newRow("link leading out") << u"bag.png"_s << u"bag.png"_s;
+        << u"alt/../../gizli.png"_s << u"alt/../../gizli.png"_s << QString();
+    QTest::newRow("Windows separators") << u"..\\gizli.png"_s << u"..\\gizli.png"_s << QString();
+    QTest::newRow("percent-encoded dots")
+        << u"%2e%2e/gizli.png"_s << u"%2e%2e/gizli.png"_s << QString();
+    QTest::newRow("absolute path") << u"@ROOT@/gizli.png"_s << u"@ROOT@/gizli.png"_s << QString();
+    QTest::newRow("file address") << u"file://@ROOT@/gizli.png"_s << u"file://@ROOT@/gizli.png"_s
+                                  << QString();
+    QTest::newRow("link leading out")
+        << u"bag.png"_s << u"bag.png"_s << u"bag.png: çıktı klasörünün dışında"_s;
+    // The output folder may be the teacher's home.
+    QTest::newRow("hidden folder")
+        << u".ssh/id_ed25519"_s << u".ssh/id_ed25519"_s
+        << u".ssh/id_ed25519: gizli bir dosya ya da gizli bir klasörde"_s;
+    QTest::newRow("the program's data folder")
+        << u"veri/dorvana.MDB"_s << u"veri/dorvana.MDB"_s
+        << u"veri/dorvana.MDB: programın kendi veri dosyası"_s;
+    QTest::newRow("a FIFO, never waited on")
+        << u"boru.png"_s << u"boru.png"_s
+        << u"boru.png: sıradan bir dosya değil (klasör, aygıt ya da adlandırılmış boru)"_s;
 }
 
 void tst_QuestionFiles::pathEscapesRefused() {
     QFETCH(QString, keyRow);
     QFETCH(QString, reference);
+    QFETCH(QString, notRead);
     QTemporaryDir root;
     const QString outputFolder = root.filePath(u"cikti"_s);
     const QByteArray secret = fixture(u"chromium.png"_s);
     writeFile(root.filePath(u"gizli.png"_s), secret);
+    writeFile(outputFolder + u"/.ssh/id_ed25519"_s, secret);
+    writeFile(outputFolder + u"/veri/dorvana.MDB"_s, secret);
+    QCOMPARE(::mkfifo(QFile::encodeName(outputFolder + u"/boru.png"_s).constData(), 0600), 0);
+    const QStringList privatePaths{outputFolder + u"/veri"_s};
     QDir().mkpath(outputFolder + u"/alt"_s);
     QVERIFY(QFile::link(root.filePath(u"gizli.png"_s), outputFolder + u"/bag.png"_s));
     keyRow.replace(u"@ROOT@"_s, root.path());
     reference.replace(u"@ROOT@"_s, root.path());
 
-    QCOMPARE(embedQuestion(outputFolder, keyRow, u"t"_s, 1).kind, Kind::Missing);
+    QCOMPARE(embedQuestion(outputFolder, keyRow, u"t"_s, 1, privatePaths).kind, Kind::Missing);
 
     writeFile(outputFolder + u"/ts1.htm"_s,
               (u"<html><head></head><body><img src=\""_s + reference +
                u"\"><div style=\"background: url('"_s + reference + u"')\"></div></body></html>"_s)
                   .toUtf8());
-    const EmbeddedQuestion question = embedQuestion(outputFolder, keyRow, u"t"_s, 1);
+    const EmbeddedQuestion question = embedQuestion(outputFolder, keyRow, u"t"_s, 1, privatePaths);
     QCOMPARE(question.kind, Kind::Html);
+    QCOMPARE(question.notRead.join(u'|'), notRead);
     const QString html = utf8Text(question.data);
     QVERIFY(dataUrls(html, u"image/png"_s).isEmpty());
     QVERIFY(html.contains(u"src=\""_s + reference + u'"'));

@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -23,6 +25,7 @@
 #include <filesystem>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 using namespace reliability;
 
@@ -134,11 +137,13 @@ private slots:
     void hostileFieldTexts();
     void hostileStem_data();
     void hostileStem();
+    void privateFilesStayOutOfThePage();
 };
 
 void tst_OutputFaults::init() {
-    if (QByteArray(QTest::currentTestFunction()) != "hostileFieldTexts" &&
-        !QByteArray(QTest::currentTestFunction()).startsWith("hostileStem"))
+    const QByteArray test = QTest::currentTestFunction();
+    if (test != "hostileFieldTexts" && !test.startsWith("hostileStem") &&
+        test != "privateFilesStayOutOfThePage")
         QVERIFY2(g_namespaceProblem.isEmpty(),
                  qPrintable(QStringLiteral("no private mount namespace, run as root: ") +
                             g_namespaceProblem));
@@ -318,6 +323,67 @@ void tst_OutputFaults::hostileStem() {
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     // The data file names the question files by the stem, read back unchanged.
     QVERIFY2(values.contains(shownStem + QStringLiteral("s2.mht")), qPrintable(values.join(u'|')));
+}
+
+// The output folder is the teacher's home, where the program and its
+// database are too (started from the menu, the output folder starts as the
+// current folder). A question refers to a private key, the program's
+// database and its data folder; a navigation image is a link to the
+// database; FIFOs stand as an image and as a question. The run neither hangs
+// nor puts any of them into the single page, and its closing message names each.
+void tst_OutputFaults::privateFilesStayOutOfThePage() {
+    Run run{QString()};
+    const QString home = run.program.path();
+    run.out = home;
+    run.w.edit("klasor")->setText(home);
+    run.w.edit("gezyerl")->setText(QString());
+    run.w.window->findChild<QCheckBox*>(QStringLiteral("teksayfa"))->setChecked(true);
+    // The program's data folder, under a name that is not hidden.
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home + QStringLiteral("/veri")));
+    const auto restore = qScopeGuard([&] {
+        dataHome.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", dataHome);
+    });
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QByteArray secret("GIZLI-ANAHTAR-");
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    QVERIFY(write(home + QStringLiteral("/.ssh/id_ed25519"), secret));
+    QVERIFY(write(dataFolder + QStringLiteral("/notlar.txt"), secret));
+    const QString dataName =
+        QDir(home).relativeFilePath(dataFolder) + QStringLiteral("/notlar.txt");
+    QVERIFY(write(run.path(QStringLiteral("s1.htm")),
+                  "<html><body><img src=\".ssh/id_ed25519\"><img src=\"dorvana.MDB\">"
+                  "<link rel=\"stylesheet\" href=\"" +
+                      dataName.toUtf8() + "\"></body></html>"));
+    QVERIFY(QFile::link(run.program.databasePath, home + QStringLiteral("/ilk.gif")));
+    for (const QString& fifo : {QStringLiteral("/geri.gif"), QStringLiteral("/test01s2.mht")})
+        QCOMPARE(::mkfifo(QFile::encodeName(home + fifo).constData(), 0600), 0);
+
+    run.w.prompts.shown.clear();
+    run.w.prepareKeys(QStringLiteral("ilk"), 2, QStringLiteral("AB"));
+    run.w.click("sayfab");
+    QCOMPARE(run.w.prompts.shown.size(), 1);
+    const QString notAFile =
+        QStringLiteral(u"sıradan bir dosya değil (klasör, aygıt ya da adlandırılmış boru)");
+    const QString expected =
+        QStringLiteral(u"Tek sayfaya konmayan dosyalar:\n"
+                       u"1. soru, .ssh/id_ed25519: gizli bir dosya ya da gizli bir klasörde\n"
+                       u"1. soru, dorvana.MDB: programın kendi veri dosyası\n"
+                       u"1. soru, %1: programın kendi veri dosyası\n"
+                       u"2. soru, test01s2.mht: %2\n"
+                       u"ilk.gif: programın kendi veri dosyası\n"
+                       u"geri.gif: %2")
+            .arg(dataName, notAFile);
+    QVERIFY2(run.w.prompts.shown[0].text.contains(expected),
+             qPrintable(run.w.prompts.shown[0].text));
+    const QByteArray page = fileBytes(run.path(QStringLiteral(".html")));
+    for (const QByteArray& inside :
+         {secret, secret.toBase64(), fileBytes(run.program.databasePath).left(15).toBase64()})
+        QVERIFY(!page.contains(inside));
 }
 
 int main(int argc, char* argv[]) {
