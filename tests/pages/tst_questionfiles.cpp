@@ -297,35 +297,23 @@ void tst_QuestionFiles::brokenFilesAreMissing() {
 void tst_QuestionFiles::pathEscapesRefused_data() {
     QTest::addColumn<QString>("keyRow");
     QTest::addColumn<QString>("reference"); // an image reference inside an HTML question
-    QTest::addColumn<QString>("notRead");   // how the run names the refused file
 
-    QTest::newRow("parent folder") << u"../gizli.png"_s << u"../gizli.png"_s << QString();
+    QTest::newRow("parent folder") << u"../gizli.png"_s << u"../gizli.png"_s;
     QTest::newRow("parent through a subfolder")
-        << u"alt/../../gizli.png"_s << u"alt/../../gizli.png"_s << QString();
-    QTest::newRow("Windows separators") << u"..\\gizli.png"_s << u"..\\gizli.png"_s << QString();
-    QTest::newRow("percent-encoded dots")
-        << u"%2e%2e/gizli.png"_s << u"%2e%2e/gizli.png"_s << QString();
-    QTest::newRow("absolute path") << u"@ROOT@/gizli.png"_s << u"@ROOT@/gizli.png"_s << QString();
-    QTest::newRow("file address") << u"file://@ROOT@/gizli.png"_s << u"file://@ROOT@/gizli.png"_s
-                                  << QString();
-    QTest::newRow("link leading out")
-        << u"bag.png"_s << u"bag.png"_s << u"bag.png: çıktı klasörünün dışında"_s;
-    // The output folder may be the teacher's home.
-    QTest::newRow("hidden folder")
-        << u".ssh/id_ed25519"_s << u".ssh/id_ed25519"_s
-        << u".ssh/id_ed25519: gizli bir dosya ya da gizli bir klasörde"_s;
-    QTest::newRow("the program's data folder")
-        << u"veri/dorvana.MDB"_s << u"veri/dorvana.MDB"_s
-        << u"veri/dorvana.MDB: programın kendi veri dosyası"_s;
-    QTest::newRow("a FIFO, never waited on")
-        << u"boru.png"_s << u"boru.png"_s
-        << u"boru.png: sıradan bir dosya değil (klasör, aygıt ya da adlandırılmış boru)"_s;
+        << u"alt/../../gizli.png"_s << u"alt/../../gizli.png"_s;
+    QTest::newRow("Windows separators") << u"..\\gizli.png"_s << u"..\\gizli.png"_s;
+    QTest::newRow("percent-encoded dots") << u"%2e%2e/gizli.png"_s << u"%2e%2e/gizli.png"_s;
+    QTest::newRow("absolute path") << u"@ROOT@/gizli.png"_s << u"@ROOT@/gizli.png"_s;
+    QTest::newRow("file address") << u"file://@ROOT@/gizli.png"_s << u"file://@ROOT@/gizli.png"_s;
+    QTest::newRow("link leading out") << u"bag.png"_s << u"bag.png"_s;
+    QTest::newRow("hidden folder") << u".ssh/id_ed25519"_s << u".ssh/id_ed25519"_s;
+    QTest::newRow("the program's data folder") << u"veri/dorvana.MDB"_s << u"veri/dorvana.MDB"_s;
+    QTest::newRow("a FIFO, never waited on") << u"boru.png"_s << u"boru.png"_s;
 }
 
 void tst_QuestionFiles::pathEscapesRefused() {
     QFETCH(QString, keyRow);
     QFETCH(QString, reference);
-    QFETCH(QString, notRead);
     QTemporaryDir root;
     const QString outputFolder = root.filePath(u"cikti"_s);
     const QByteArray secret = fixture(u"chromium.png"_s);
@@ -347,7 +335,6 @@ void tst_QuestionFiles::pathEscapesRefused() {
                   .toUtf8());
     const EmbeddedQuestion question = embedQuestion(outputFolder, keyRow, u"t"_s, 1, privatePaths);
     QCOMPARE(question.kind, Kind::Html);
-    QCOMPARE(question.notRead.join(u'|'), notRead);
     const QString html = utf8Text(question.data);
     QVERIFY(dataUrls(html, u"image/png"_s).isEmpty());
     QVERIFY(html.contains(u"src=\""_s + reference + u'"'));
