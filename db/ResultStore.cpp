@@ -4,6 +4,7 @@
 #include "results/PupilName.h"
 #include "results/Scoring.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -157,19 +158,34 @@ StoreOutcome storeResult(Database& db, const PupilResult& result, const QDateTim
 }
 
 ResultBatch storeResults(Database& db, int count, const ResultReader& read) {
+    // Every file is read before the transaction begins: however long a read
+    // takes, the database is not held meanwhile.
+    struct Read {
+        QString what;
+        std::optional<PupilResult> result;
+        QString refusal;
+    };
+    std::vector<Read> reads(std::size_t(std::max(count, 0)));
+    for (int i = 0; i < count; ++i) {
+        Read& one = reads[std::size_t(i)];
+        try {
+            one.result = read(i, one.what);
+        } catch (const AppError& error) {
+            one.refusal = error.text();
+        }
+    }
+
     ResultBatch batch;
     std::map<QString, std::optional<GeneratedTest>> tests; // looked up once per batch
     std::map<QString, std::set<QString>> pupils;           // by test, with this batch's
     Transaction transaction(db);
-    for (int i = 0; i < count; ++i) {
-        QString what;
-        PupilResult result;
-        try {
-            result = read(i, what);
-        } catch (const AppError& error) {
-            batch.refused.push_back({what, error.text(), std::nullopt});
+    for (Read& one : reads) {
+        const QString& what = one.what;
+        if (!one.result) {
+            batch.refused.push_back({what, one.refusal, std::nullopt});
             continue;
         }
+        const PupilResult& result = *one.result;
         auto known = tests.find(result.test.toLower());
         if (known == tests.end())
             known = tests.emplace(result.test.toLower(), findTest(db, result.test)).first;

@@ -36,6 +36,7 @@ struct PageSetInput {
     bool showCorrectAnswers = true;             // the result view lists the correct answers
     std::vector<EmbeddedQuestion> questions;    // one per question, made self-contained
     std::array<QByteArray, 4> navigationImages; // ilk, geri, ileri, son; empty: the page's own
+    QStringList privatePaths; // never read into a page: the program's database and data folder
 };
 
 // What the page set's tests are known by once generated: the option count and

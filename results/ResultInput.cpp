@@ -1,11 +1,11 @@
 #include "results/ResultInput.h"
 
 #include "core/AppError.h"
+#include "core/SafeInput.h"
 #include "core/TestIdentity.h"
 #include "results/PupilName.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
@@ -171,15 +171,12 @@ PupilResult parseResultFile(const QByteArray& bytes) {
 }
 
 PupilResult readResultFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        refuse(QStringLiteral("dosya açılamadı (%1)").arg(file.errorString()));
-    const QByteArray bytes = file.read(kResultSizeLimit + 1);
-    if (bytes.size() > kResultSizeLimit)
+    const InputFile file = readRegularFile(path, kResultSizeLimit);
+    if (file.tooBig)
         refuse(QStringLiteral("dosya çok büyük (1 MiB sınırını aşıyor); sonuç dosyası değil"));
-    if (file.error() != QFileDevice::NoError)
-        refuse(QStringLiteral("dosya okunamadı (%1)").arg(file.errorString()));
-    return parseResultFile(bytes);
+    if (!file.ok())
+        refuse(file.refusal);
+    return parseResultFile(file.bytes);
 }
 
 PupilResult parseResultCode(const QString& code) {

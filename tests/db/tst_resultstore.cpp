@@ -10,6 +10,8 @@
 
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace dbtest;
 using namespace Qt::StringLiterals;
 
@@ -22,6 +24,7 @@ private slots:
     void testsWithResultsNewestFirst();
     void tablesSurviveASecondCreate();
     void resultsOfAnOlderFileAreFirstAttempts();
+    void filesAreReadBeforeTheTransaction();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -143,7 +146,7 @@ void tst_ResultStore::tablesSurviveASecondCreate() {
 void tst_ResultStore::resultsOfAnOlderFileAreFirstAttempts() {
     const GeneratedTest test = samples::exampleTest();
     rememberTest(*m_db, test);
-    const QString id = test.identity();
+    const QString id = test.identity;
     storeResult(*m_db, samples::retake(samples::result(id, u"Ali"_s, u"ABCDA"_s), 3));
     m_db->exec(u"ALTER TABLE websonuc DROP COLUMN deneme; PRAGMA user_version = 2;"_s);
     upgradeSchema(*m_db);
@@ -152,6 +155,32 @@ void tst_ResultStore::resultsOfAnOlderFileAreFirstAttempts() {
     QCOMPARE(int(stored.size()), 2);
     QCOMPARE(stored[0].attempt, 1);
     QCOMPARE(stored[1].attempt, 2);
+}
+
+// A batch of files is read whole before its transaction begins; a FIFO named
+// like a result file is refused at once, never waited on.
+void tst_ResultStore::filesAreReadBeforeTheTransaction() {
+    const GeneratedTest test = samples::exampleTest();
+    rememberTest(*m_db, test);
+    const QStringList paths{m_dir->filePath(QStringLiteral("x.dvsonuc")),
+                            m_dir->filePath(QStringLiteral("dn-Ali.dvsonuc"))};
+    QCOMPARE(::mkfifo(QFile::encodeName(paths[0]).constData(), 0600), 0);
+    QFile file(paths[1]);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(samples::fileBytes(
+        samples::result(test.identity, QStringLiteral("Ali"), QStringLiteral("ABCDA")),
+        test.name));
+    file.close();
+    bool readInTransaction = false;
+    const ResultBatch batch = storeResults(*m_db, 2, [&](int i, QString&) {
+        readInTransaction = readInTransaction || m_db->inTransaction();
+        return readResultFile(paths[i]);
+    });
+    QVERIFY(!readInTransaction);
+    QCOMPARE(batch.stored, 1);
+    QCOMPARE(int(batch.refused.size()), 1);
+    QCOMPARE(batch.refused[0].reason,
+             QStringLiteral(u"sıradan bir dosya değil (klasör, aygıt ya da adlandırılmış boru)"));
 }
 
 QTEST_GUILESS_MAIN(tst_ResultStore)
