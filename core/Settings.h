@@ -19,5 +19,6 @@ struct Settings {
     qint32 siksay = 4;                          // options per question
     bool teksayfa = true;                       // also write the single page for today's browsers
     qint32 sure = 0;                            // time limit in minutes, 0 for none
-    qint32 yanlis = 3; // wrong answers that cancel one right answer; 0: none do
+    qint32 yanlis = 3;    // wrong answers that cancel one right answer; 0: none do
+    bool dogrular = true; // the single page's result view lists the correct answers
 };

@@ -1,9 +1,12 @@
 #include "db/ResultStore.h"
 
 #include "core/AppError.h"
+#include "results/PupilName.h"
 #include "results/Scoring.h"
 
+#include <algorithm>
 #include <map>
+#include <set>
 
 #include "db/Database.h"
 
@@ -18,7 +21,7 @@ QString timeText(const QDateTime& time) {
 }
 
 const QString kTestColumns =
-    QStringLiteral("testadi, sayfaad, sorusay, cevaplar, siksay, netkural, zaman");
+    QStringLiteral("testadi, sayfaad, sorusay, cevaplar, siksay, netkural, zaman, kimlik");
 
 GeneratedTest testFrom(const Statement& row) {
     GeneratedTest test;
@@ -29,7 +32,29 @@ GeneratedTest testFrom(const Statement& row) {
     test.optionCount = row.value(4).toInt();
     test.netRule = row.value(5).toInt();
     test.generatedAt = QDateTime::fromString(row.value(6).toString(), kTimeFormat);
+    test.identity = row.value(7).toString();
     return test;
+}
+
+bool isStored(Database& db, const PupilResult& result) {
+    Statement select(db, QStringLiteral("SELECT 1 FROM websonuc WHERE kimlik = ? AND ad = ? AND "
+                                        "cevap = ? AND baslangic = ? AND bitis = ?"));
+    select.bind(1, result.test.toLower());
+    select.bind(2, result.name);
+    select.bind(3, result.answers);
+    select.bind(4, result.start);
+    select.bind(5, result.finish);
+    return select.step();
+}
+
+// The pupils of a test's stored results, as pupilNameKey gives them.
+std::set<QString> storedPupils(Database& db, const QString& identity) {
+    Statement select(db, QStringLiteral("SELECT ad FROM websonuc WHERE kimlik = ?"));
+    select.bind(1, identity.toLower());
+    std::set<QString> pupils;
+    while (select.step())
+        pupils.insert(pupilNameKey(select.value(0).toString()));
+    return pupils;
 }
 
 } // namespace
@@ -43,17 +68,24 @@ void createResultTables(Database& db) {
         "CREATE TABLE IF NOT EXISTS websonuc (no INTEGER PRIMARY KEY, "
         "kimlik TEXT NOT NULL REFERENCES websinav(kimlik), ad TEXT NOT NULL, "
         "cevap TEXT NOT NULL, baslangic TEXT NOT NULL, bitis TEXT NOT NULL, "
-        "denetim TEXT NOT NULL, eklenme TEXT, "
+        "denetim TEXT NOT NULL, eklenme TEXT, deneme INTEGER NOT NULL DEFAULT 1, "
         "UNIQUE (kimlik, ad, cevap, baslangic, bitis));"));
     transaction.commit();
 }
 
+void addAttemptColumn(Database& db) {
+    db.exec(QStringLiteral("ALTER TABLE websonuc ADD COLUMN deneme INTEGER NOT NULL DEFAULT 1;"));
+}
+
 void rememberTest(Database& db, const GeneratedTest& test) {
     Transaction transaction(db);
-    Statement insert(db, QStringLiteral("INSERT INTO websinav (kimlik, ") + kTestColumns +
-                             QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT "
-                                            "(kimlik) DO UPDATE SET zaman = excluded.zaman"));
-    insert.bind(1, test.identity());
+    if (test.identity.isEmpty())
+        throw AppError(QStringLiteral(u"Testin kimliği boş; test kaydedilemedi."));
+    Statement insert(db, QStringLiteral("INSERT INTO websinav (kimlik, testadi, sayfaad, sorusay, "
+                                        "cevaplar, siksay, netkural, zaman) VALUES (?, ?, ?, ?, ?, "
+                                        "?, ?, ?) ON CONFLICT (kimlik) DO UPDATE SET zaman = "
+                                        "excluded.zaman"));
+    insert.bind(1, test.identity.toLower());
     insert.bind(2, test.name);
     insert.bind(3, test.stem);
     insert.bind(4, test.count);
@@ -85,8 +117,9 @@ std::vector<GeneratedTest> testsWithResults(Database& db) {
 }
 
 std::vector<PupilResult> resultsOf(Database& db, const QString& identity) {
-    Statement select(db, QStringLiteral("SELECT kimlik, ad, cevap, baslangic, bitis, denetim "
-                                        "FROM websonuc WHERE kimlik = ? ORDER BY no"));
+    Statement select(db,
+                     QStringLiteral("SELECT kimlik, ad, cevap, baslangic, bitis, denetim, deneme "
+                                    "FROM websonuc WHERE kimlik = ? ORDER BY no"));
     select.bind(1, identity.toLower());
     std::vector<PupilResult> results;
     while (select.step()) {
@@ -97,6 +130,7 @@ std::vector<PupilResult> resultsOf(Database& db, const QString& identity) {
         result.start = select.value(3).toString();
         result.finish = select.value(4).toString();
         result.check = select.value(5).toString();
+        result.attempt = select.value(6).toInt();
         results.push_back(std::move(result));
     }
     return results;
@@ -104,10 +138,11 @@ std::vector<PupilResult> resultsOf(Database& db, const QString& identity) {
 
 StoreOutcome storeResult(Database& db, const PupilResult& result, const QDateTime& addedAt) {
     Transaction transaction(db);
-    Statement insert(db, QStringLiteral("INSERT INTO websonuc (kimlik, ad, cevap, baslangic, "
-                                        "bitis, denetim, eklenme) VALUES (?, ?, ?, ?, ?, ?, ?) "
-                                        "ON CONFLICT (kimlik, ad, cevap, baslangic, bitis) "
-                                        "DO NOTHING"));
+    Statement insert(
+        db, QStringLiteral("INSERT INTO websonuc (kimlik, ad, cevap, baslangic, "
+                           "bitis, denetim, eklenme, deneme) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
+                           "ON CONFLICT (kimlik, ad, cevap, baslangic, bitis) "
+                           "DO NOTHING"));
     insert.bind(1, result.test.toLower());
     insert.bind(2, result.name);
     insert.bind(3, result.answers);
@@ -115,6 +150,7 @@ StoreOutcome storeResult(Database& db, const PupilResult& result, const QDateTim
     insert.bind(5, result.finish);
     insert.bind(6, result.check.toLower());
     insert.bind(7, timeText(addedAt));
+    insert.bind(8, result.attempt);
     insert.step();
     const bool stored = sqlite3_changes(db.handle()) > 0;
     transaction.commit();
@@ -122,45 +158,91 @@ StoreOutcome storeResult(Database& db, const PupilResult& result, const QDateTim
 }
 
 ResultBatch storeResults(Database& db, int count, const ResultReader& read) {
+    // Every file is read before the transaction begins: however long a read
+    // takes, the database is not held meanwhile.
+    struct Read {
+        QString what;
+        std::optional<PupilResult> result;
+        QString refusal;
+    };
+    std::vector<Read> reads(std::size_t(std::max(count, 0)));
+    for (int i = 0; i < count; ++i) {
+        Read& one = reads[std::size_t(i)];
+        try {
+            one.result = read(i, one.what);
+        } catch (const AppError& error) {
+            one.refusal = error.text();
+        }
+    }
+
     ResultBatch batch;
     std::map<QString, std::optional<GeneratedTest>> tests; // looked up once per batch
+    std::map<QString, std::set<QString>> pupils;           // by test, with this batch's
     Transaction transaction(db);
-    for (int i = 0; i < count; ++i) {
-        QString what;
-        PupilResult result;
-        try {
-            result = read(i, what);
-        } catch (const AppError& error) {
-            batch.refused.push_back({what, error.text()});
+    for (Read& one : reads) {
+        const QString& what = one.what;
+        if (!one.result) {
+            batch.refused.push_back({what, one.refusal, std::nullopt});
             continue;
         }
+        const PupilResult& result = *one.result;
         auto known = tests.find(result.test.toLower());
         if (known == tests.end())
             known = tests.emplace(result.test.toLower(), findTest(db, result.test)).first;
         const std::optional<GeneratedTest>& test = known->second;
         if (!test) {
             batch.refused.push_back(
-                {what, result.testName.isEmpty()
-                           ? QStringLiteral(u"bilinmeyen test: bu sonucun testi bu veritabanında "
-                                            u"kayıtlı değil")
-                           : QStringLiteral(u"bilinmeyen test: bu sonucun testi (\"%1\") bu "
-                                            u"veritabanında kayıtlı değil")
-                                 .arg(result.testName)});
+                {what,
+                 result.testName.isEmpty()
+                     ? QStringLiteral(u"bilinmeyen test: bu sonucun testi bu veritabanında "
+                                      u"kayıtlı değil")
+                     : QStringLiteral(u"bilinmeyen test: bu sonucun testi (%1) bu "
+                                      u"veritabanında kayıtlı değil")
+                           .arg(quotedFileText(result.testName)),
+                 std::nullopt});
             continue;
         }
         try {
             checkAnswersFit(*test, result.answers);
         } catch (const AppError& error) {
-            batch.refused.push_back({what, error.text()});
+            batch.refused.push_back({what, error.text(), std::nullopt});
             continue;
         }
-        if (storeResult(db, result) == StoreOutcome::Repeat) {
-            batch.refused.push_back({what, QStringLiteral(u"bu sonuç zaten kayıtlı")});
+        if (isStored(db, result)) {
+            batch.refused.push_back(
+                {what, QStringLiteral(u"bu sonuç zaten kayıtlı"), std::nullopt});
             continue;
         }
+        const QString identity = result.test.toLower();
+        auto testPupils = pupils.find(identity);
+        if (testPupils == pupils.end())
+            testPupils = pupils.emplace(identity, storedPupils(db, identity)).first;
+        const QString pupil = pupilNameKey(result.name);
+        // Results without a name cannot be told apart, so none is held back.
+        if (!pupil.isEmpty() && testPupils->second.count(pupil)) {
+            batch.refused.push_back(
+                {what,
+                 QStringLiteral(u"büyük olasılıkla tekrar: bu testte aynı öğrencinin (%1) bir "
+                                u"sonucu daha var; yine de eklenebilir")
+                     .arg(quotedFileText(result.name)),
+                 result});
+            continue;
+        }
+        storeResult(db, result);
+        testPupils->second.insert(pupil);
         ++batch.stored;
         batch.lastStoredTest = result.test;
     }
     transaction.commit();
     return batch;
+}
+
+int storeAnyway(Database& db, const std::vector<RefusedResult>& refused) {
+    int stored = 0;
+    Transaction transaction(db);
+    for (const RefusedResult& r : refused)
+        if (r.likelyRepeat && storeResult(db, *r.likelyRepeat) == StoreOutcome::Stored)
+            ++stored;
+    transaction.commit();
+    return stored;
 }

@@ -6,7 +6,7 @@ class Database;
 
 // Which tables and fields a database file has is told by its schema version
 // (PRAGMA user_version). Files of the first program carry 0, which counts as 1.
-constexpr int kCurrentSchemaVersion = 2;
+constexpr int kCurrentSchemaVersion = 3;
 
 // The statements that make the program's first tables at the current version,
 // with the default settings row; createResultTables (db/ResultStore.h) adds
@@ -23,3 +23,9 @@ int schemaVersion(Database& db);
 void upgradeSchema(Database& db);
 
 QString newerSchemaText(int fileVersion);
+
+// Refuses, reading only, a file this program must not change: one of a later
+// version, or one whose schema holds a trigger or a view (this program makes
+// none; such SQL would run on its saves).
+void refuseForeignSchema(Database& db);
+QString foreignSchemaText(const QString& kind, const QString& name);

@@ -60,6 +60,7 @@ const std::vector<SettingsField>& settingsFields() {
         {QStringLiteral("teksayfa"), 2, &Settings::teksayfa},
         {QStringLiteral("sure"), 2, &Settings::sure},
         {QStringLiteral("yanlis"), 2, &Settings::yanlis},
+        {QStringLiteral("dogrular"), 3, &Settings::dogrular},
     };
     return fields;
 }

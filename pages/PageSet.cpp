@@ -2,14 +2,13 @@
 
 #include "core/LineFile.h"
 #include "core/TestIdentity.h"
+#include "core/TestRules.h"
 #include "pages/AnswerSheetPage.h"
 #include "pages/DataFile.h"
 #include "pages/FramesetPage.h"
 #include "pages/QuestionPage.h"
 #include "pages/ResultPage.h"
 #include "pages/SinglePage.h"
-
-#include <algorithm>
 
 #include <QDir>
 
@@ -22,9 +21,13 @@ PageSetTest pageSetTest(const PageSetInput& in) {
     PageSetTest test;
     for (const DataRecord& record : in.answerKey)
         test.keys += record.key.trimmed().toUpper();
-    test.optionCount = std::clamp(in.settings.siksay, 2, 5);
-    test.netRule = in.settings.yanlis == 4 || in.settings.yanlis == 0 ? in.settings.yanlis : 3;
-    test.identity = testIdentity({in.testName, in.stem, test.keys, test.optionCount, test.netRule});
+    test.optionCount = effectiveOptionCount(in.settings.siksay);
+    test.netRule = effectiveNetRule(in.settings.yanlis);
+    const qint32 minutes = in.settings.teksayfa ? qMax(in.settings.sure, 0) : 0;
+    test.identity = testIdentity(
+        {in.testName, in.stem, test.keys, test.optionCount, test.netRule, minutes,
+         questionDigests(QList<EmbeddedQuestion>(in.questions.begin(), in.questions.end()),
+                         test.keys.size())});
     return test;
 }
 

@@ -1,5 +1,8 @@
 #include "pages/SinglePage.h"
 
+#include "core/TestIdentity.h"
+#include "core/TestRules.h"
+
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
@@ -134,6 +137,10 @@ qsizetype questionElementsSize(const SinglePageInput& in, qsizetype count) {
     return size;
 }
 
+bool isEmbedded(const EmbeddedQuestion& q) {
+    return q.kind != EmbeddedQuestion::Kind::Missing && !q.data.isEmpty();
+}
+
 // Written straight into the page: tens of megabytes are not copied twice.
 void appendQuestionElements(QByteArray& out, const SinglePageInput& in, qsizetype count) {
     for (qsizetype i = 0; i < count && i < in.questions.size(); ++i) {
@@ -152,7 +159,7 @@ void appendQuestionElements(QByteArray& out, const SinglePageInput& in, qsizetyp
         case EmbeddedQuestion::Kind::Missing:
             break;
         }
-        if (!kind || q.data.isEmpty())
+        if (!isEmbedded(q))
             continue;
         // Base64 cannot close the element, whatever the question holds.
         out += "<script type=\"application/octet-stream\" id=\"dv-soru-" +
@@ -165,18 +172,27 @@ void appendQuestionElements(QByteArray& out, const SinglePageInput& in, qsizetyp
 
 } // namespace
 
+QStringList questionDigests(const QList<EmbeddedQuestion>& questions, qsizetype count) {
+    QStringList digests;
+    for (qsizetype i = 0; i < count; ++i)
+        digests << (i < questions.size() && isEmbedded(questions.at(i))
+                        ? contentDigest(questions.at(i).data)
+                        : QString());
+    return digests;
+}
+
 QByteArray singlePageBytes(const SinglePageInput& in) {
     const QString keys = in.keys.toUpper();
-    const qint32 options = qBound(2, in.settings.siksay, 5);
-    const qint32 netRule =
-        (in.settings.yanlis == 4 || in.settings.yanlis == 0) ? in.settings.yanlis : 3;
+    const qint32 options = effectiveOptionCount(in.settings.siksay);
+    const qint32 netRule = effectiveNetRule(in.settings.yanlis);
 
     const QByteArray data =
         "{\"surum\":1,\"test\":" + jsonString(in.testIdentity) +
         ",\"ad\":" + jsonString(in.testName) + ",\"kok\":" + jsonString(in.stem) +
         ",\"sayi\":" + QByteArray::number(keys.size()) +
         ",\"secenek\":" + QByteArray::number(options) + ",\"net\":" + QByteArray::number(netRule) +
-        ",\"sure\":" + QByteArray::number(qMax(in.settings.sure, 0)) + ",\"anahtar\":\"" +
+        ",\"sure\":" + QByteArray::number(qMax(in.settings.sure, 0)) +
+        ",\"dogrular\":" + (in.settings.dogrular ? "true" : "false") + ",\"anahtar\":\"" +
         encodedKeys(keys, in.testIdentity) + "\"}";
 
     const Settings& set = in.settings;
@@ -197,7 +213,8 @@ QByteArray singlePageBytes(const SinglePageInput& in) {
         {"NAV_LAST", navigationPicture(in.lastImage, "M16 5h2v14h-2zM5 5v14l9-7z")},
         {"EXPLANATION", htmlText(in.explanationLines.join(u'\n'))},
         {"DATA", data},
-        {"SCRIPT", resource(u"page.js"_s)},
+        // The scoring module first: page.js calls it.
+        {"SCRIPT", resource(u"scoring.js"_s) + '\n' + resource(u"page.js"_s)},
     };
 
     // One pass over the template, so nothing the teacher typed is ever read

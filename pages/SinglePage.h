@@ -19,7 +19,9 @@ struct SinglePageInput {
     // The teacher's settings: colours used as the classic pages use them (a
     // text that is not a colour leaves the default colour in its place), the
     // option count (2 or less gives 2, 5 or more gives 5), the net rule and
-    // the time limit in minutes (0 or less: none).
+    // the time limit in minutes (0 or less: none), and whether the result view
+    // lists the correct answer of each question (off: only the pupil's
+    // answers and the totals).
     Settings settings;
     QString keys;                      // one letter per question: the count of questions
     QList<EmbeddedQuestion> questions; // by question; a missing entry shows as missing
@@ -33,6 +35,10 @@ struct SinglePageInput {
 
     QString testIdentity; // from testIdentity(): keys the pupil's saved state and result
 };
+
+// contentDigest of each question's bytes as the page embeds them, for the
+// first `count` questions; an empty text where the page has none.
+QStringList questionDigests(const QList<EmbeddedQuestion>& questions, qsizetype count);
 
 // The whole page as UTF-8: one file with its script, style, questions and
 // images inside, which reads nothing else at run time.

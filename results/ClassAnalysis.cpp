@@ -1,6 +1,9 @@
 #include "results/ClassAnalysis.h"
 
+#include "results/PupilName.h"
+
 #include <QDate>
+#include <QSet>
 #include <QStringList>
 #include <QTime>
 
@@ -50,9 +53,25 @@ std::vector<PupilRow> classRows(const GeneratedTest& test,
         row.answers = result.answers.toUpper();
         row.score = scoreAnswers(test, row.answers);
         row.seconds = secondsTaken(result.start, result.finish);
+        row.attempt = result.attempt;
         rows.push_back(std::move(row));
     }
     return rows;
+}
+
+std::vector<PupilRow> onePerPupil(const std::vector<PupilRow>& rows) {
+    std::vector<PupilRow> latest;
+    QSet<QString> seen;
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        const QString key = pupilNameKey(row->name);
+        // Results without a name cannot be told apart: each counts.
+        if (key.isEmpty() || !seen.contains(key)) {
+            seen.insert(key);
+            latest.push_back(*row);
+        }
+    }
+    std::reverse(latest.begin(), latest.end());
+    return latest;
 }
 
 ClassSummary summarize(const std::vector<PupilRow>& rows) {

@@ -70,11 +70,11 @@ QByteArray classResultsCsv(const GeneratedTest& test, const std::vector<PupilRow
     lines << QString();
     // "Doğru" and "Yanlış" alone are logical values to a Turkish spreadsheet.
     line({QStringLiteral("Ad"), QStringLiteral("Doğru sayısı"), QStringLiteral("Yanlış sayısı"),
-          QStringLiteral("Boş sayısı"), QStringLiteral("Net"), durationTitle()});
+          QStringLiteral("Boş sayısı"), QStringLiteral("Net"), durationTitle(), QStringLiteral("Deneme")});
     for (const PupilRow& row : rows)
         line({textField(row.name), QString::number(row.score.correct),
               QString::number(row.score.wrong), QString::number(row.score.blank),
-              decimalText(row.score.net), durationText(row.seconds)});
+              decimalText(row.score.net), durationText(row.seconds), QString::number(row.attempt)});
     lines << QString();
     line({QStringLiteral("Öğrenci sayısı"), QString::number(summary.pupils)});
     line({QStringLiteral("Ortalama net"), decimalText(summary.mean)});

@@ -3,6 +3,8 @@
 #include "core/AppError.h"
 #include "core/FileSet.h"
 #include "core/LineFile.h"
+#include "core/SafeInput.h"
+#include "core/TestRules.h"
 #include "db/AnswerKey.h"
 #include "db/Database.h"
 #include "db/ResultStore.h"
@@ -13,21 +15,12 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <filesystem>
 
 namespace {
-
-constexpr qint64 kMaxNavigationImageBytes = 4 * 1024 * 1024;
-
-// The option count the keys are checked against: that of the settings when it
-// is 2 to 5, else 5.
-qint32 keyOptionCount(qint32 options) {
-    return options >= 2 && options <= 5 ? options : 5;
-}
 
 // The rows prepared for the count, each with a letter the pupil can choose.
 std::vector<DataRecord> checkedAnswerKey(const GenerationInput& in, TableDataset& websoru) {
@@ -47,7 +40,7 @@ std::vector<DataRecord> checkedAnswerKey(const GenerationInput& in, TableDataset
                                 QStringLiteral(u". sorunun doğru cevap şıkkı girilmemiş."));
     }
     // A key the pupil cannot choose could never be answered right.
-    const qint32 options = keyOptionCount(in.settings.siksay);
+    const qint32 options = effectiveOptionCount(in.settings.siksay);
     for (std::size_t i = 0; i < key.size(); ++i) {
         if (!isAnswerLetter(key[i].key.trimmed(), options))
             throw GenerationRefused(
@@ -78,18 +71,20 @@ bool outputFolderReady(const GenerationInput& in) {
 
 // The single page carries its questions and the teacher's navigation images
 // inside it. A question file that is missing or unreadable does not stop the
-// run: the page says so in its place and the closing message lists it.
-void embedForSinglePage(PageSetInput& in) {
+// run: the page says so in its place and the closing message lists it, with
+// every file the reading rule refused. Returns those files.
+QStringList embedForSinglePage(PageSetInput& in) {
     QStringList files;
     for (const DataRecord& record : in.answerKey)
         files << record.file;
-    in.questions = embedQuestions(in.folder, files, in.stem);
-    const QString navFolder = QString(in.settings.gezyer).replace(u'\\', u'/');
-    for (std::size_t i = 0; i < in.navigationImages.size(); ++i) {
-        QFile image(QDir(in.folder).filePath(navFolder + navigationImageNames()[i]));
-        if (image.size() <= kMaxNavigationImageBytes && image.open(QIODevice::ReadOnly))
-            in.navigationImages[i] = image.readAll();
-    }
+    in.questions = embedQuestions(in.folder, files, in.stem, in.privatePaths);
+    QStringList notRead;
+    for (std::size_t i = 0; i < in.questions.size(); ++i)
+        for (const QString& file : in.questions[i].notRead)
+            notRead << QStringLiteral(u"%1. soru, %2").arg(i + 1).arg(file);
+    in.navigationImages =
+        readNavigationImages(FolderInput(in.folder, in.privatePaths), in.settings.gezyer, notRead);
+    return notRead;
 }
 
 QString closingText(const PageSetInput& in, const GenerationOutcome& outcome) {
@@ -107,6 +102,9 @@ QString closingText(const PageSetInput& in, const GenerationOutcome& outcome) {
             text += QStringLiteral(u"\n\nBulunamayan soru dosyaları: %1. Tek sayfada bu "
                                    u"soruların yerinde \"Soru n bulunamadı\" yazar.")
                         .arg(missing.join(QStringLiteral(", ")));
+        if (!outcome.refusedFiles.isEmpty())
+            text += QStringLiteral(u"\n\nTek sayfaya konmayan dosyalar:\n") +
+                    outcome.refusedFiles.join(u'\n');
     }
     if (!outcome.imagesWritten.isEmpty())
         text += QStringLiteral(u"\n\nEksik gezinti düğmesi resimleri \"%1\" klasörüne yazıldı: %2.")
@@ -161,13 +159,14 @@ GenerationOutcome runGeneration(const GenerationInput& input, TableDataset& webs
     in.questionCount = input.questionCount;
     in.explanationLines = input.explanationLines;
     in.settings = input.settings;
+    in.privatePaths = input.privatePaths;
     in.answerKey = checkedAnswerKey(input, websoru);
 
     GenerationOutcome outcome;
     if (!outputFolderReady(input))
         return outcome;
     if (in.settings.teksayfa) {
-        embedForSinglePage(in);
+        outcome.refusedFiles = embedForSinglePage(in);
         outcome.missingQuestions = missingQuestionNumbers(in.questions);
         outcome.singlePagePath = QDir(in.folder).filePath(PageSetNames(in.stem).singlePage);
     }
@@ -181,7 +180,7 @@ GenerationOutcome runGeneration(const GenerationInput& input, TableDataset& webs
     const PageSetTest test = pageSetTest(in);
     rememberTest(websoru.database(),
                  {in.testName, in.stem, in.questionCount, test.keys, test.optionCount, test.netRule,
-                  QDateTime::currentDateTime()});
+                  QDateTime::currentDateTime(), test.identity});
     writeFileSet(files);
 
     outcome.written = true;

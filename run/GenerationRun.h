@@ -25,6 +25,7 @@ struct GenerationInput {
     qint32 questionCount = 0;
     QStringList explanationLines; // the explanation as its box shows it
     Settings settings;
+    QStringList privatePaths; // never read into a page: the program's database and data folder
 
     // Asked, before anything is written, when the output folder does not
     // exist; true makes it (with any missing folder above it). Null: nothing
@@ -53,6 +54,7 @@ struct GenerationOutcome {
     bool written = false;        // false: the teacher chose not to create the missing folder
     QStringList filesWritten;    // every file of the set, full paths, in the order written
     QList<int> missingQuestions; // questions the single page shows as not found
+    QStringList refusedFiles;    // files the reading rule kept out of the single page, said why
     QStringList imagesWritten;   // names of the navigation images added
     QString singlePagePath;      // the page for pupils, empty without the single page
     QString closingText;         // the closing message

@@ -76,6 +76,9 @@ const QString kHintSiksayl = QStringLiteral(u"Bir soru için kaç cevap şıkkı
 const QString kHintTeksayfa =
     QStringLiteral(u"Beş klasik sayfanın yanına, bugünün tarayıcılarında ve telefonlarda "
                    u"açılan tek bir sayfa da yazılır (dosya adı.html).");
+const QString kHintDogrular =
+    QStringLiteral(u"Tek sayfanın sonuç görünümünde her sorunun doğru cevabı da gösterilir; "
+                   u"işaret kaldırılırsa öğrenci yalnız kendi cevaplarını ve toplamları görür.");
 const QString kHintSure =
     QStringLiteral(u"Tek sayfada sınav süresi; 0 yazılırsa süre sınırı yoktur.");
 const QString kHintYanlis =
@@ -173,6 +176,7 @@ void Tanaekr::buildControls() {
         {&Settings::teksayfa, teksayfa},
         {&Settings::sure, sure},
         {&Settings::yanlis, yanlis},
+        {&Settings::dogrular, dogrular},
     });
 }
 
@@ -235,6 +239,16 @@ void Tanaekr::buildQuestionPage(QWidget* page) {
     liste->setGeometry(10, 100, 415, 250);
     liste->setAccessibleName(QStringLiteral(u"Doğru cevaplar"));
     liste->setVisible(false);
+    liste->addPasteAction();
+    connect(liste, &AnswerKeyGrid::pasteRequested, this, [this] { pasteKeysFromClipboard(false); });
+    // Below the grid, shown with it.
+    yapistir = new QPushButton(QStringLiteral(u"Cevapları yapıştır"), page);
+    yapistir->setObjectName(QStringLiteral("yapistir"));
+    yapistir->setGeometry(10, 352, 130, 20);
+    yapistir->setFont(arial(11, true));
+    setTextColour(yapistir, Qt::red);
+    yapistir->setVisible(false);
+    connect(yapistir, &QPushButton::clicked, this, [this] { pasteKeysFromClipboard(true); });
 
     Label1 = new QLabel(QStringLiteral(u"Soruların altında görüntülenecek açıklama"), page);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -314,6 +328,13 @@ void Tanaekr::buildAnswerPage(QWidget* page) {
     watch(teksayfa);
     sure = labelledEdit(page, "sure", QStringLiteral(u"Süre (dakika)"),
                         QString::number(kDefaults.sure), QRect(260, 80, 50, 21), labelFont);
+    dogrular = new QCheckBox(QStringLiteral(u"Sonuçta doğru cevapları göster"), page);
+    dogrular->setObjectName(QStringLiteral("dogrular"));
+    dogrular->setGeometry(330, 80, 260, 21);
+    dogrular->setFont(labelFont);
+    dogrular->setChecked(kDefaults.dogrular);
+    setTextColour(dogrular, Qt::red);
+    watch(dogrular);
     yanlis = new QComboBox(page);
     yanlis->setObjectName(QStringLiteral("yanlis"));
     yanlis->setGeometry(260, 140, 120, 22);
@@ -339,10 +360,12 @@ void Tanaekr::buildAnswerPage(QWidget* page) {
 }
 
 void Tanaekr::setTabOrders() {
-    const QList<QWidget*> questionPage{testadl, sorusaye, liste,  soruac, sorusrenk, sacikl,
-                                       BitBtn1, BitBtn2,  klasor, dir,    sayfaad,   gezyerl};
-    const QList<QWidget*> answerPage{cevapzrl, BitBtn3, acer,     ber,  BitBtn4, BitBtn5, BitBtn6,
-                                     sonuczrl, siksayl, teksayfa, sure, yanlis,  sonucoku};
+    const QList<QWidget*> questionPage{testadl,   sorusaye, liste,   yapistir, soruac,
+                                       sorusrenk, sacikl,   BitBtn1, BitBtn2,  klasor,
+                                       dir,       sayfaad,  gezyerl};
+    const QList<QWidget*> answerPage{cevapzrl, BitBtn3,  acer,     ber,     BitBtn4,
+                                     BitBtn5,  BitBtn6,  sonuczrl, siksayl, teksayfa,
+                                     sure,     dogrular, yanlis,   sonucoku};
     const QList<QWidget*> buttons{dogrugir, sayfab, BitBtn7};
     QList<QWidget*> chain = questionPage + answerPage + buttons;
     chain.prepend(sayfalar);
@@ -413,6 +436,8 @@ void Tanaekr::fieldEntered(QWidget* field) {
         showHint(kHintTeksayfa);
     else if (field == sure)
         showHint(kHintSure);
+    else if (field == dogrular)
+        showHint(kHintDogrular);
     else if (field == yanlis)
         showHint(kHintYanlis);
     else if (field == dir)

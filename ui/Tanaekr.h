@@ -97,6 +97,9 @@ private:
     void dirMouseDown();
     void gezyerlExit();
     void runColourAction(ColourAction& action);
+    // "Cevapları yapıştır" (fromButton) and the grid's Ctrl+V: the clipboard's
+    // answer key into the grid from the current row down.
+    void pasteKeysFromClipboard(bool fromButton);
 
     // The generation run's input as the controls hold it.
     GenerationInput generationInput();
@@ -123,6 +126,7 @@ private:
     QLineEdit* testadl = nullptr;
     QLineEdit* sorusaye = nullptr;
     AnswerKeyGrid* liste = nullptr;
+    QPushButton* yapistir = nullptr;
     QLabel* Label1 = nullptr;
     QPlainTextEdit* soruac = nullptr;
     QLineEdit* sorusrenk = nullptr;
@@ -143,6 +147,7 @@ private:
     QLineEdit* sonuczrl = nullptr;
     QLineEdit* siksayl = nullptr;
     QCheckBox* teksayfa = nullptr;
+    QCheckBox* dogrular = nullptr; // the single page's result view lists the correct answers
     QLineEdit* sure = nullptr;
     QComboBox* yanlis = nullptr;
     QPushButton* sonucoku = nullptr;

@@ -5,7 +5,11 @@
 
 #include "core/AppError.h"
 #include "core/IntConversion.h"
+#include "core/TestRules.h"
+#include "db/Database.h"
+#include "db/DatabaseLocation.h"
 #include "db/ProgramDatabase.h"
+#include "db/TableDataset.h"
 #include "run/GenerationRun.h"
 #include "ui/AnswerKeyGrid.h"
 #include "ui/ErrorHandler.h"
@@ -23,8 +27,7 @@ void Tanaekr::refuse(const GenerationRefused& refusal) {
 
 qint32 Tanaekr::keyOptionCount() const {
     try {
-        const qint32 options = strToInt(siksayl->text());
-        return options >= 2 && options <= 5 ? options : 5;
+        return effectiveOptionCount(strToInt(siksayl->text()));
     } catch (const AppError&) {
         return 5;
     }
@@ -38,6 +41,7 @@ GenerationInput Tanaekr::generationInput() {
     in.questionCount = strToInt(sorusaye->text());
     in.explanationLines = explanationLines();
     in.settings = m_settingsControls.read();
+    in.privatePaths = privateDataPaths(m_database->websoru().database().path());
     in.createMissingFolder = [this](const QString& folder) {
         return m_prompts.choose(applicationTitle(),
                                 QStringLiteral(u"Klasör yok: %1 Oluşturulsun mu?")

@@ -5,7 +5,7 @@
 //
 // {"testName": "...", "stem": "...", "keys": "ABDD", "options": 5, "netRule": 3,
 //  "minutes": 0, "explanation": ["line", ...], "colours": ["#..." x 6],
-//  "navigationImages": true,
+//  "navigationImages": true, "showKeys": false,
 //  "questions": [{"kind": "html", "html": "...", "repeatTo": 200000},
 //                {"kind": "png", "colour": "#3366cc"}, {"kind": "pdf", "file": "x.pdf"},
 //                {"kind": "missing"}]}
@@ -14,6 +14,7 @@
 // 2 on bad arguments, 1 when a file cannot be read or written.
 
 #include "core/TestIdentity.h"
+#include "core/TestRules.h"
 #include "pages/SinglePage.h"
 
 #include <QBuffer>
@@ -60,14 +61,18 @@ EmbeddedQuestion question(const QJsonObject& q) {
                 body += filler;
             html.replace("</body>", body + "</body>");
         }
-        out = {EmbeddedQuestion::Kind::Html, u"text/html"_s, html, u"soru.html"_s};
+        out = {EmbeddedQuestion::Kind::Html, u"text/html"_s, html, u"soru.html"_s, {}};
     } else if (kind == u"png"_s) {
-        out = {EmbeddedQuestion::Kind::Image, u"image/png"_s,
-               png(QColor(q.value(u"colour"_s).toString(u"#3366cc"_s)), 600, 300), u"soru.png"_s};
+        out = {EmbeddedQuestion::Kind::Image,
+               u"image/png"_s,
+               png(QColor(q.value(u"colour"_s).toString(u"#3366cc"_s)), 600, 300),
+               u"soru.png"_s,
+               {}};
     } else if (kind == u"pdf"_s) {
         QFile f(q.value(u"file"_s).toString());
         if (f.open(QIODevice::ReadOnly))
-            out = {EmbeddedQuestion::Kind::Pdf, u"application/pdf"_s, f.readAll(), f.fileName()};
+            out = {
+                EmbeddedQuestion::Kind::Pdf, u"application/pdf"_s, f.readAll(), f.fileName(), {}};
     }
     return out;
 }
@@ -109,8 +114,11 @@ int main(int argc, char** argv) {
     }
     for (const QJsonValue& q : d.value(u"questions"_s).toArray())
         in.questions << question(q.toObject());
+    in.settings.dogrular = d.value(u"showKeys"_s).toBool(true);
     in.testIdentity = testIdentity({in.testName, in.stem, in.keys.toUpper(),
-                                    qBound(2, in.settings.siksay, 5), in.settings.yanlis});
+                                    effectiveOptionCount(in.settings.siksay),
+                                    effectiveNetRule(in.settings.yanlis), in.settings.sure,
+                                    questionDigests(in.questions, in.keys.size())});
 
     QElapsedTimer clock;
     clock.start();

@@ -75,7 +75,7 @@ private:
     QString resultFile(const QString& name, const QString& answers,
                        const GeneratedTest& test = samples::exampleTest());
     int storedCount(const GeneratedTest& test = samples::exampleTest()) {
-        return int(resultsOf(*m_db, test.identity()).size());
+        return int(resultsOf(*m_db, test.identity).size());
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -106,9 +106,8 @@ std::unique_ptr<ClassResultsWindow> tst_ClassResults::openWindow() {
 
 QString tst_ClassResults::resultFile(const QString& name, const QString& answers,
                                      const GeneratedTest& test) {
-    return writeFile(
-        m_dir->filePath(test.stem + u'-' + name + QStringLiteral(".dvsonuc")),
-        samples::fileBytes(samples::result(test.identity(), name, answers), test.name));
+    return writeFile(m_dir->filePath(test.stem + u'-' + name + QStringLiteral(".dvsonuc")),
+                     samples::fileBytes(samples::result(test.identity, name, answers), test.name));
 }
 
 void tst_ClassResults::filesAndCodesMakeTheClass() {
@@ -131,22 +130,22 @@ void tst_ClassResults::filesAndCodesMakeTheClass() {
     click(*window, "kodyapistir");
     auto* dialog = window->findChild<QDialog*>(QStringLiteral("kodpenceresi"));
     QVERIFY(dialog && dialog->isVisible());
-    const QString id = samples::exampleTest().identity();
+    const QString id = samples::exampleTest().identity;
     dialog->findChild<QPlainTextEdit*>(QStringLiteral("kodlar"))
-        ->setPlainText(samples::code(samples::result(id, kNames[3], kAnswers[3])) +
-                       QStringLiteral("\n\n  ") +
-                       samples::code(samples::result(id, kNames[4], kAnswers[4])) + u'\n');
+        ->setPlainText(
+            samples::code(samples::result(id, kNames[3], kAnswers[3])) + QStringLiteral("\n\n  ") +
+            samples::code(samples::retake(samples::result(id, kNames[4], kAnswers[4]), 2)) + u'\n');
     QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
                       Qt::LeftButton);
     QCOMPARE(m_prompts.shown.size(), 0);
     QCOMPARE(storedCount(), 5);
 
     const auto* table = window->findChild<QTableView*>(QStringLiteral("sinif"));
-    QCOMPARE(shownRows(table), (QStringList{QStringLiteral("Ayşe|5|0|0|5,00|00:25:11"),
-                                            QStringLiteral("Bülent|4|0|1|4,00|00:25:11"),
-                                            QStringLiteral("Cem|3|2|0|2,33|00:25:11"),
-                                            QStringLiteral("Deniz|2|1|2|1,67|00:25:11"),
-                                            QStringLiteral("Ece|0|5|0|-1,67|00:25:11")}));
+    QCOMPARE(shownRows(table), (QStringList{QStringLiteral("Ayşe|5|0|0|5,00|00:25:11|1"),
+                                            QStringLiteral("Bülent|4|0|1|4,00|00:25:11|1"),
+                                            QStringLiteral("Cem|3|2|0|2,33|00:25:11|1"),
+                                            QStringLiteral("Deniz|2|1|2|1,67|00:25:11|1"),
+                                            QStringLiteral("Ece|0|5|0|-1,67|00:25:11|2")}));
     QCOMPARE(table->model()->headerData(5, Qt::Horizontal).toString(),
              QStringLiteral("Süre (sa:dk:sn)"));
     QCOMPARE(window->findChild<QLabel*>(QStringLiteral("ozet"))->text(),
@@ -164,9 +163,11 @@ void tst_ClassResults::filesAndCodesMakeTheClass() {
 
 void tst_ClassResults::badResultsAreRefusedTheRestKept() {
     GeneratedTest other = samples::exampleTest();
-    other.name = QStringLiteral("Başka test");
+    // A foreign name that imitates the program's own lines.
+    other.name = QStringLiteral("Başka test\n• dn-Nur.dvsonuc: bu sonuç zaten kayıtlı");
     other.stem = QStringLiteral("bt");
-    const QString id = samples::exampleTest().identity();
+    other.identity = QString(32, u'b');
+    const QString id = samples::exampleTest().identity;
 
     auto window = openWindow();
     m_prompts.nextFileLists.push_back(
@@ -206,8 +207,8 @@ void tst_ClassResults::badResultsAreRefusedTheRestKept() {
     QCOMPARE(m_prompts.shown[0].text,
              QStringLiteral(
                  "1 sonuç eklendi.\nŞu sonuçlar alınmadı:\n"
-                 "\n• bt-Oya.dvsonuc: bilinmeyen test: bu sonucun testi (\"Başka test\") bu "
-                 "veritabanında kayıtlı değil"
+                 "\n• bt-Oya.dvsonuc: bilinmeyen test: bu sonucun testi (\"Başka test • "
+                 "dn-Nur.dvsonuc: bu sonuç za…\") bu veritabanında kayıtlı değil"
                  "\n• dn-Ali.dvsonuc: denetim değeri tutmuyor: sonuç bozulmuş ya da değiştirilmiş"
                  "\n• dn-Veli.dvsonuc: dosya bozuk ya da eksik: içeriği okunamıyor"
                  "\n• dn-Büyük.dvsonuc: dosya çok büyük (1 MiB sınırını aşıyor); sonuç dosyası "
@@ -217,27 +218,41 @@ void tst_ClassResults::badResultsAreRefusedTheRestKept() {
                  "\n• yok.dvsonuc: dosya açılamadı (No such file or directory)"));
     QCOMPARE(shownRows(window->findChild<QTableView*>(QStringLiteral("sinif"))).size(), 2);
 
-    // Codes: a damaged one and a repeat of a stored file; nothing added, an error box.
+    // Codes: a damaged one, a repeat of a stored file, and Zeki again under
+    // another spelling: held back as a likely repeat, added when the teacher
+    // says so, and counted once in the statistics.
     m_prompts.shown.clear();
+    m_prompts.nextActionPresses.push_back(true);
     const auto codes = window->addCodes(
         QStringLiteral("DV1ABC\n") +
-        samples::code(samples::result(id, QStringLiteral("Zeki"), QStringLiteral("ABCDA"))));
-    QCOMPARE(codes.stored, 0);
+        samples::code(samples::result(id, QStringLiteral("Zeki"), QStringLiteral("ABCDA"))) +
+        u'\n' +
+        samples::code(samples::result(id, QStringLiteral(" ZEKİ "), QStringLiteral("A----"))));
     QCOMPARE(m_prompts.shown.size(), 1);
-    QCOMPARE(m_prompts.shown[0].kind, Prompts::Kind::Error);
+    QCOMPARE(m_prompts.actionsOffered, QStringList{QStringLiteral("Yine de ekle")});
     QCOMPARE(m_prompts.shown[0].text,
              QStringLiteral("0 sonuç eklendi.\nŞu sonuçlar alınmadı:\n"
                             "\n• Kod (satır 1): kod bozuk: eksik ya da fazla harf var"
-                            "\n• Kod (satır 2): bu sonuç zaten kayıtlı"));
-    QCOMPARE(storedCount(), 2);
+                            "\n• Kod (satır 2): bu sonuç zaten kayıtlı"
+                            "\n• Kod (satır 3): büyük olasılıkla tekrar: bu testte aynı öğrencinin "
+                            "(\" ZEKİ \") bir sonucu daha var; yine de eklenebilir"
+                            "\n\nTekrar olabilecek 1 sonucu yine de eklemek için \"Yine de ekle\" "
+                            "düğmesine basın; istatistiklerde her öğrencinin yalnız son eklenen "
+                            "sonucu sayılır."));
+    QCOMPARE(codes.stored, 1);
+    QCOMPARE(storedCount(), 3);
+    QCOMPARE(window->rows().size(), std::size_t(3));
+    QCOMPARE(window->summary().pupils, 2);
+    QCOMPARE(window->summary().lowest, 1.0); // Zeki's later result, not the earlier 5
 }
 
 void tst_ClassResults::tablesSortNumbersAsNumbers() {
     GeneratedTest test = samples::exampleTest();
     test.keys = QString(12, u'A');
     test.count = 12;
+    test.identity = QString(32, u'c');
     rememberTest(*m_db, test);
-    const QString id = test.identity();
+    const QString id = test.identity;
     auto window = openWindow();
     // Nets 10, 9, -1,33 and 12; durations 9:05, 10:00, 1:00:00, 0:59.
     const QStringList pupils{QStringLiteral("ç"), QStringLiteral("b"), QStringLiteral("a"),
@@ -298,9 +313,10 @@ void tst_ClassResults::oneTestAtATimeNewestFirst() {
     GeneratedTest newer = samples::exampleTest();
     newer.name = QStringLiteral("Yeni sınav");
     newer.stem = QStringLiteral("ys");
+    newer.identity = QString(32, u'd');
     newer.generatedAt = newer.generatedAt.addDays(1);
     rememberTest(*m_db, newer);
-    storeResult(*m_db, samples::result(samples::exampleTest().identity(), QStringLiteral("Eski"),
+    storeResult(*m_db, samples::result(samples::exampleTest().identity, QStringLiteral("Eski"),
                                        QStringLiteral("ABCDA")));
     auto window = openWindow();
     auto* tests = window->findChild<QComboBox*>(QStringLiteral("testler"));
@@ -315,15 +331,15 @@ void tst_ClassResults::oneTestAtATimeNewestFirst() {
     QCOMPARE(tests->itemText(0), QStringLiteral("Yeni sınav (ys, 09.12.2026 09:30)"));
     QCOMPARE(window->shownTest()->name, QStringLiteral("Yeni sınav"));
     QCOMPARE(shownRows(window->findChild<QTableView*>(QStringLiteral("sinif"))),
-             QStringList{QStringLiteral("Yeni|2|3|0|1,00|00:25:11")});
+             QStringList{QStringLiteral("Yeni|2|3|0|1,00|00:25:11|1")});
     tests->setCurrentIndex(1);
     QCOMPARE(window->shownTest()->name, QStringLiteral("Deneme"));
     QCOMPARE(shownRows(window->findChild<QTableView*>(QStringLiteral("sinif"))),
-             QStringList{QStringLiteral("Eski|5|0|0|5,00|00:25:11")});
+             QStringList{QStringLiteral("Eski|5|0|0|5,00|00:25:11|1")});
 }
 
 void tst_ClassResults::csvAndPrintedReport() {
-    const QString id = samples::exampleTest().identity();
+    const QString id = samples::exampleTest().identity;
     for (int i = 0; i < 5; ++i)
         storeResult(*m_db, samples::result(id, kNames[i], kAnswers[i]));
     auto window = openWindow();

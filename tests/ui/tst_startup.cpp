@@ -42,6 +42,8 @@ private slots:
     void nullSettingStopsLoadAtThatField();
     void noSettingsRowThenSaveCreatesIt();
     void saveThenRestartLoads();
+    void closeAsksToSaveChanges_data();
+    void closeAsksToSaveChanges();
     void failedSaveStoresNothing();
     void severalSettingsRowsUseTheFirst();
     void answerKeyClearedAtStart();
@@ -279,6 +281,7 @@ void tst_Startup::saveThenRestartLoads() {
     typeInto(edit("acer"), u"renk değil"_s); // any text is stored as it stands
     typeInto(edit("siksayl"), u"$5"_s);
     window->findChild<QCheckBox*>(u"teksayfa"_s)->setChecked(false);
+    window->findChild<QCheckBox*>(u"dogrular"_s)->setChecked(false);
     typeInto(edit("sure"), u"40"_s);
     window->findChild<QComboBox*>(u"yanlis"_s)->setCurrentIndex(2); // "Götürmez"
     window->findChild<QTabWidget*>()->setCurrentIndex(0);
@@ -296,8 +299,41 @@ void tst_Startup::saveThenRestartLoads() {
     QCOMPARE(edit("gezyerl")->text(), u"resimler"_s + QDir::separator()); // completed on leaving
     QCOMPARE(edit("sayfaad")->text(), u"test01"_s);
     QVERIFY(!window->findChild<QCheckBox*>(u"teksayfa"_s)->isChecked());
+    QVERIFY(!window->findChild<QCheckBox*>(u"dogrular"_s)->isChecked());
     QCOMPARE(edit("sure")->text(), u"40"_s);
     QCOMPARE(window->findChild<QComboBox*>(u"yanlis"_s)->currentText(), u"Götürmez"_s);
+}
+
+void tst_Startup::closeAsksToSaveChanges_data() {
+    QTest::addColumn<QString>("colour"); // typed into "Cevap sayfası zemin rengi"
+    QTest::addColumn<int>("answer");     // button pressed, -1: no question expected
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("nothing changed") << u"#B86397"_s << -1 << true << u"#B86397"_s;
+    QTest::newRow("Kaydet") << u"#0A0B0C"_s << 0 << true << u"#0A0B0C"_s;
+    QTest::newRow("Kaydetme") << u"#0A0B0C"_s << 1 << true << u"#B86397"_s;
+    QTest::newRow("Vazgeç") << u"#0A0B0C"_s << 2 << false << u"#B86397"_s;
+}
+
+void tst_Startup::closeAsksToSaveChanges() {
+    QFETCH(QString, colour);
+    QFETCH(int, answer);
+    QFETCH(bool, closed);
+    QFETCH(QString, stored);
+    ProgramFolder folder;
+    start(folder.path());
+    typeInto(edit("cevapzrl"), colour);
+    typeInto(edit("sayfaad"), u"kayıtsız"_s); // not a setting
+    if (answer >= 0)
+        prompts->nextChoices.push_back(answer);
+    QCOMPARE(window->close(), closed);
+    QCOMPARE(prompts->choices.size(), answer >= 0 ? 1 : 0);
+    if (answer >= 0) {
+        QCOMPARE(prompts->shown[0].text, u"Değişiklikler kaydedilsin mi?"_s);
+        QCOMPARE(prompts->choices[0], (QStringList{u"Kaydet"_s, u"Kaydetme"_s, u"Vazgeç"_s}));
+    }
+    restart(folder.path());
+    QCOMPARE(edit("cevapzrl")->text(), stored);
 }
 
 void tst_Startup::failedSaveStoresNothing() {
