@@ -25,9 +25,12 @@ namespace {
 const QString kTempEnding = u".dorvana-tmp"_s;
 const QString kKeepEnding = u".dorvana-old"_s;
 const QString kRecordEnding = u".dorvana-set"_s;
-// Format 2 adds the files the set created (format 1 records only replaced ones).
-const QByteArray kRecordFirstLine = "dorvana-set 2";
+// Format 2 adds the files the set created (format 1 records only replaced ones);
+// format 3 the folders it created, and files in folders below the record's.
+const QByteArray kRecordFirstLine = "dorvana-set 3";
+const QByteArray kRecordFirstLineV2 = "dorvana-set 2";
 const QByteArray kRecordFirstLineV1 = "dorvana-set 1";
+const QByteArray kFolderMark = "folder";
 const QByteArray kRecordLastLine = "end";
 const QByteArray kRecordUndoLine = "undo";
 const QByteArray kNoKeep = "-";
@@ -89,12 +92,18 @@ struct Entry {
 struct Replacement {
     QString recordPath;
     std::vector<Entry> entries;
+    QStringList createdFolders; // made by the set, outermost first; removed again when undone
     bool complete = false;
     bool undo = false;
 };
 
-QByteArray encodeName(const QString& path) {
-    return QFileInfo(path).fileName().toUtf8().toPercentEncoding();
+// A path as the record names it: relative to the record's folder, each part
+// percent-encoded on its own, so that only "/" separates them.
+QByteArray encodeName(const QString& path, const QString& folder) {
+    QByteArrayList parts;
+    for (const QString& part : QDir(folder).relativeFilePath(path).split(u'/'))
+        parts << part.toUtf8().toPercentEncoding();
+    return parts.join('/');
 }
 
 // Writes the record and forces it and the names of the temporaries to disk:
@@ -102,9 +111,12 @@ QByteArray encodeName(const QString& path) {
 void writeRecord(const Replacement& replacement, const QString& folder,
                  const QString& reportedPath) {
     QByteArray text = kRecordFirstLine + '\n';
+    for (const QString& created : replacement.createdFolders)
+        text += kFolderMark + ' ' + encodeName(created, folder) + '\n';
     for (const Entry& e : replacement.entries) {
-        text += encodeName(e.final) + ' ' + encodeName(e.temp) + ' ';
-        text += e.created ? kNoKeep + ' ' + QByteArray::number(e.tempId) : encodeName(e.keep);
+        text += encodeName(e.final, folder) + ' ' + encodeName(e.temp, folder) + ' ';
+        text +=
+            e.created ? kNoKeep + ' ' + QByteArray::number(e.tempId) : encodeName(e.keep, folder);
         text += '\n';
     }
     text += kRecordLastLine + '\n';
@@ -139,6 +151,32 @@ bool plainName(const QString& name) {
     return true;
 }
 
+// A relative path of plain names ("resim/ilk.gif"), split into its folder
+// part ("resim", or empty) and its last name. False for anything else.
+bool plainRelativePath(const QString& path, QString& folderPart, QString& name) {
+    const QStringList parts = path.split(u'/');
+    for (const QString& part : parts)
+        if (!plainName(part))
+            return false;
+    name = parts.last();
+    folderPart = parts.mid(0, parts.size() - 1).join(u'/');
+    return true;
+}
+
+// Every folder between `folder` and `path` is a real folder (not a link) on
+// the same file system, or missing: nothing the record names leads elsewhere.
+bool foldersBetweenAreOwn(const QString& folder, const QString& path, quint64 device) {
+    QString at = QFileInfo(path).absolutePath();
+    while (at.size() > folder.size()) {
+        const platform::FileStatus status = platform::fileStatus(at);
+        if (status.kind != platform::FileKind::Missing &&
+            (status.kind != platform::FileKind::Folder || status.device != device))
+            return false;
+        at = QFileInfo(at).absolutePath();
+    }
+    return true;
+}
+
 // The random part platform::hiddenSiblingName puts in a name.
 bool randomPart(QStringView text) {
     if (text.isEmpty())
@@ -154,8 +192,8 @@ bool ownSiblingName(const QString& name, const QString& final, const QString& en
     const QString start = u'.' + final + u'.';
     return name.size() > start.size() + ending.size() && name.startsWith(start) &&
            name.endsWith(ending) &&
-           randomPart(QStringView(name).sliced(start.size(),
-                                               name.size() - start.size() - ending.size()));
+           randomPart(
+               QStringView(name).sliced(start.size(), name.size() - start.size() - ending.size()));
 }
 
 // A leftover of this writer, by its name alone: ".<name>.<random><ending>".
@@ -203,7 +241,9 @@ std::optional<Replacement> readRecord(const QString& folder, const QString& reco
     replacement.recordPath = recordPath;
     if (text->isEmpty())
         return replacement; // created, then killed before its first line: names nothing
-    if (lines.isEmpty() || (lines.first() != kRecordFirstLine && lines.first() != kRecordFirstLineV1)) {
+    if (lines.isEmpty() ||
+        (lines.first() != kRecordFirstLine && lines.first() != kRecordFirstLineV2 &&
+         lines.first() != kRecordFirstLineV1)) {
         why = u"no record of this program"_s;
         return std::nullopt;
     }
@@ -216,27 +256,50 @@ std::optional<Replacement> readRecord(const QString& folder, const QString& reco
         }
         const QList<QByteArray> fields = lines[i].split(' ');
         const auto name = [&](int field) {
-            return QString::fromUtf8(QByteArray::fromPercentEncoding(fields[field]));
+            QStringList parts;
+            for (const QByteArray& part : fields[field].split('/'))
+                parts << QString::fromUtf8(QByteArray::fromPercentEncoding(part));
+            return parts.join(u'/');
         };
+        if (fields.size() == 2 && fields[0] == kFolderMark && lines.first() == kRecordFirstLine) {
+            QString above, last;
+            const QString created = dir.filePath(name(1));
+            if (!plainRelativePath(name(1), above, last) ||
+                !foldersBetweenAreOwn(folder, created + u"/x"_s, device)) {
+                why = u"line %1 names a folder that is not one of this program's own"_s.arg(i + 1);
+                return std::nullopt;
+            }
+            replacement.createdFolders << created;
+            continue;
+        }
         const bool created = fields.size() == 4 && fields[2] == kNoKeep;
         bool idOk = true;
         const Entry e{name(0), name(1), created ? QString() : name(2), created,
                       created ? fields[3].toULongLong(&idOk) : 0};
-        // Names this writer makes, in this folder, of its own patterns.
-        const bool own = (fields.size() == 3 || created) && idOk && plainName(e.final) &&
-                         !e.final.endsWith(kTempEnding) && !e.final.endsWith(kKeepEnding) &&
-                         !e.final.endsWith(kRecordEnding) &&
-                         ownSiblingName(e.temp, e.final, kTempEnding) &&
-                         (created || ownSiblingName(e.keep, e.final, kKeepEnding));
+        // Names this writer makes, in this folder or a folder below it, of its own patterns.
+        QString finalFolder, finalName, tempFolder, tempName, keepFolder, keepName;
+        const bool own =
+            (fields.size() == 3 || created) && idOk &&
+            plainRelativePath(e.final, finalFolder, finalName) &&
+            plainRelativePath(e.temp, tempFolder, tempName) && tempFolder == finalFolder &&
+            (created ||
+             (plainRelativePath(e.keep, keepFolder, keepName) && keepFolder == finalFolder)) &&
+            (finalFolder.isEmpty() || lines.first() == kRecordFirstLine) &&
+            !finalName.endsWith(kTempEnding) && !finalName.endsWith(kKeepEnding) &&
+            !finalName.endsWith(kRecordEnding) &&
+            ownSiblingName(tempName, finalName, kTempEnding) &&
+            (created || ownSiblingName(keepName, finalName, kKeepEnding));
         if (!own) {
-            why = u"line %1 names a file that is not one of this program's own in this folder"_s
-                      .arg(i + 1);
+            why =
+                u"line %1 names a file that is not one of this program's own in this folder"_s.arg(
+                    i + 1);
             return std::nullopt;
         }
         Entry entry{dir.filePath(e.final), dir.filePath(e.temp),
                     created ? QString() : dir.filePath(e.keep), created, e.tempId};
         for (const QString* path : {&entry.final, &entry.temp, &entry.keep}) {
-            if (!path->isEmpty() && !ownKindOfFile(*path, device)) {
+            if (!path->isEmpty() &&
+                (!ownKindOfFile(*path, device) || !foldersBetweenAreOwn(folder, *path, device))) {
                 why = u"\"%1\" is not a regular file of the folder's own file system"_s.arg(
                     QFileInfo(*path).fileName());
                 return std::nullopt;
@@ -259,7 +322,7 @@ std::optional<RenameFailure> rollForward(const Replacement& replacement) {
     for (std::size_t i = 0; i < replacement.entries.size(); ++i) {
         const Entry& e = replacement.entries[i];
         if (!exists(e.temp))
-            continue; // renamed before
+            continue;                     // renamed before
         if (e.created && exists(e.final)) // a file that was not there when the set began
             return RenameFailure{i, platform::systemErrorText(EEXIST)};
         if (!e.created && !exists(e.keep)) {
@@ -308,10 +371,20 @@ bool rollBack(const Replacement& replacement) {
                 putBack(e); // over the new file, or over itself (a second link): harmless
         } else if (replacement.complete) {
             const platform::FileStatus final = platform::fileStatus(e.final);
-            if (final.kind == platform::FileKind::Regular && (e.tempId == 0 || final.id == e.tempId)) {
+            if (final.kind == platform::FileKind::Regular &&
+                (e.tempId == 0 || final.id == e.tempId)) {
                 step(Step::RemoveCreated, e.final);
                 removeFile(e.final); // no earlier file: the set had none of this name
             }
+        }
+    }
+    // A folder the set made goes again once empty; one holding anything else stays.
+    for (qsizetype i = replacement.createdFolders.size(); i-- > 0;) {
+        const QString& created = replacement.createdFolders[i];
+        if (platform::fileStatus(created).kind == platform::FileKind::Folder) {
+            step(Step::RemoveCreated, created);
+            std::error_code ignored;
+            std::filesystem::remove(fsPath(created), ignored); // an empty folder only
         }
     }
     return whole;
@@ -503,7 +576,7 @@ void recoverFileSets(const QString& folder) {
     }
 }
 
-void writeFileSet(const std::vector<OutputFile>& files) {
+void writeFileSet(const std::vector<OutputFile>& files, const QStringList& foldersToMake) {
     if (files.empty())
         return;
     QStringList folders;
@@ -513,16 +586,60 @@ void writeFileSet(const std::vector<OutputFile>& files) {
     for (const QString& f : std::as_const(folders))
         recoverFileSets(f);
 
-    Temporaries temporaries;
-    writeTemporaries(files, temporaries);
-
-    // The record names files of its own folder only.
+    // The record names files of its own folder, and of folders below it that
+    // are real folders there or that the set makes.
     const QString folder = QFileInfo(files.front().path).absolutePath();
+    const quint64 device = platform::fileStatus(folder).device;
+    const auto inside = [&folder](const QString& path) {
+        QString above, name;
+        return plainRelativePath(QDir(folder).relativeFilePath(path), above, name);
+    };
     for (const OutputFile& out : files)
-        if (QFileInfo(out.path).absolutePath() != folder)
+        if (!inside(QFileInfo(out.path).absoluteFilePath()))
             fail(out.path, u"A set's files must all be in one folder."_s);
 
     Replacement replacement;
+    // Made before the files, removed again on any failure: a kill before the
+    // record leaves at most an empty folder.
+    struct MadeFolders {
+        QStringList& made;
+        bool keep = false;
+        ~MadeFolders() {
+            for (qsizetype i = made.size(); !keep && i-- > 0;) {
+                std::error_code ignored;
+                std::filesystem::remove(fsPath(made[i]), ignored);
+            }
+        }
+    } madeFolders{replacement.createdFolders};
+    for (const QString& wanted : foldersToMake) {
+        const QString target = QDir::cleanPath(QFileInfo(wanted).absoluteFilePath());
+        if (!inside(target + u"/x"_s))
+            fail(target, u"A set's files must all be in one folder."_s);
+        QStringList missing;
+        for (QString at = target; at.size() > folder.size(); at = QFileInfo(at).absolutePath())
+            missing.prepend(at);
+        for (const QString& at : std::as_const(missing)) {
+            const platform::FileStatus status = platform::fileStatus(at);
+            if (status.kind == platform::FileKind::Folder && status.device == device)
+                continue;
+            if (status.kind != platform::FileKind::Missing)
+                fail(at, u"Not a folder."_s);
+            std::error_code error;
+            std::filesystem::create_directory(fsPath(at), error);
+            if (error)
+                fail(at, errorText(error));
+            replacement.createdFolders << at;
+        }
+    }
+    for (const OutputFile& out : files)
+        if (!foldersBetweenAreOwn(folder, QFileInfo(out.path).absoluteFilePath(), device))
+            fail(out.path, u"Not a regular file."_s);
+    if (!replacement.createdFolders.isEmpty())
+        platform::syncFolder(folder);
+
+    Temporaries temporaries;
+    writeTemporaries(files, temporaries);
+
     replacement.recordPath =
         platform::hiddenSiblingName(QDir(folder).filePath(u"dorvana"_s), kRecordEnding);
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -536,6 +653,7 @@ void writeFileSet(const std::vector<OutputFile>& files) {
     replacement.complete = true;
     writeRecord(replacement, folder, files.front().path);
     temporaries.releaseAll(); // from here on the record owns them
+    madeFolders.keep = true;  // and the folders the set made
     step(Step::Recorded, replacement.recordPath);
 
     if (const std::optional<RenameFailure> failure = complete(replacement))

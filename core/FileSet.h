@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 // One file of a set: its final path and its whole contents.
@@ -19,9 +20,13 @@ struct OutputFile {
 // only then are the temporaries renamed over their final names. An existing
 // final file is kept under a spare name (a second link to it) until the whole
 // set is in place, and the new file gets its permissions (mode, and owner
-// where the program may set it). A missing folder is not created. The files
-// of a set are in one folder; a final name that is a symbolic link or a
-// device is refused ("Not a regular file.").
+// where the program may set it). A missing folder is not created, except
+// those of `foldersToMake`: folders below the set's folder (that of its first
+// file) that are made as part of the set, recorded, and removed again (when
+// empty) whenever the set is undone, also by a recovery after a kill. The
+// files of a set are in one folder or in real folders below it (never through
+// a link); a final name that is a symbolic link or a device is refused ("Not
+// a regular file.").
 //
 // Before anything is written, a replacement left unfinished in a folder of the
 // set is finished (or, when that cannot be done, undone) by recoverFileSets.
@@ -33,7 +38,7 @@ struct OutputFile {
 // others succeeded (a file that cannot be replaced), the files renamed before
 // it are put back as they were, every temporary and spare file is removed,
 // and the same error is thrown for the file whose rename failed.
-void writeFileSet(const std::vector<OutputFile>& files);
+void writeFileSet(const std::vector<OutputFile>& files, const QStringList& foldersToMake = {});
 
 // Finishes any set replacement in `folder` that a killed run left half done,
 // so that the folder holds the whole earlier set or the whole new one, and
@@ -43,13 +48,12 @@ void writeFileSet(const std::vector<OutputFile>& files);
 //
 // It acts only on what this program wrote: a record is a regular file (not a
 // link, FIFO or device) of at most 64 KB on the folder's own file system,
-// and every name in it is a plain file name in that folder (no separator,
-// no "..", not absolute) of this writer's own patterns, naming a regular
-// file or nothing. Any other record is left alone, nothing it names is
-// touched, and a warning saying why goes to the log (qWarning). A final file
-// is removed only when the record says the set created it and it is still
-// the file the set put there. Files of names this program never makes are
-// not touched.
+// and every name in it is a plain file name in that folder or in a real folder
+// below it (plain names joined by "/": no "..", not absolute, no link on the
+// way) of this writer's own patterns, naming a regular file or nothing. Any other record is left
+// alone, nothing it names is touched, and a warning saying why goes to the log (qWarning). A final
+// file is removed only when the record says the set created it and it is still the file the set put
+// there. Files of names this program never makes are not touched.
 void recoverFileSets(const QString& folder);
 
 namespace fileset_testing {

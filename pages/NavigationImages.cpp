@@ -34,9 +34,12 @@ std::optional<QString> imageFolderInside(const QString& outputFolder,
     if (!isInside(folder, output))
         return std::nullopt;
 
-    // The folder must be there (a run makes no folders) and must not lead
-    // elsewhere through a link.
-    const QFileInfo found(folder);
+    // A folder not made yet is made by the run; the part that is there must
+    // be folders that do not lead elsewhere through a link.
+    QString there = folder;
+    while (!QFileInfo::exists(there) && !QFileInfo(there).isSymLink() && there != output)
+        there = QFileInfo(there).absolutePath();
+    const QFileInfo found(there);
     if (!found.isDir())
         return std::nullopt;
     const QString realOutput = QFileInfo(output).canonicalFilePath();
@@ -61,10 +64,16 @@ QByteArray navigationImage(const QString& name) {
 }
 
 std::vector<OutputFile> missingNavigationImages(const QString& outputFolder,
-                                                const QString& navFolderText) {
+                                                const QString& navFolderText,
+                                                QString* folderToMake) {
     const std::optional<QString> folder = imageFolderInside(outputFolder, navFolderText);
     if (!folder)
         return {};
+    if (!QFileInfo(*folder).isDir()) {
+        if (!folderToMake)
+            return {};
+        *folderToMake = *folder;
+    }
     std::vector<OutputFile> missing;
     for (const QString& name : navigationImageNames()) {
         const QString path = *folder + QLatin1Char('/') + name;

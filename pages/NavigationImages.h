@@ -18,15 +18,18 @@ QByteArray navigationImage(const QString& name);
 // The navigation images a run writes so that a new page set shows its
 // buttons. The page loads each image from the text of "Gezinti düğmelerinin
 // bulunduğu yer" followed by the image's name, relative to the page. When
-// that text is empty or names an existing folder inside the output folder
-// (ending in "\" or "/"), every image missing there is returned with its
-// final path and bytes. Nothing is returned for a folder elsewhere (an
-// absolute path or "..\" leading out, another drive, an address), for a
-// folder that does not exist, for a text that is not a folder (no final
-// separator: the page then asks for some other name), and for any name that
-// is already taken, by a file, a folder or a link. Only reads which files exist.
+// that text is empty or names a folder inside the output folder (ending in
+// "\" or "/"), every image missing there is returned with its final path and
+// bytes; a folder that does not exist yet is named in `folderToMake` (the run
+// makes it as part of the set), and without `folderToMake` nothing is
+// returned for it. Nothing is returned for a folder elsewhere (an absolute
+// path or "..\" leading out, another drive, an address, a link on the way),
+// for a text that is not a folder (no final separator: the page then asks for
+// some other name), and for any name that is already taken, by a file, a
+// folder or a link. Only reads which files exist.
 std::vector<OutputFile> missingNavigationImages(const QString& outputFolder,
-                                                const QString& navFolderText);
+                                                const QString& navFolderText,
+                                                QString* folderToMake = nullptr);
 
 // The navigation images the single page carries (in the order of
 // navigationImageNames()), read where the classic pages load them from: the

@@ -171,7 +171,8 @@ GenerationOutcome runGeneration(const GenerationInput& input, TableDataset& webs
         outcome.singlePagePath = QDir(in.folder).filePath(PageSetNames(in.stem).singlePage);
     }
     std::vector<OutputFile> files = pageSetFiles(in);
-    for (OutputFile& image : missingNavigationImages(in.folder, in.settings.gezyer)) {
+    QString imageFolder; // a new folder for the images, made with the set
+    for (OutputFile& image : missingNavigationImages(in.folder, in.settings.gezyer, &imageFolder)) {
         outcome.imagesWritten << QFileInfo(image.path).fileName();
         files.push_back(std::move(image));
     }
@@ -181,7 +182,7 @@ GenerationOutcome runGeneration(const GenerationInput& input, TableDataset& webs
     rememberTest(websoru.database(),
                  {in.testName, in.stem, in.questionCount, test.keys, test.optionCount, test.netRule,
                   QDateTime::currentDateTime(), test.identity});
-    writeFileSet(files);
+    writeFileSet(files, imageFolder.isEmpty() ? QStringList() : QStringList{imageFolder});
 
     outcome.written = true;
     for (const OutputFile& file : files)

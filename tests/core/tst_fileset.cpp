@@ -112,15 +112,22 @@ void tst_FileSet::failureLeavesFolderAsItWas_data() {
     QTest::addColumn<QString>("failing"); // relative to the test folder
     QTest::addColumn<bool>("makeDirectory");
     QTest::addColumn<QString>("reason");
-    QTest::addColumn<bool>("renameFails"); // its rename, after the others' (test hook)
+    QTest::addColumn<bool>("renameFails");  // its rename, after the others' (test hook)
+    QTest::addColumn<QString>("newFolder"); // made by the set, relative to the test folder
 
-    QTest::newRow("missing folder")
-        << u"nowhere/test01son.htm"_s << false << u"No such file or directory"_s << false;
+    QTest::newRow("missing folder") << u"nowhere/test01son.htm"_s << false
+                                    << u"No such file or directory"_s << false << QString();
     QTest::newRow("name taken by a folder")
-        << u"test01son.htm"_s << true << u"Is a directory"_s << false;
+        << u"test01son.htm"_s << true << u"Is a directory"_s << false << QString();
     // Rolled back: the replaced file renamed back, the created one removed.
-    QTest::newRow("rename fails")
-        << u"test01son.htm"_s << false << u"Device or resource busy"_s << true;
+    QTest::newRow("rename fails") << u"test01son.htm"_s << false << u"Device or resource busy"_s
+                                  << true << QString();
+    // The folder the set made goes with it.
+    QTest::newRow("rename fails in a folder made by the set")
+        << u"resim/alt/test01son.htm"_s << false << u"Device or resource busy"_s << true
+        << u"resim/alt"_s;
+    QTest::newRow("folder to make is a file")
+        << u"resim/test01son.htm"_s << false << u"Not a folder."_s << false << u"resim"_s;
 }
 
 // The last file of the set cannot be created: the error names it with the
@@ -131,6 +138,7 @@ void tst_FileSet::failureLeavesFolderAsItWas() {
     QFETCH(bool, makeDirectory);
     QFETCH(QString, reason);
     QFETCH(bool, renameFails);
+    QFETCH(QString, newFolder);
     if (renameFails)
         fileset_testing::setStepHook([](fileset_testing::Step step, const QString& path) {
             return step == fileset_testing::Step::PutNew && path.endsWith(u"son.htm"_s) ? EBUSY : 0;
@@ -146,13 +154,18 @@ void tst_FileSet::failureLeavesFolderAsItWas() {
     writeFile(a, oldA);
     if (makeDirectory)
         QVERIFY(QDir().mkpath(bad));
+    const bool folderTaken = reason == u"Not a folder."_s;
+    if (folderTaken)
+        writeFile(dir.filePath(newFolder), "a file");
     const QStringList before = entries(dir.path());
 
     try {
-        writeFileSet({{a, "new"}, {b, "new"}, {bad, "new"}});
+        writeFileSet({{a, "new"}, {b, "new"}, {bad, "new"}},
+                     newFolder.isEmpty() ? QStringList() : QStringList{dir.filePath(newFolder)});
         QFAIL("no error");
     } catch (const AppError& e) {
-        QCOMPARE(e.text(), u"Cannot create file \"%1\". %2"_s.arg(bad, reason));
+        const QString named = folderTaken ? dir.filePath(newFolder) : bad;
+        QCOMPARE(e.text(), u"Cannot create file \"%1\". %2"_s.arg(named, reason));
     }
 
     QCOMPARE(entries(dir.path()), before);
@@ -162,6 +175,7 @@ void tst_FileSet::failureLeavesFolderAsItWas() {
     if (makeDirectory)
         QVERIFY(entries(bad).isEmpty());
     QVERIFY(!QFileInfo::exists(dir.filePath(u"nowhere"_s)) || makeDirectory);
+    QVERIFY(!QFileInfo(dir.filePath(u"resim"_s)).isDir());
 }
 
 // Every file under `root` but this writer's own hidden names, with its bytes
@@ -184,31 +198,36 @@ static QMap<QString, QByteArray> outsideOwnNames(const QString& root) {
 
 void tst_FileSet::hostileRecordIsLeftAlone_data() {
     QTest::addColumn<QByteArray>("record"); // "@" stands for the folder beside the output folder
-    QTest::addColumn<QString>("kind");      // of the record: file, link (to a file of `record`), fifo, sparse
-    QTest::addColumn<QString>("tempLink");  // a temporary's name made a link to a file outside
+    QTest::addColumn<QString>(
+        "kind"); // of the record: file, link (to a file of `record`), fifo, sparse
+    QTest::addColumn<QString>("tempLink"); // a temporary's name made a link to a file outside
     QTest::addColumn<bool>("refused");
     const QByteArray undoVictim = " @/.victim.a1.dorvana-tmp @/.victim.a1.dorvana-old\nend\nundo\n";
-    QTest::newRow("absolute path") << "dorvana-set 1\n@/victim" + undoVictim << u"file"_s
-                                   << QString() << true;
+    QTest::newRow("absolute path")
+        << "dorvana-set 1\n@/victim" + undoVictim << u"file"_s << QString() << true;
     QByteArray dotDot = "dorvana-set 1\n@/victim" + undoVictim;
     dotDot.replace('@', "../outside");
     QTest::newRow("../ path") << dotDot << u"file"_s << QString() << true;
     QTest::newRow("foreign temporary")
-        << QByteArray("dorvana-set 1\ntest01ind.htm notes.dorvana-tmp .test01ind.htm.a1.dorvana-old\nend\n")
+        << QByteArray("dorvana-set 1\ntest01ind.htm notes.dorvana-tmp "
+                      ".test01ind.htm.a1.dorvana-old\nend\n")
         << u"file"_s << QString() << true;
     // Said to be replaced, so never removed, whatever the record says of it.
     QTest::newRow("foreign final file")
-        << QByteArray("dorvana-set 1\nnotes.txt .notes.txt.a1.dorvana-tmp .notes.txt.a1.dorvana-old\nend\nundo\n")
+        << QByteArray("dorvana-set 1\nnotes.txt .notes.txt.a1.dorvana-tmp "
+                      ".notes.txt.a1.dorvana-old\nend\nundo\n")
         << u"file"_s << QString() << false;
     QTest::newRow("symbolic link named in the record")
-        << QByteArray("dorvana-set 1\ntest01ind.htm .test01ind.htm.a1.dorvana-tmp .test01ind.htm.a1.dorvana-old\nend\n")
+        << QByteArray("dorvana-set 1\ntest01ind.htm .test01ind.htm.a1.dorvana-tmp "
+                      ".test01ind.htm.a1.dorvana-old\nend\n")
         << u"file"_s << u".test01ind.htm.a1.dorvana-tmp"_s << true;
     QTest::newRow("symbolic link as the record")
-        << QByteArray("dorvana-set 1\nnotes.txt .notes.txt.a1.dorvana-tmp .notes.txt.a1.dorvana-old\nend\nundo\n")
+        << QByteArray("dorvana-set 1\nnotes.txt .notes.txt.a1.dorvana-tmp "
+                      ".notes.txt.a1.dorvana-old\nend\nundo\n")
         << u"link"_s << QString() << true;
     QTest::newRow("FIFO as the record") << QByteArray() << u"fifo"_s << QString() << true;
-    QTest::newRow("100 GB sparse record") << QByteArray("dorvana-set 1\n") << u"sparse"_s
-                                          << QString() << true;
+    QTest::newRow("100 GB sparse record")
+        << QByteArray("dorvana-set 1\n") << u"sparse"_s << QString() << true;
 }
 
 // A record this writer did not make is left alone, and reported: nothing
@@ -246,7 +265,8 @@ void tst_FileSet::hostileRecordIsLeftAlone() {
         if (refused)
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"left alone"_s));
         if (writing)
-            writeFileSet({{out + u"/test01ind.htm"_s, "set B"}, {out + u"/test01sor.htm"_s, "set B"}});
+            writeFileSet(
+                {{out + u"/test01ind.htm"_s, "set B"}, {out + u"/test01sor.htm"_s, "set B"}});
         else
             recoverFileSets(out);
 

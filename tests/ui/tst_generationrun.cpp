@@ -386,11 +386,14 @@ void tst_GenerationRun::gridKeysFollowTheOptions() {
 }
 
 // With the single page on, the run writes <stem>.html in the same set, our
-// navigation images where the pages look for them (never over one that is
-// there), remembers the test, and offers to open the page in the browser.
+// navigation images where the pages look for them (in a folder made for them
+// with the set; never over one that is there), remembers the test, and
+// offers to open the page in the browser.
 void tst_GenerationRun::singlePageBesideTheSet() {
     QTemporaryDir fresh;
     typeInto(edit("klasor"), fresh.path());
+    typeInto(edit("gezyerl"), u"resim\\"_s);
+    const QDir images(fresh.filePath(u"resim"_s));
     window->findChild<QCheckBox*>(u"teksayfa"_s)->setChecked(true);
     window->findChild<QComboBox*>(u"yanlis"_s)->setCurrentIndex(1); // 4 wrong cancel one right
     typeInto(edit("sorusaye"), u"3"_s);
@@ -424,18 +427,18 @@ void tst_GenerationRun::singlePageBesideTheSet() {
           QString(), QString()}});
     QVERIFY(html.contains(identity.toLatin1()));
     for (const QString& name : navigationImageNames())
-        QCOMPARE(fileBytes(fresh.filePath(name)), navigationImage(name));
+        QCOMPARE(fileBytes(images.filePath(name)), navigationImage(name));
     QCOMPARE(dbtest::query(programFolder->databasePath, u"SELECT kimlik FROM websinav"_s),
              QList<QVariantList>{{identity}});
 
     // Again: the images are there now and are left as they are.
-    QFile ilk(fresh.filePath(u"ilk.gif"_s));
+    QFile ilk(images.filePath(u"ilk.gif"_s));
     QVERIFY(ilk.open(QIODevice::WriteOnly));
     ilk.write("teacher's own");
     ilk.close();
     press();
     QVERIFY(!prompts->shown.last().text.contains(u"gezinti"_s));
-    QCOMPARE(fileBytes(fresh.filePath(u"ilk.gif"_s)), QByteArray("teacher's own"));
+    QCOMPARE(fileBytes(images.filePath(u"ilk.gif"_s)), QByteArray("teacher's own"));
 
     // "Sonuçları oku" opens the class results on the same database.
     clickButton(*window, "sonucoku");
