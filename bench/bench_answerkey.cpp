@@ -65,7 +65,7 @@ void AnswerKeyPreparationDataset(benchmark::State& state) {
     const int questions = int(state.range(0));
     ProgramFolder folder;
     TableDataset websoru(QStringLiteral("websoru"));
-    websoru.setConnectionString(QStringLiteral("Data Source=") + folder.databasePath);
+    websoru.setDatabase(Database::shared(folder.databasePath));
     websoru.setTableName(QStringLiteral("websoru"));
     websoru.open();
     DatasetModel model(websoru);

@@ -7,6 +7,7 @@
 #include "BenchSupport.h"
 #include "core/FileSet.h"
 #include "db/AnswerKey.h"
+#include "db/Database.h"
 #include "db/NewDatabase.h"
 #include "db/TableDataset.h"
 #include "pages/QuestionFiles.h"
@@ -87,7 +88,7 @@ void SinglePageGeneration(benchmark::State& state) {
     const QString database = databaseFolder.filePath(QStringLiteral("dorvana.MDB"));
     createDatabase(database);
     TableDataset websoru(QStringLiteral("websoru"));
-    websoru.setConnectionString(QStringLiteral("Data Source=") + database);
+    websoru.setDatabase(Database::shared(database));
     websoru.setTableName(QStringLiteral("websoru"));
     websoru.open();
     prepareAnswerKey(websoru, in.testName, in.stem, keys);

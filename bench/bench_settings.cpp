@@ -3,6 +3,7 @@
 // connection, then the record read field by field).
 
 #include "BenchSupport.h"
+#include "db/Database.h"
 #include "db/Settings.h"
 #include "db/TableDataset.h"
 
@@ -35,11 +36,10 @@ void SettingsSave(benchmark::State& state) {
 
 void SettingsLoad(benchmark::State& state) {
     ProgramFolder folder;
-    const QString connection = QStringLiteral("Data Source=") + folder.databasePath;
     Settings settings;
     for (auto _ : state) {
         TableDataset webrenk(QStringLiteral("webrenk"));
-        webrenk.setConnectionString(connection);
+        webrenk.setDatabase(Database::shared(folder.databasePath));
         webrenk.setTableName(QStringLiteral("webrenk"));
         webrenk.open();
         loadSettings(webrenk, settings, [](const SettingsField&) {});

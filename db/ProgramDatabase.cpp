@@ -34,14 +34,14 @@ ProgramDatabase::ProgramDatabase(QString programFolder, Dialogs dialogs, QObject
 
 ProgramDatabase::~ProgramDatabase() = default;
 
-void ProgramDatabase::ConnectToMSAccessDB(const QString& fileName, const QString& password) {
+void ProgramDatabase::ConnectToMSAccessDB(const QString& fileName) {
     const QString path = GetDBPath(fileName);
     if (trimControls(path).isEmpty()) {
         m_dialogs.inform(QStringLiteral("Information"), QStringLiteral("No Database Selected"));
         return;
     }
     if (CheckIfAccessDB(path))
-        ConnectToAccessDB(path, password);
+        ConnectToAccessDB(path);
 }
 
 QString ProgramDatabase::GetDBPath(const QString& fileName) {
@@ -72,12 +72,9 @@ bool ProgramDatabase::CheckIfAccessDB(const QString& path) {
     return false;
 }
 
-void ProgramDatabase::ConnectToAccessDB(const QString& path, const QString& password) {
-    m_connectionString = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
-                         QStringLiteral(";") + QStringLiteral("Persist Security Info=False;") +
-                         QStringLiteral("Jet OLEDB:Database Password=") + password;
+void ProgramDatabase::ConnectToAccessDB(const QString& path) {
     // The datasets share this connection; holding it keeps the file claimed for the whole run.
-    m_connection = Database::shared(TableDataset::dataSourceOf(m_connectionString));
+    m_connection = Database::shared(path);
     try {
         upgradeSchema(*m_connection);
     } catch (...) {
@@ -90,7 +87,7 @@ void ProgramDatabase::ConnectToAccessDB(const QString& path, const QString& pass
         {m_websoru, QStringLiteral("websoru")},
     };
     for (const auto& [dataset, table] : tables) {
-        dataset->setConnectionString(m_connectionString);
+        dataset->setDatabase(m_connection);
         dataset->setTableName(table);
         dataset->open();
     }

@@ -29,23 +29,22 @@ public:
     ~ProgramDatabase() override;
 
     // The start-up sequence, in the order it runs.
-    void ConnectToMSAccessDB(const QString& fileName, const QString& password);
+    void ConnectToMSAccessDB(const QString& fileName);
     QString GetDBPath(const QString& fileName);
     bool CheckIfAccessDB(const QString& path);
-    void ConnectToAccessDB(const QString& path, const QString& password);
+    void ConnectToAccessDB(const QString& path);
 
     // True once the three tables are open.
     bool isConnected() const;
-    const QString& connectionString() const { return m_connectionString; }
+    // The open database file; null before it is opened.
+    const std::shared_ptr<Database>& database() const { return m_connection; }
 
-    TableDataset& webtable() const { return *m_webtable; }
     TableDataset& webrenk() const { return *m_webrenk; }
     TableDataset& websoru() const { return *m_websoru; }
 
 private:
     QString m_programFolder;
     Dialogs m_dialogs;
-    QString m_connectionString;
     std::shared_ptr<Database> m_connection;
     TableDataset* m_webtable;
     TableDataset* m_webrenk;

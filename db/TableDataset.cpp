@@ -27,30 +27,6 @@ TableDataset::~TableDataset() {
     m_statements.clear();
 }
 
-void TableDataset::setConnectionString(const QString& connectionString) {
-    m_connectionString = connectionString;
-}
-
-QString TableDataset::dataSourceOf(const QString& connectionString) {
-    static const QString key = QStringLiteral("Data Source=");
-    qsizetype at = 0;
-    // The key must start the string or follow a ";".
-    while ((at = connectionString.indexOf(key, at, Qt::CaseInsensitive)) >= 0) {
-        if (at == 0 || connectionString.at(at - 1) == u';')
-            break;
-        at += key.size();
-    }
-    if (at < 0)
-        return {};
-    const qsizetype start = at + key.size();
-    if (start < connectionString.size() && connectionString.at(start) == u'"') {
-        const qsizetype close = connectionString.indexOf(u'"', start + 1);
-        return connectionString.mid(start + 1, close < 0 ? -1 : close - start - 1);
-    }
-    const qsizetype end = connectionString.indexOf(u';', start);
-    return connectionString.mid(start, end < 0 ? -1 : end - start);
-}
-
 void TableDataset::setTableName(const QString& table) {
     m_table = table;
 }
@@ -62,12 +38,11 @@ QString TableDataset::quotedTable() const {
 void TableDataset::open() {
     if (m_open)
         return;
-    const QString path = dataSourceOf(m_connectionString);
-    if (path.trimmed().isEmpty())
-        throw AppError(m_name + QStringLiteral(u": Bağlantı bilgisinde veritabanı dosyası yok"));
+    if (!m_connection)
+        throw AppError(m_name + QStringLiteral(u": Veritabanı dosyası açık değil"));
     beginReset();
     try {
-        m_db = Database::shared(path);
+        m_db = m_connection;
         Statement probe(*m_db, QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(quotedTable()));
         m_fields.clear();
         m_fieldIndex.clear();

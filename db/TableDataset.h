@@ -34,10 +34,8 @@ public:
 
     const QString& name() const { return m_name; }
 
-    // "...;Data Source=<path>;..." - only the path is used.
-    void setConnectionString(const QString& connectionString);
-    const QString& connectionString() const { return m_connectionString; }
-    static QString dataSourceOf(const QString& connectionString);
+    // The open database file the table is in; shared by the datasets of one file.
+    void setDatabase(std::shared_ptr<Database> database) { m_connection = std::move(database); }
     void setTableName(const QString& table);
     const QString& tableName() const { return m_table; }
 
@@ -139,7 +137,7 @@ private:
 
     QString m_name;
     DatasetModel* m_model = nullptr;
-    QString m_connectionString;
+    std::shared_ptr<Database> m_connection;
     QString m_table;
     std::shared_ptr<Database> m_db;
     bool m_open = false;

@@ -149,10 +149,9 @@ ClassResultsWindow::ClassResultsWindow(Prompts& prompts, std::shared_ptr<Databas
     top->addWidget(printButton);
 
     m_classModel = new QStandardItemModel(0, 7, this);
-    m_classModel->setHorizontalHeaderLabels({QStringLiteral("Ad"), QStringLiteral("Doğru"),
-                                             QStringLiteral("Yanlış"), QStringLiteral("Boş"),
-                                             QStringLiteral("Net"), durationTitle(),
-                                             QStringLiteral("Deneme")});
+    m_classModel->setHorizontalHeaderLabels(
+        {QStringLiteral("Ad"), QStringLiteral("Doğru"), QStringLiteral("Yanlış"),
+         QStringLiteral("Boş"), QStringLiteral("Net"), durationTitle(), QStringLiteral("Deneme")});
     m_classSorted = new QSortFilterProxyModel(this);
     m_classView = makeTable(m_classModel, m_classSorted, QStringLiteral("sinif"), this);
     m_classView->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -215,14 +214,15 @@ ClassResultsWindow::ClassResultsWindow(Prompts& prompts, std::shared_ptr<Databas
 ClassResultsWindow::~ClassResultsWindow() = default;
 
 // The batch is read, checked and stored below the window; the window shows what came of it.
-ClassResultsWindow::BatchOutcome ClassResultsWindow::addBatch(int count, const ResultReader& read) {
-    BatchOutcome outcome = storeResults(*m_db, count, read);
+ResultBatch ClassResultsWindow::addBatch(int count, const ResultReader& read) {
+    ResultBatch outcome = storeResults(*m_db, count, read);
     const QString lastStored = outcome.lastStoredTest;
     refreshTests(lastStored.isEmpty() && m_test ? m_test->identity : lastStored);
     if (reportBatch(outcome)) {
         const int added = storeAnyway(*m_db, outcome.refused);
         outcome.stored += added;
-        std::erase_if(outcome.refused, [](const Refusal& r) { return r.likelyRepeat.has_value(); });
+        std::erase_if(outcome.refused,
+                      [](const RefusedResult& r) { return r.likelyRepeat.has_value(); });
         refreshTests(m_test ? m_test->identity : QString());
         m_status->setText(QStringLiteral("%1 sonuç eklendi (%2 tanesi tekrar olabileceği hâlde).")
                               .arg(outcome.stored)
@@ -231,14 +231,14 @@ ClassResultsWindow::BatchOutcome ClassResultsWindow::addBatch(int count, const R
     return outcome;
 }
 
-ClassResultsWindow::BatchOutcome ClassResultsWindow::addFiles(const QStringList& paths) {
+ResultBatch ClassResultsWindow::addFiles(const QStringList& paths) {
     return addBatch(int(paths.size()), [&](int i, QString& what) {
         what = QFileInfo(paths[i]).fileName();
         return readResultFile(paths[i]);
     });
 }
 
-ClassResultsWindow::BatchOutcome ClassResultsWindow::addCodes(const QString& pasted) {
+ResultBatch ClassResultsWindow::addCodes(const QString& pasted) {
     const std::vector<PastedCode> codes = splitPastedCodes(pasted);
     return addBatch(int(codes.size()), [&](int i, QString& what) {
         what = QStringLiteral("Kod (satır %1)").arg(codes[std::size_t(i)].line);
@@ -246,7 +246,7 @@ ClassResultsWindow::BatchOutcome ClassResultsWindow::addCodes(const QString& pas
     });
 }
 
-bool ClassResultsWindow::reportBatch(const BatchOutcome& outcome) {
+bool ClassResultsWindow::reportBatch(const ResultBatch& outcome) {
     if (outcome.stored == 0 && outcome.refused.empty())
         return false;
     const QString added = QStringLiteral("%1 sonuç eklendi.").arg(outcome.stored);
@@ -256,13 +256,14 @@ bool ClassResultsWindow::reportBatch(const BatchOutcome& outcome) {
     QString text = added + QStringLiteral("\nŞu sonuçlar alınmadı:\n");
     const int listed = std::min(int(outcome.refused.size()), kListedRefusals);
     for (int i = 0; i < listed; ++i) {
-        const Refusal& r = outcome.refused[std::size_t(i)];
+        const RefusedResult& r = outcome.refused[std::size_t(i)];
         text += QStringLiteral("\n• ") + r.what + QStringLiteral(": ") + r.reason;
     }
     if (int(outcome.refused.size()) > listed)
         text += QStringLiteral("\n… ve %1 sonuç daha.").arg(int(outcome.refused.size()) - listed);
-    const auto repeats = std::count_if(outcome.refused.begin(), outcome.refused.end(),
-                                       [](const Refusal& r) { return r.likelyRepeat.has_value(); });
+    const auto repeats =
+        std::count_if(outcome.refused.begin(), outcome.refused.end(),
+                      [](const RefusedResult& r) { return r.likelyRepeat.has_value(); });
     if (repeats == 0) {
         m_prompts.message(outcome.stored > 0 ? Prompts::Kind::Information : Prompts::Kind::Error,
                           kCaption, text);

@@ -31,16 +31,12 @@ public:
     ClassResultsWindow(Prompts& prompts, std::shared_ptr<Database> db, QWidget* parent = nullptr);
     ~ClassResultsWindow() override;
 
-    // What a batch of files or codes came to.
-    using Refusal = RefusedResult;
-    using BatchOutcome = ResultBatch;
-
     // The commands of the buttons and of a drop, each under the default
     // error handler. Every result is checked, scored and stored on its own;
     // one message lists every refused one with its reason and offers to add
     // the likely repeats all the same.
-    BatchOutcome addFiles(const QStringList& paths);
-    BatchOutcome addCodes(const QString& pasted);
+    ResultBatch addFiles(const QStringList& paths);
+    ResultBatch addCodes(const QString& pasted);
     void dosyaEkleClick();   // "Dosya ekle"
     void kodYapistirClick(); // "Kod yapıştır": a dialog to paste codes into
     void csvKaydetClick();   // "CSV olarak kaydet"
@@ -62,9 +58,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    BatchOutcome addBatch(int count, const ResultReader& read);
+    ResultBatch addBatch(int count, const ResultReader& read);
     // Lists what was refused; true when the teacher chose to add the likely repeats.
-    bool reportBatch(const BatchOutcome& outcome);
+    bool reportBatch(const ResultBatch& outcome);
     void refreshTests(const QString& identityToShow);
     void showChosenTest();
     void fillClassTable();

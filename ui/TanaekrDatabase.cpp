@@ -42,7 +42,7 @@ void Tanaekr::FormCreate() {
 }
 
 void Tanaekr::openDatabase() {
-    m_database->ConnectToMSAccessDB(QStringLiteral("dorvana.MDB"), QString());
+    m_database->ConnectToMSAccessDB(QStringLiteral("dorvana.MDB"));
     if (m_database->isConnected())
         liste->bindColumns(250);
 }
@@ -88,9 +88,7 @@ void Tanaekr::sonucokuClick() {
     runCommand(m_prompts, [this] {
         if (!m_database->isConnected())
             throw AppError(QStringLiteral(u"Veritabanı açık değil; sonuçlar okunamaz."));
-        auto* window = new ClassResultsWindow(
-            m_prompts, Database::shared(TableDataset::dataSourceOf(m_database->connectionString())),
-            this);
+        auto* window = new ClassResultsWindow(m_prompts, m_database->database(), this);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
     });

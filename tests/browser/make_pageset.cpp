@@ -17,6 +17,7 @@
 #include "core/IntConversion.h"
 #include "core/LineFile.h"
 #include "db/AnswerKey.h"
+#include "db/Database.h"
 #include "db/NewDatabase.h"
 #include "db/TableDataset.h"
 #include "pages/PageSet.h"
@@ -145,7 +146,7 @@ int main(int argc, char** argv) {
         const QString database = databaseFolder.filePath(u"dorvana.MDB"_s);
         createDatabase(database);
         TableDataset websoru(u"websoru"_s);
-        websoru.setConnectionString(u"Data Source="_s + database);
+        websoru.setDatabase(Database::shared(database));
         websoru.setTableName(u"websoru"_s);
         websoru.open();
         prepareAnswerKey(websoru, testName, stem, keys);

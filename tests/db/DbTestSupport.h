@@ -2,6 +2,7 @@
 
 // Helpers shared by the database tests: real files in temporary folders.
 
+#include "db/Database.h"
 #include "db/HeaderVfs.h"
 #include "db/NewDatabase.h"
 #include "db/TableDataset.h"
@@ -17,11 +18,6 @@
 
 namespace dbtest {
 
-inline QString connectionStringFor(const QString& path) {
-    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
-           QStringLiteral(";Persist Security Info=False;Jet OLEDB:Database Password=");
-}
-
 inline QString newDatabase(const QTemporaryDir& dir,
                            const QString& name = QStringLiteral("dorvana.MDB")) {
     const QString path = dir.filePath(name);
@@ -32,7 +28,7 @@ inline QString newDatabase(const QTemporaryDir& dir,
 inline std::unique_ptr<TableDataset> openTable(const QString& datasetName, const QString& table,
                                                const QString& path) {
     auto dataset = std::make_unique<TableDataset>(datasetName);
-    dataset->setConnectionString(connectionStringFor(path));
+    dataset->setDatabase(Database::shared(path));
     dataset->setTableName(table);
     dataset->open();
     return dataset;

@@ -40,7 +40,7 @@ class tst_TableDataset : public QObject {
 private slots:
     void init();
     void closedDatasetAndMissingNames();
-    void connectionString();
+    void withoutDatabaseDoesNotOpen();
     void emptyTable();
     void appendOrderAndCursorMoves();
     void postingStoresOnlySetRows();
@@ -78,7 +78,7 @@ void tst_TableDataset::closedDatasetAndMissingNames() {
     QCOMPARE(ds.visibleRowCount(), 0);
 
     // A missing table leaves the dataset closed, with the engine's text.
-    ds.setConnectionString(connectionStringFor(m_path));
+    ds.setDatabase(Database::shared(m_path));
     ds.setTableName(QStringLiteral("yok"));
     DB_EXPECT_ERROR(ds.open(), QStringLiteral("no such table: yok"));
     QVERIFY(!ds.isOpen());
@@ -93,16 +93,9 @@ void tst_TableDataset::closedDatasetAndMissingNames() {
     QCOMPARE(soru->fieldValue(QStringLiteral("DC")), QVariant()); // names ignore case
 }
 
-void tst_TableDataset::connectionString() {
-    QCOMPARE(TableDataset::dataSourceOf(connectionStringFor(QStringLiteral("/a b/dorvana.MDB"))),
-             QStringLiteral("/a b/dorvana.MDB"));
-    QCOMPARE(TableDataset::dataSourceOf(QStringLiteral("Data Source=\"/x;y.MDB\";Persist=1")),
-             QStringLiteral("/x;y.MDB"));
-    QCOMPARE(TableDataset::dataSourceOf(QStringLiteral("Provider=P;Old Data Source=/n")),
-             QString());
-
+// A dataset given no database does not open.
+void tst_TableDataset::withoutDatabaseDoesNotOpen() {
     TableDataset ds(QStringLiteral("webtable"));
-    ds.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=  "));
     ds.setTableName(QStringLiteral("webtablo"));
     QVERIFY_THROWS_EXCEPTION(AppError, ds.open());
     QVERIFY(!ds.isOpen());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "../pages/ExpectedFile.h"
+#include "db/Database.h"
 #include "db/ProgramDatabase.h"
 #include "db/TableDataset.h"
 #include "ui/Prompts.h"
@@ -22,8 +23,8 @@
 // which they find by object name.
 struct TanaekrTestAccess {
     static TableDataset& websoru(Tanaekr& window) { return window.m_database->websoru(); }
-    static QString connectionString(const Tanaekr& window) {
-        return window.m_database->connectionString();
+    static QString databasePath(const Tanaekr& window) {
+        return window.m_database->database()->path();
     }
 };
 
