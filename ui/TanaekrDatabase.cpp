@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 
 void Tanaekr::FormCreate() {
     m_database =
@@ -53,10 +54,11 @@ void Tanaekr::FormShow() {
     Settings settings;
     // Each field is shown as it loads: a field that stops the load leaves
     // the ones before it shown.
+    // What is shown counts as saved, also when a field stopped the load.
+    const auto shownAsSaved = qScopeGuard([this] { m_settingsControls.markSaved(); });
     loadSettings(m_database->webrenk(), settings, [&](const SettingsField& field) {
         m_settingsControls.show(settings, field.member);
     });
-    m_settingsControls.markSaved();
     sorusaye->setFocus(Qt::OtherFocusReason);
 }
 
