@@ -80,6 +80,15 @@ QString utf8Text(const QByteArray& bytes, const QString& notText) {
     return text;
 }
 
+// A web page, such as one of the test's own pages chosen by mistake: mark-up
+// from its first character on, with a document, html, head or body in the
+// first few kilobytes. A result file is JSON, which never starts with "<".
+bool looksLikeHtml(const QByteArray& bytes) {
+    const QByteArray start = bytes.left(4096).trimmed().toLower();
+    return start.startsWith('<') && (start.contains("<!doctype html") || start.contains("<html") ||
+                                     start.contains("<head") || start.contains("<body"));
+}
+
 int base32Value(char16_t c) {
     if (c >= u'A' && c <= u'Z')
         return c - u'A';
@@ -102,6 +111,9 @@ PupilResult parseResultFile(const QByteArray& bytes) {
     QByteArray json = bytes;
     if (json.startsWith("\xEF\xBB\xBF")) // an editor may have added a byte-order mark
         json.remove(0, 3);
+    // Classic pages are not UTF-8, so this comes before the text check.
+    if (looksLikeHtml(json))
+        refuse(QStringLiteral("bir test sayfası, sonuç dosyası değil"));
     // A file cut short inside a character is reported as cut short below,
     // so the decoder here keeps an unfinished last character as pending.
     QStringDecoder decoder(QStringDecoder::Utf8);
@@ -144,6 +156,8 @@ PupilResult readResultFile(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         refuse(QStringLiteral("dosya açılamadı (%1)").arg(file.errorString()));
     const QByteArray bytes = file.read(kResultSizeLimit + 1);
+    if (looksLikeHtml(bytes)) // the single page with its questions is often larger than a result
+        refuse(QStringLiteral("bir test sayfası, sonuç dosyası değil"));
     if (bytes.size() > kResultSizeLimit)
         refuse(QStringLiteral("dosya çok büyük (1 MiB sınırını aşıyor); sonuç dosyası değil"));
     if (file.error() != QFileDevice::NoError)

@@ -101,6 +101,7 @@ void Tanaekr::sonucokuClick() {
             m_prompts, Database::shared(TableDataset::dataSourceOf(m_database->connectionString())),
             this);
         window->setAttribute(Qt::WA_DeleteOnClose);
+        window->setOutputFolder(klasor->text());
         window->show();
     });
 }

@@ -33,6 +33,9 @@ public:
     QStringList actionsOffered;                         // second button of each message
     std::deque<bool> nextActionPresses;                 // true presses it; none: OK
     QStringList openedFiles;                            // files opened in their program
+    QStringList dialogFolders;                          // folder each file list or save opened in
+    QStringList confirmations;                          // text of each confirmation asked
+    std::deque<bool> nextConfirms;                      // answers; none: an unexpected dialog
 
     void message(Kind kind, const QString& caption, const QString& text) override {
         shown.append({kind, caption, text});
@@ -49,6 +52,18 @@ public:
         return pressed;
     }
 
+    bool confirm(const QString& caption, const QString& text, const QString& yes,
+                 const QString& no) override {
+        confirmations << caption + u'|' + text + u'|' + yes + u'|' + no;
+        if (nextConfirms.empty()) {
+            ++unexpectedDialogs;
+            return false;
+        }
+        const bool yesPressed = nextConfirms.front();
+        nextConfirms.pop_front();
+        return yesPressed;
+    }
+
     void openInDefaultProgram(const QString& path) override { openedFiles << path; }
 
     QString openFileName(const QString& description, const QString& pattern) override {
@@ -62,8 +77,10 @@ public:
         return name;
     }
 
-    QStringList openFileNames(const QString& description, const QString& pattern) override {
+    QStringList openFileNames(const QString& description, const QString& pattern,
+                              const QString& folder) override {
         fileDialogFilters << description + QLatin1Char('|') + pattern;
+        dialogFolders << folder;
         if (nextFileLists.empty()) {
             ++unexpectedDialogs;
             return {};
@@ -74,8 +91,9 @@ public:
     }
 
     QString saveFileName(const QString& description, const QString& pattern,
-                         const QString& suggestedName) override {
+                         const QString& suggestedName, const QString& folder) override {
         fileDialogFilters << description + QLatin1Char('|') + pattern;
+        dialogFolders << folder;
         suggestedSaveNames << suggestedName;
         if (nextSaveNames.empty()) {
             ++unexpectedDialogs;
