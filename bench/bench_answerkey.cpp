@@ -9,6 +9,8 @@
 #include "db/TableDataset.h"
 #include "ui/AnswerKeyGrid.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -92,8 +94,51 @@ void AnswerKeyPreparationDataset(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * questions);
 }
 
+// "Cevapları yapıştır" in the window: a numbered key for every question read
+// from the clipboard, stored in one transaction, the grid repainted. The two
+// keys pasted in turn differ in every question.
+void AnswerKeyPaste(benchmark::State& state) {
+    const int questions = int(state.range(0));
+    BenchWindow bench;
+    if (const std::string problem = bench.startProblem(); !problem.empty())
+        return benchFail(state, problem);
+    Tanaekr& window = *bench.window;
+    lineEdit(window, "sorusaye")->setText(QString::number(questions));
+    clickButton(window, "dogrugir");
+    QString keys[2];
+    for (int n = 1; n <= questions; ++n)
+        for (int turn : {0, 1})
+            keys[turn] += QStringLiteral("%1-%2\r\n").arg(n).arg(QChar(u'A' + (n + turn) % 4));
+
+    int turn = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QGuiApplication::clipboard()->setText(keys[turn]);
+        turn = 1 - turn;
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+
+        clickButton(window, "yapistir");
+        QCoreApplication::processEvents(); // the grid shows the new keys
+    }
+
+    if (!bench.prompts.shown.isEmpty())
+        return benchFail(state, bench.prompts.shown.first().text.toStdString());
+    TableDataset& websoru = TanaekrTestAccess::websoru(window);
+    if (websoru.value(questions - 1, QStringLiteral("dc")).toString() !=
+        QString(QChar(u'A' + (questions + 1 - turn) % 4)))
+        return benchFail(state, "keys not stored");
+    state.SetItemsProcessed(state.iterations() * questions);
+}
+
 } // namespace
 
+BENCHMARK(AnswerKeyPaste)
+    ->ArgName("questions")
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(AnswerKeyPreparation)
     ->ArgName("questions")
     ->Arg(100)

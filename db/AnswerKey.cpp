@@ -1,5 +1,7 @@
 #include "db/AnswerKey.h"
 
+#include "core/TestRules.h"
+
 #include "db/Database.h"
 #include "db/Settings.h"
 #include "db/TableDataset.h"
@@ -14,12 +16,7 @@ const QString kKey = QStringLiteral("dc");
 } // namespace
 
 bool isAnswerLetter(const QString& text, qint32 optionCount) {
-    if (optionCount < 2 || optionCount > 5)
-        optionCount = 5;
-    if (text.size() != 1)
-        return false;
-    const char16_t c = text.at(0).toUpper().unicode();
-    return c >= u'A' && c < u'A' + optionCount;
+    return text.size() == 1 && isOptionLetter(text.at(0), optionCount);
 }
 
 QString questionFileName(const QString& stem, qint32 n) {

@@ -43,9 +43,13 @@ void createResultTables(Database& db) {
         "CREATE TABLE IF NOT EXISTS websonuc (no INTEGER PRIMARY KEY, "
         "kimlik TEXT NOT NULL REFERENCES websinav(kimlik), ad TEXT NOT NULL, "
         "cevap TEXT NOT NULL, baslangic TEXT NOT NULL, bitis TEXT NOT NULL, "
-        "denetim TEXT NOT NULL, eklenme TEXT, "
+        "denetim TEXT NOT NULL, eklenme TEXT, deneme INTEGER NOT NULL DEFAULT 1, "
         "UNIQUE (kimlik, ad, cevap, baslangic, bitis));"));
     transaction.commit();
+}
+
+void addAttemptColumn(Database& db) {
+    db.exec(QStringLiteral("ALTER TABLE websonuc ADD COLUMN deneme INTEGER NOT NULL DEFAULT 1;"));
 }
 
 void rememberTest(Database& db, const GeneratedTest& test) {
@@ -85,8 +89,9 @@ std::vector<GeneratedTest> testsWithResults(Database& db) {
 }
 
 std::vector<PupilResult> resultsOf(Database& db, const QString& identity) {
-    Statement select(db, QStringLiteral("SELECT kimlik, ad, cevap, baslangic, bitis, denetim "
-                                        "FROM websonuc WHERE kimlik = ? ORDER BY no"));
+    Statement select(db,
+                     QStringLiteral("SELECT kimlik, ad, cevap, baslangic, bitis, denetim, deneme "
+                                    "FROM websonuc WHERE kimlik = ? ORDER BY no"));
     select.bind(1, identity.toLower());
     std::vector<PupilResult> results;
     while (select.step()) {
@@ -97,6 +102,7 @@ std::vector<PupilResult> resultsOf(Database& db, const QString& identity) {
         result.start = select.value(3).toString();
         result.finish = select.value(4).toString();
         result.check = select.value(5).toString();
+        result.attempt = select.value(6).toInt();
         results.push_back(std::move(result));
     }
     return results;
@@ -123,10 +129,11 @@ void deleteResults(Database& db, const std::vector<PupilResult>& results) {
 
 StoreOutcome storeResult(Database& db, const PupilResult& result, const QDateTime& addedAt) {
     Transaction transaction(db);
-    Statement insert(db, QStringLiteral("INSERT INTO websonuc (kimlik, ad, cevap, baslangic, "
-                                        "bitis, denetim, eklenme) VALUES (?, ?, ?, ?, ?, ?, ?) "
-                                        "ON CONFLICT (kimlik, ad, cevap, baslangic, bitis) "
-                                        "DO NOTHING"));
+    Statement insert(
+        db, QStringLiteral("INSERT INTO websonuc (kimlik, ad, cevap, baslangic, "
+                           "bitis, denetim, eklenme, deneme) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
+                           "ON CONFLICT (kimlik, ad, cevap, baslangic, bitis) "
+                           "DO NOTHING"));
     insert.bind(1, result.test.toLower());
     insert.bind(2, result.name);
     insert.bind(3, result.answers);
@@ -134,6 +141,7 @@ StoreOutcome storeResult(Database& db, const PupilResult& result, const QDateTim
     insert.bind(5, result.finish);
     insert.bind(6, result.check.toLower());
     insert.bind(7, timeText(addedAt));
+    insert.bind(8, result.attempt);
     insert.step();
     const bool stored = sqlite3_changes(db.handle()) > 0;
     transaction.commit();

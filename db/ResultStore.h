@@ -16,12 +16,16 @@ class Database;
 //   websinav: kimlik (identity, key), testadi, sayfaad (stem), sorusay,
 //             cevaplar (keys), siksay, netkural, zaman (time of the last run)
 //   websonuc: no, kimlik, ad (pupil), cevap (answers), baslangic, bitis,
-//             denetim (check), eklenme (time read in); one row per result,
+//             denetim (check), eklenme (time read in), deneme (attempt,
+//             from schema version 3); one row per result,
 //             an exact repeat refused by a unique constraint.
 // Times are local, "YYYY-MM-DDTHH:MM:SS".
 
 // Creates both tables where they are missing (part of a schema upgrade).
 void createResultTables(Database& db);
+
+// Adds the attempt column to a version 2 file's results (schema upgrade to 3).
+void addAttemptColumn(Database& db);
 
 // Stores a generated test; the same test generated again only gets the new time.
 void rememberTest(Database& db, const GeneratedTest& test);

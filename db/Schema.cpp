@@ -67,6 +67,8 @@ void upgradeSchema(Database& db) {
     }
     if (fileVersion < 2)
         createResultTables(db);
+    else if (fileVersion < 3)
+        addAttemptColumn(db);
     setVersion(db, kCurrentSchemaVersion);
     transaction.commit();
 }

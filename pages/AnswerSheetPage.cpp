@@ -1,5 +1,7 @@
 #include "pages/AnswerSheetPage.h"
 
+#include "core/TestRules.h"
+
 #include <QStringBuilder>
 #include <algorithm>
 #include <vector>
@@ -8,7 +10,7 @@ using namespace Qt::StringLiterals;
 
 QStringList answerSheetLines(const AnswerSheetInput& in) {
     const qint32 questions = std::max(in.questionCount, 0);
-    const int columns = std::clamp(in.optionCount, 2, 5);
+    const int columns = effectiveOptionCount(in.optionCount);
 
     QStringList lines;
     lines.reserve(30 + columns + qsizetype(questions) * (columns + 4));

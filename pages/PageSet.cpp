@@ -2,14 +2,13 @@
 
 #include "core/LineFile.h"
 #include "core/TestIdentity.h"
+#include "core/TestRules.h"
 #include "pages/AnswerSheetPage.h"
 #include "pages/DataFile.h"
 #include "pages/FramesetPage.h"
 #include "pages/QuestionPage.h"
 #include "pages/ResultPage.h"
 #include "pages/SinglePage.h"
-
-#include <algorithm>
 
 #include <QDir>
 
@@ -22,8 +21,8 @@ PageSetTest pageSetTest(const PageSetInput& in) {
     PageSetTest test;
     for (const DataRecord& record : in.answerKey)
         test.keys += record.key.trimmed().toUpper();
-    test.optionCount = std::clamp(in.optionCount, 2, 5);
-    test.netRule = in.netRule == 4 || in.netRule == 0 ? in.netRule : 3;
+    test.optionCount = effectiveOptionCount(in.optionCount);
+    test.netRule = effectiveNetRule(in.netRule);
     test.identity = testIdentity({in.testName, in.stem, test.keys, test.optionCount, test.netRule});
     return test;
 }

@@ -1,5 +1,7 @@
 #include "pages/ResultPage.h"
 
+#include "core/TestRules.h"
+
 #include <QStringBuilder>
 #include <algorithm>
 #include <vector>
@@ -8,14 +10,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The net: rights less a share of the wrongs. Any rule other than 4 or 0
-// ("Götürmez") is the long-standing three wrongs for one right.
+// The net: rights less a share of the wrongs (core/TestRules).
 QString netLine(qint32 netRule) {
-    if (netRule == 0)
+    const qint32 rule = effectiveNetRule(netRule);
+    if (rule == 0)
         return u"net=msorusay-yanlis-bos;"_s;
-    if (netRule == 4)
-        return u"net=msorusay-yanlis-bos-(yanlis/4);"_s;
-    return u"net=msorusay-yanlis-bos-(yanlis/3);"_s;
+    return u"net=msorusay-yanlis-bos-(yanlis/"_s % QString::number(rule) % u");"_s;
 }
 
 } // namespace

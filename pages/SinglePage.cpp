@@ -1,5 +1,7 @@
 #include "pages/SinglePage.h"
 
+#include "core/TestRules.h"
+
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
@@ -167,8 +169,8 @@ void appendQuestionElements(QByteArray& out, const SinglePageInput& in, qsizetyp
 
 QByteArray singlePageBytes(const SinglePageInput& in) {
     const QString keys = in.keys.toUpper();
-    const qint32 options = qBound(2, in.optionCount, 5);
-    const qint32 netRule = (in.netRule == 4 || in.netRule == 0) ? in.netRule : 3;
+    const qint32 options = effectiveOptionCount(in.optionCount);
+    const qint32 netRule = effectiveNetRule(in.netRule);
 
     const QByteArray data =
         "{\"surum\":1,\"test\":" + jsonString(in.testIdentity) +
@@ -195,7 +197,8 @@ QByteArray singlePageBytes(const SinglePageInput& in) {
         {"NAV_LAST", navigationPicture(in.lastImage, "M16 5h2v14h-2zM5 5v14l9-7z")},
         {"EXPLANATION", htmlText(in.explanationLines.join(u'\n'))},
         {"DATA", data},
-        {"SCRIPT", resource(u"page.js"_s)},
+        // The scoring module first: page.js calls it.
+        {"SCRIPT", resource(u"scoring.js"_s) + '\n' + resource(u"page.js"_s)},
     };
 
     // One pass over the template, so nothing the teacher typed is ever read

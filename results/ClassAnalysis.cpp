@@ -50,6 +50,7 @@ std::vector<PupilRow> classRows(const GeneratedTest& test,
         row.answers = result.answers.toUpper();
         row.score = scoreAnswers(test, row.answers);
         row.seconds = secondsTaken(result.start, result.finish);
+        row.attempt = result.attempt;
         rows.push_back(std::move(row));
     }
     return rows;

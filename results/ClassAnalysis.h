@@ -13,6 +13,7 @@ struct PupilRow {
     QString answers; // upper-cased
     Score score;
     qint64 seconds = -1; // finish − start, -1 when the clock went backwards
+    int attempt = 1;     // the pupil's attempt on that browser
 };
 
 // Rows in the order of `results`, which must fit the test (checkAnswersFit).

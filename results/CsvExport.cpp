@@ -75,7 +75,8 @@ QByteArray classResultsCsv(const GeneratedTest& test, const std::vector<PupilRow
                             QStringLiteral("Yanlış sayısı"),
                             QStringLiteral("Boş sayısı"),
                             QStringLiteral("Net"),
-                            durationTitle()};
+                            durationTitle(),
+                            QStringLiteral("Deneme")};
     for (int q = 1; q <= test.count; ++q)
         classHeader << QStringLiteral("Soru %1").arg(q);
     line(classHeader);
@@ -85,7 +86,8 @@ QByteArray classResultsCsv(const GeneratedTest& test, const std::vector<PupilRow
                            QString::number(row.score.wrong),
                            QString::number(row.score.blank),
                            decimalText(row.score.net),
-                           durationText(row.seconds)};
+                           durationText(row.seconds),
+                           QString::number(row.attempt)};
         for (QChar answer : row.answers)
             fields << (answer == u'-' ? QString() : QString(answer));
         line(fields);

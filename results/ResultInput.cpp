@@ -10,6 +10,7 @@
 #include <QJsonParseError>
 #include <QStringDecoder>
 
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -57,7 +58,8 @@ QString fieldError(const char* field) {
 
 // Checks the shape of every field and the check value; `fieldError` names
 // the faulty field for a file, a code gets one text for all.
-void validate(const PupilResult& r, const std::function<QString(const char*)>& fieldText) {
+void validate(const PupilResult& r, int version,
+              const std::function<QString(const char*)>& fieldText) {
     if (!isHex(r.test, 32))
         refuse(fieldText("test"));
     if (!isAnswerString(r.answers) || r.answers.isEmpty())
@@ -66,9 +68,11 @@ void validate(const PupilResult& r, const std::function<QString(const char*)>& f
         refuse(fieldText("start"));
     if (!isLocalTime(r.finish))
         refuse(fieldText("finish"));
+    if (r.attempt < 1 || r.attempt > kMaxAttempt)
+        refuse(fieldText("attempt"));
     if (!isHex(r.check, 16))
         refuse(fieldText("check"));
-    if (r.check.compare(resultCheck(r), Qt::CaseInsensitive) != 0)
+    if (r.check.compare(resultCheck(r, version), Qt::CaseInsensitive) != 0)
         refuse(QStringLiteral("denetim değeri tutmuyor: sonuç bozulmuş ya da değiştirilmiş"));
 }
 
@@ -89,6 +93,16 @@ bool looksLikeHtml(const QByteArray& bytes) {
                                      start.contains("<head") || start.contains("<body"));
 }
 
+// A count written by the page: decimal digits, no sign, no leading zero; 0 when not one.
+int attemptNumber(const QString& text) {
+    if (text.isEmpty() || text.size() > 6 || text.startsWith(u'0'))
+        return 0;
+    for (QChar c : text)
+        if (c.unicode() < u'0' || c.unicode() > u'9')
+            return 0;
+    return text.toInt();
+}
+
 int base32Value(char16_t c) {
     if (c >= u'A' && c <= u'Z')
         return c - u'A';
@@ -99,10 +113,16 @@ int base32Value(char16_t c) {
 
 } // namespace
 
-QString resultCheck(const PupilResult& r) {
-    return sha256OfLines(
-               {QStringLiteral("dvsonuc/1"), r.test, r.name, r.answers, r.start, r.finish})
-        .left(16);
+QString resultCheck(const PupilResult& r, int version) {
+    QStringList lines{QStringLiteral("dvsonuc/") + QString::number(version),
+                      r.test,
+                      r.name,
+                      r.answers,
+                      r.start,
+                      r.finish};
+    if (version >= 2)
+        lines << QString::number(r.attempt);
+    return sha256OfLines(lines).left(16);
 }
 
 PupilResult parseResultFile(const QByteArray& bytes) {
@@ -129,9 +149,11 @@ PupilResult parseResultFile(const QByteArray& bytes) {
 
     if (object.value(QLatin1String("format")).toString() != QLatin1String("dvsonuc"))
         refuse(QStringLiteral("bu bir Dorvana sonuç dosyası değil"));
-    const QJsonValue version = object.value(QLatin1String("version"));
-    if (!version.isDouble() || version.toDouble() != 1.0)
-        refuse(QStringLiteral("sonuç dosyasının sürümü tanınmıyor (bu program 1. sürümü okur)"));
+    const double versionNumber = object.value(QLatin1String("version")).toDouble(0);
+    const int version = versionNumber == 1.0 || versionNumber == 2.0 ? int(versionNumber) : 0;
+    if (version == 0)
+        refuse(QStringLiteral("sonuç dosyasının sürümü tanınmıyor (bu program 1. ve 2. sürümleri "
+                              "okur)"));
 
     const auto text = [&](const char* key) {
         const QJsonValue value = object.value(QLatin1String(key));
@@ -147,7 +169,14 @@ PupilResult parseResultFile(const QByteArray& bytes) {
     result.finish = text("finish");
     result.check = text("check");
     result.testName = object.value(QLatin1String("testName")).toString();
-    validate(result, fieldError);
+    if (version >= 2) {
+        // A whole number; 0 and fractions fail the range check in validate.
+        const double attempt = object.value(QLatin1String("attempt")).toDouble(-1);
+        result.attempt = attempt == std::floor(attempt) && attempt >= 0 && attempt <= kMaxAttempt
+                             ? int(attempt)
+                             : 0;
+    }
+    validate(result, version, fieldError);
     return result;
 }
 
@@ -175,8 +204,11 @@ PupilResult parseResultCode(const QString& code) {
             continue;
         letters.append(c.toUpper());
     }
-    if (!letters.startsWith(QLatin1String("DV1")))
-        refuse(QStringLiteral("sonuç kodu değil (kod \"DV1\" ile başlar)"));
+    const int version = letters.startsWith(QLatin1String("DV2"))   ? 2
+                        : letters.startsWith(QLatin1String("DV1")) ? 1
+                                                                   : 0;
+    if (version == 0)
+        refuse(QStringLiteral("sonuç kodu değil (kod \"DV2\" ya da \"DV1\" ile başlar)"));
 
     // Five bits per letter; the last letter may carry up to four unused bits.
     QByteArray bytes;
@@ -200,10 +232,13 @@ PupilResult parseResultCode(const QString& code) {
     const QString payload =
         utf8Text(bytes, QStringLiteral("kod bozuk: eksik ya da yanlış yazılmış harf var"));
     const QStringList lines = payload.split(QLatin1Char('\n'));
-    if (lines.size() != 6)
+    if (lines.size() != (version >= 2 ? 7 : 6))
         refuse(QStringLiteral("kod bozuk: eksik ya da yanlış yazılmış harf var"));
-    PupilResult result{lines[0], QString(), lines[1], lines[2], lines[3], lines[4], lines[5]};
-    validate(result, [](const char*) {
+    PupilResult result{lines[0], QString(), lines[1], lines[2],
+                       lines[3], lines[4],  1,        lines.last()};
+    if (version >= 2)
+        result.attempt = attemptNumber(lines[5]);
+    validate(result, version, [](const char*) {
         return QStringLiteral("kod bozuk: eksik ya da yanlış yazılmış harf var");
     });
     return result;

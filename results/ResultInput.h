@@ -7,8 +7,10 @@
 #include <vector>
 
 // One pupil's result as the single page hands it out, in a result file
-// (.dvsonuc, JSON) or as a result code ("DV1" + base32). Every reader refuses
-// by throwing AppError with a Turkish reason that can follow the file's name.
+// (.dvsonuc, JSON) or as a result code ("DV2" + base32); docs/result-file.md
+// describes both. Pages written before attempts were counted hand out
+// version 1 ("DV1"), read as attempt 1. Every reader refuses by throwing
+// AppError with a Turkish reason that can follow the file's name.
 struct PupilResult {
     QString test;     // identity of the test (32 hex digits)
     QString testName; // shown only; a result file may carry it, a code does not
@@ -16,24 +18,30 @@ struct PupilResult {
     QString answers;  // one letter or "-" per question
     QString start;    // "YYYY-MM-DDTHH:MM:SS", local time of the pupil's device
     QString finish;
-    QString check; // 16 hex digits over the fields above (not the test name)
+    int attempt = 1; // the pupil's attempt at the test on that browser, from 1
+    QString check;   // 16 hex digits over the fields above (not the test name)
 };
+
+// More attempts than this are not a count a page could have kept.
+inline constexpr int kMaxAttempt = 999999;
 
 // A result file or code larger than this is not a result.
 inline constexpr qint64 kResultSizeLimit = 1024 * 1024;
 
-// First 16 hex digits of SHA-256 over "dvsonuc/1", test, name, answers, start, finish.
-QString resultCheck(const PupilResult& result);
+// First 16 hex digits of SHA-256 over the lines "dvsonuc/<version>", test,
+// name, answers, start, finish and (from version 2) the attempt.
+QString resultCheck(const PupilResult& result, int version);
 
 // The bytes of a result file: UTF-8 JSON with "format" "dvsonuc", "version"
-// 1 and the fields above; any key order, extra keys allowed.
+// 1 or 2 and the fields above ("attempt" from version 2); any key order,
+// extra keys allowed.
 PupilResult parseResultFile(const QByteArray& bytes);
 
 // Reads and parses the file at `path`, refusing one over the size limit
 // without reading it whole.
 PupilResult readResultFile(const QString& path);
 
-// One result code; spaces, line breaks and "-" are ignored, case too.
+// One result code, "DV2" or "DV1"; spaces, line breaks and "-" are ignored, case too.
 PupilResult parseResultCode(const QString& code);
 
 // Text pasted by the teacher: one code per line, empty lines skipped.

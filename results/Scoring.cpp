@@ -1,16 +1,15 @@
 #include "results/Scoring.h"
 
 #include "core/AppError.h"
+#include "core/TestRules.h"
 
 void checkAnswersFit(const GeneratedTest& test, const QString& answers) {
     if (answers.size() != test.count)
         throw AppError(QStringLiteral("cevap sayısı (%1) testin soru sayısına (%2) uymuyor")
                            .arg(answers.size())
                            .arg(test.count));
-    const char16_t lastOption = char16_t(u'A' + test.optionCount - 1);
     for (qsizetype i = 0; i < answers.size(); ++i) {
-        const char16_t letter = answers[i].toUpper().unicode();
-        if (letter != u'-' && (letter < u'A' || letter > lastOption))
+        if (answers[i] != u'-' && !isOptionLetter(answers[i], test.optionCount))
             throw AppError(QStringLiteral("%1. sorunun cevabı \"%2\" bu testin seçeneklerinden "
                                           "değil")
                                .arg(i + 1)
@@ -28,9 +27,7 @@ Score scoreAnswers(const GeneratedTest& test, const QString& answers) {
             ++score.wrong;
     }
     score.correct = test.count - score.wrong - score.blank;
-    score.net = score.correct;
-    if (test.netRule > 0)
-        score.net -= double(score.wrong) / test.netRule;
+    score.net = netScore(score.correct, score.wrong, test.netRule);
     return score;
 }
 

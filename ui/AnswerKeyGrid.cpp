@@ -2,9 +2,11 @@
 
 #include "core/AppError.h"
 #include "core/IntConversion.h"
+#include "core/TestRules.h"
 #include "db/AnswerKey.h"
 #include "db/TableDataset.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -144,7 +146,7 @@ void AnswerKeyGrid::setOptionCount(std::function<qint32()> optionCount) {
 }
 
 qint32 AnswerKeyGrid::optionCount() const {
-    return m_optionCount ? m_optionCount() : 5;
+    return effectiveOptionCount(m_optionCount ? m_optionCount() : 5);
 }
 
 bool AnswerKeyGrid::isKeyColumn(int column) const {
@@ -239,4 +241,14 @@ void AnswerKeyGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditH
         focusNextPrevChild(hint == QAbstractItemDelegate::EditNextItem);
     else if (keyCell && hint == QAbstractItemDelegate::SubmitModelCache)
         moveToNextKey(); // Enter in a key's editor moves on as a typed letter does
+}
+
+void AnswerKeyGrid::addPasteAction() {
+    auto* paste = new QAction(QStringLiteral(u"Yapıştır"), this);
+    paste->setObjectName(QStringLiteral("yapistirAction"));
+    paste->setShortcut(QKeySequence::Paste);
+    paste->setShortcutContext(Qt::WidgetShortcut);
+    connect(paste, &QAction::triggered, this, &AnswerKeyGrid::pasteRequested);
+    addAction(paste);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 }

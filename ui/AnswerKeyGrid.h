@@ -30,9 +30,15 @@ public:
     // The text the status bar shows when a letter is refused.
     QString refusalText() const;
 
+    // "Yapıştır" in the context menu and Ctrl+V on the grid (not in an open
+    // cell editor, which pastes into its own cell) ask for a whole key.
+    void addPasteAction();
+
 signals:
     // A key was typed that the options do not have, or a character a number cell cannot take.
     void keyRefused(const QString& why);
+    // The user asked to paste a whole answer key from the clipboard.
+    void pasteRequested();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

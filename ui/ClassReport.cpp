@@ -49,14 +49,15 @@ QString classReportHtml(const ClassReport& r) {
     html += QStringLiteral("<h3>Sınıf listesi</h3><table border=\"1\" cellspacing=\"0\" "
                            "cellpadding=\"3\">");
     html += headerRow({QStringLiteral("Ad"), QStringLiteral("Doğru"), QStringLiteral("Yanlış"),
-                       QStringLiteral("Boş"), QStringLiteral("Net"), minutesTitle()});
+                       QStringLiteral("Boş"), QStringLiteral("Net"), minutesTitle(),
+                       QStringLiteral("Deneme")});
     for (const PupilRow& row : r.rows)
         html += QStringLiteral("<tr>") + cell(shownName(row.name)) +
                 cell(QString::number(row.score.correct), true) +
                 cell(QString::number(row.score.wrong), true) +
                 cell(QString::number(row.score.blank), true) +
                 cell(decimalText(row.score.net), true) + cell(minutesText(row.seconds), true) +
-                QStringLiteral("</tr>");
+                cell(QString::number(row.attempt), true) + QStringLiteral("</tr>");
     html += QStringLiteral("</table>");
 
     html += QStringLiteral("<h3>Madde analizi</h3><p>Güçlük (p): doğru cevaplayanların oranı "

@@ -157,11 +157,12 @@ ClassResultsWindow::ClassResultsWindow(Prompts& prompts, std::shared_ptr<Databas
     top->addWidget(printButton);
     top->addWidget(m_deleteButton);
 
-    m_classModel = new QStandardItemModel(0, 7, this);
-    m_classModel->setHorizontalHeaderLabels(
-        {QStringLiteral("Ad"), QStringLiteral("Doğru"), QStringLiteral("Yanlış"),
-         QStringLiteral("Boş"), QStringLiteral("Net"), minutesTitle(), QStringLiteral("Başlama")});
-    m_classModel->horizontalHeaderItem(6)->setToolTip(
+    m_classModel = new QStandardItemModel(0, 8, this);
+    m_classModel->setHorizontalHeaderLabels({QStringLiteral("Ad"), QStringLiteral("Doğru"),
+                                             QStringLiteral("Yanlış"), QStringLiteral("Boş"),
+                                             QStringLiteral("Net"), minutesTitle(),
+                                             QStringLiteral("Deneme"), QStringLiteral("Başlama")});
+    m_classModel->horizontalHeaderItem(7)->setToolTip(
         QStringLiteral("Öğrencinin teste başladığı an, kendi cihazının saatine göre"));
     m_classSorted = new QSortFilterProxyModel(this);
     m_classView = makeTable(m_classModel, m_classSorted, QStringLiteral("sinif"), this);
@@ -418,6 +419,7 @@ void ClassResultsWindow::fillClassTable() {
              cellItem(QString::number(row.score.blank), row.score.blank, true),
              cellItem(decimalText(row.score.net), row.score.net, true),
              cellItem(minutesText(row.seconds), row.seconds, true),
+             cellItem(QString::number(row.attempt), row.attempt, true),
              cellItem(QDateTime::fromString(start, Qt::ISODate)
                           .toString(QStringLiteral("dd.MM.yyyy HH:mm")),
                       start, false)});

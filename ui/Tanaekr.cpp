@@ -224,6 +224,16 @@ void Tanaekr::buildQuestionPage(QWidget* page) {
     liste->setGeometry(10, 100, 415, 250);
     liste->setAccessibleName(QStringLiteral(u"Doğru cevaplar"));
     liste->setVisible(false);
+    liste->addPasteAction();
+    connect(liste, &AnswerKeyGrid::pasteRequested, this, [this] { pasteKeysFromClipboard(false); });
+    // Below the grid, shown with it.
+    yapistir = new QPushButton(QStringLiteral(u"Cevapları yapıştır"), page);
+    yapistir->setObjectName(QStringLiteral("yapistir"));
+    yapistir->setGeometry(10, 352, 130, 20);
+    yapistir->setFont(arial(11, true));
+    setTextColour(yapistir, Qt::red);
+    yapistir->setVisible(false);
+    connect(yapistir, &QPushButton::clicked, this, [this] { pasteKeysFromClipboard(true); });
 
     Label1 = new QLabel(QStringLiteral(u"Soruların altında görüntülenecek açıklama"), page);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -330,8 +340,9 @@ void Tanaekr::buildAnswerPage(QWidget* page) {
 }
 
 void Tanaekr::setTabOrders() {
-    const QList<QWidget*> questionPage{testadl, sorusaye, liste,  soruac, sorusrenk, sacikl,
-                                       BitBtn1, BitBtn2,  klasor, dir,    sayfaad,   gezyerl};
+    const QList<QWidget*> questionPage{testadl,   sorusaye, liste,   yapistir, soruac,
+                                       sorusrenk, sacikl,   BitBtn1, BitBtn2,  klasor,
+                                       dir,       sayfaad,  gezyerl};
     const QList<QWidget*> answerPage{cevapzrl, BitBtn3, acer,     ber,  BitBtn4, BitBtn5, BitBtn6,
                                      sonuczrl, siksayl, teksayfa, sure, yanlis,  sonucoku};
     const QList<QWidget*> buttons{dogrugir, sayfab, BitBtn7};

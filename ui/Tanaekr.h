@@ -92,6 +92,9 @@ private:
     void dirMouseDown();
     void gezyerlExit();
     void runColourAction(ColourAction& action);
+    // "Cevapları yapıştır" (fromButton) and the grid's Ctrl+V: the clipboard's
+    // answer key into the grid from the current row down.
+    void pasteKeysFromClipboard(bool fromButton);
 
     // The generation run's inputs, read from the controls and the answer key
     // once, checked in the order the teacher meets them.
@@ -119,6 +122,7 @@ private:
     QLineEdit* testadl = nullptr;
     QLineEdit* sorusaye = nullptr;
     AnswerKeyGrid* liste = nullptr;
+    QPushButton* yapistir = nullptr;
     QLabel* Label1 = nullptr;
     QPlainTextEdit* soruac = nullptr;
     QLineEdit* sorusrenk = nullptr;

@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
 
 void Tanaekr::FormCreate() {
     m_database =
@@ -89,6 +90,7 @@ void Tanaekr::sorusayeExit() {
         if (testadl->text().isEmpty())
             testadl->setFocus(Qt::OtherFocusReason);
         liste->setVisible(true);
+        yapistir->setVisible(true);
         fillAnswerKey(websoru, testadl->text(), sayfaad->text(), count);
     });
 }

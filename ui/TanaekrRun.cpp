@@ -8,6 +8,7 @@
 #include "core/FileSet.h"
 #include "core/IntConversion.h"
 #include "core/LineFile.h"
+#include "core/TestRules.h"
 #include "db/AnswerKey.h"
 #include "db/Database.h"
 #include "db/ProgramDatabase.h"
@@ -78,8 +79,7 @@ void Tanaekr::refuseUnusableCount(qint32 count) {
 
 qint32 Tanaekr::keyOptionCount() const {
     try {
-        const qint32 options = strToInt(siksayl->text());
-        return options >= 2 && options <= 5 ? options : 5;
+        return effectiveOptionCount(strToInt(siksayl->text()));
     } catch (const AppError&) {
         return 5;
     }

@@ -26,7 +26,7 @@
   var durum = bosDurum();
 
   function bosDurum() {
-    return { ad: '', basla: 0, bitis: 0, gecerli: 0, cevaplar: tekrar('-', sayi), doldu: false };
+    return { ad: '', basla: 0, bitis: 0, gecerli: 0, cevaplar: tekrar('-', sayi), doldu: false, deneme: 1 };
   }
   function tekrar(c, n) { return new Array(n + 1).join(c); }
 
@@ -47,10 +47,29 @@
       durum.gecerli = Math.min(Math.max(Number(d.gecerli) || 0, 0), Math.max(sayi - 1, 0));
       durum.cevaplar = d.cevaplar.replace(new RegExp('[^' + harfler + '-]', 'g'), '-');
       durum.doldu = !!d.doldu;
+      durum.deneme = denemeSayisi(d.deneme);
     } catch (e) { /* unreadable memory: start afresh */ }
   }
   function sil() {
     try { localStorage.removeItem(depoAdi); } catch (e) { /* nothing to clear */ }
+  }
+
+  // Attempts at the test in this browser: counted at each start and kept
+  // apart from the progress, so "Yeniden başla" does not reset the count and
+  // a retake after seeing the result says so in its file and code.
+  var denemeAdi = depoAdi + '/deneme';
+  function denemeSayisi(n) {
+    n = Math.floor(Number(n));
+    return n >= 1 ? Math.min(n, 999999) : 1;
+  }
+  function yeniDeneme() {
+    var n = 1;
+    try {
+      var onceki = localStorage.getItem(denemeAdi);
+      n = onceki ? denemeSayisi(Number(onceki) + 1) : 1;
+      localStorage.setItem(denemeAdi, String(n));
+    } catch (e) { /* private mode: every start is the first */ }
+    return n;
   }
 
   function cevap(i) { return durum.cevaplar.charAt(i); }
@@ -130,7 +149,10 @@
   satirlar.addEventListener('change', function (e) {
     var t = e.target;
     if (t.type === 'radio' && t.checked) {
-      cevapYaz(Number(t.getAttribute('data-soru')), t.value);
+      var i = Number(t.getAttribute('data-soru'));
+      cevapYaz(i, t.value);
+      if (i !== durum.gecerli)
+        soruGoster(i, false);
     }
   });
   satirlar.addEventListener('click', function (e) {
@@ -220,8 +242,30 @@
       satir.setAttribute('aria-current', 'true');
     else
       satir.removeAttribute('aria-current');
-    if (kaydir && satir.scrollIntoView)
+    // Only where the sheet scrolls on its own: on a phone it lies under the
+    // question, and the page must not run away from the question's top.
+    var kagit = satirlar.parentNode;
+    if (kaydir && satir.scrollIntoView && kagit.scrollHeight > kagit.clientHeight)
       satir.scrollIntoView({ block: 'nearest' });
+  }
+  // A focus inside the answer sheet moves to the same place in the shown
+  // question's row, so no key can reach a question the pupil does not see.
+  function odakTasi(i) {
+    var odak = document.activeElement;
+    var satir = $('satir-' + i);
+    if (!satir || !odak || !satirlar.contains(odak) || satir.contains(odak))
+      return;
+    var hedef = odak.type === 'radio'
+      ? satir.querySelector('input:checked') || satir.querySelector('input')
+      : satir.querySelector('.no');
+    hedef.focus({ preventScroll: true });
+  }
+  // The question's top comes into sight below the bar that stays on screen.
+  function soruyaKaydir() {
+    var ust = $('cubuk').getBoundingClientRect().bottom;
+    var bas = $('soru').getBoundingClientRect().top;
+    if (bas < ust || bas > window.innerHeight - 48)
+      window.scrollBy(0, bas - ust - 8);
   }
   function soruGoster(i, satiraKaydir) {
     if (sayi === 0)
@@ -231,9 +275,16 @@
     durum.gecerli = i;
     kaydet();
     satirIsaretle(i, true, satiraKaydir !== false);
+    odakTasi(i);
     $('sayac').textContent = (i + 1) + '/' + sayi;
     soruIcerigi(i);
+    soruyaKaydir();
   }
+  // What the focus or the browser scrolls to stays clear of that bar.
+  if (window.ResizeObserver)
+    new ResizeObserver(function () {
+      document.documentElement.style.scrollPaddingTop = ($('cubuk').offsetHeight + 8) + 'px';
+    }).observe($('cubuk'));
   $('ilk').addEventListener('click', function () { soruGoster(0); });
   $('geri').addEventListener('click', function () { soruGoster(durum.gecerli - 1); });
   $('ileri').addEventListener('click', function () { soruGoster(durum.gecerli + 1); });
@@ -244,18 +295,21 @@
   document.addEventListener('keydown', function (e) {
     if ($('soru-gorunum').hidden || e.ctrlKey || e.altKey || e.metaKey)
       return;
-    if (!$('onay').hidden) {
-      if (e.key === 'Escape') {
-        e.preventDefault();
-        onayKapat();
-      }
-      return;
-    }
+    if ($('onay').open)
+      return; // the dialog answers its own keys; Escape is "Vazgeç"
     var t = e.target;
     if (t && (t.tagName === 'TEXTAREA' || (t.tagName === 'INPUT' && t.type === 'text')))
       return;
     var tus = e.key;
-    if (tus === 'ArrowRight' || tus === 'PageDown') soruGoster(durum.gecerli + 1);
+    if ((tus === 'ArrowUp' || tus === 'ArrowDown') && t.type === 'radio') {
+      // Up and down choose only in the shown question's row; elsewhere they
+      // scroll, as they do everywhere else on the page.
+      if (Number(t.getAttribute('data-soru')) === durum.gecerli)
+        return;
+      var kagit = satirlar.parentNode;
+      (kagit.scrollHeight > kagit.clientHeight ? kagit : document.scrollingElement)
+        .scrollBy(0, tus === 'ArrowUp' ? -40 : 40);
+    } else if (tus === 'ArrowRight' || tus === 'PageDown') soruGoster(durum.gecerli + 1);
     else if (tus === 'ArrowLeft' || tus === 'PageUp') soruGoster(durum.gecerli - 1);
     else if (tus === 'Home' && t.tagName !== 'BUTTON') soruGoster(0);
     else if (tus === 'End' && t.tagName !== 'BUTTON') soruGoster(sayi - 1);
@@ -294,60 +348,57 @@
     }
   }
 
-  // ---- Finishing ----
+  // ---- Asking first: one modal dialog inside the page ----
+  // The focus starts on "Vazgeç"; Escape, "Vazgeç" and closing change nothing
+  // and give the focus back to where it was (or to donus).
   var onayOnceki = null;
-  function onayAc(metin) {
-    onayOnceki = document.activeElement;
+  var onayIslev = null;
+  function onayAc(metin, evetMetni, islev, donus) {
+    onayOnceki = donus || document.activeElement;
+    onayIslev = islev;
     $('onay-metin').textContent = metin;
-    $('onay').hidden = false;
+    $('evet').textContent = evetMetni;
+    if (!$('onay').open)
+      $('onay').showModal();
     $('vazgec').focus();
   }
   function onayKapat() {
-    $('onay').hidden = true;
-    if (onayOnceki && onayOnceki.focus)
-      onayOnceki.focus();
+    onayIslev = null;
+    if ($('onay').open)
+      $('onay').close();
+    var geri = onayOnceki;
+    onayOnceki = null;
+    if (geri && geri.focus)
+      geri.focus({ preventScroll: true });
   }
+  $('onay').addEventListener('close', function () {
+    if (onayOnceki && !$('onay').open) // closed by Escape
+      onayKapat();
+  });
+  $('vazgec').addEventListener('click', onayKapat);
+  $('evet').addEventListener('click', function () {
+    var islev = onayIslev;
+    onayKapat();
+    if (islev)
+      islev();
+  });
+
+  // ---- Finishing ----
   $('bitir').addEventListener('click', function () {
     var bos = 0;
     for (var i = 0; i < sayi; i++)
       if (cevap(i) === '-')
         bos++;
-    var sureVar = veri.sure > 0 && bitisSiniri() > Date.now();
-    if (bos === 0 && !sureVar) {
-      bitir(false);
-      return;
-    }
-    var parcalar = [];
-    if (bos > 0)
-      parcalar.push(bos + ' soru boş.');
-    if (sureVar)
+    var parcalar = [bos > 0 ? bos + ' soruyu boş bıraktınız.' : 'Bütün soruları cevapladınız.'];
+    if (veri.sure > 0 && bitisSiniri() > Date.now())
       parcalar.push('Süreniz bitmedi.');
-    parcalar.push('Testi bitirmek istiyor musunuz?');
-    onayAc(parcalar.join(' '));
-  });
-  $('vazgec').addEventListener('click', onayKapat);
-  $('evet').addEventListener('click', function () {
-    $('onay').hidden = true;
-    bitir(false);
-  });
-  $('onay').addEventListener('keydown', function (e) {
-    // Keep Tab inside the question while it is open.
-    if (e.key !== 'Tab')
-      return;
-    var ilkDugme = $('evet');
-    var sonDugme = $('vazgec');
-    if (e.shiftKey && document.activeElement === ilkDugme) {
-      e.preventDefault();
-      sonDugme.focus();
-    } else if (!e.shiftKey && document.activeElement === sonDugme) {
-      e.preventDefault();
-      ilkDugme.focus();
-    }
+    parcalar.push('Bitirdikten sonra cevaplarınızı değiştiremezsiniz. Testi bitirmek istiyor musunuz?');
+    onayAc(parcalar.join(' '), 'Evet, bitir', function () { bitir(false); });
   });
 
   function bitir(sureDoldu) {
     sureDurdur();
-    $('onay').hidden = true; // time may run out while the pupil is being asked
+    onayKapat(); // time may run out while the pupil is being asked
     if (kurmaSaati) {
       clearTimeout(kurmaSaati);
       kurmaSaati = 0;
@@ -358,25 +409,6 @@
     }
     kaydet();
     sonucGoster();
-  }
-
-  // ---- Scoring: blank, wrong, the rest right; the net by the teacher's rule ----
-  function puanla(cevaplar) {
-    var bos = 0, yanlis = 0;
-    for (var i = 0; i < sayi; i++) {
-      var c = cevaplar.charAt(i).toUpperCase();
-      if (c === '-') bos++;
-      else if (c !== anahtar.charAt(i).toUpperCase()) yanlis++;
-    }
-    var dogru = sayi - yanlis - bos;
-    var net = veri.net > 0 ? dogru - yanlis / veri.net : dogru;
-    return { dogru: dogru, yanlis: yanlis, bos: bos, net: net };
-  }
-  function netMetni(net) {
-    var metin = (Math.round(net * 100) / 100).toFixed(2);
-    if (metin === '-0.00')
-      metin = '0.00';
-    return metin.replace('.', ',');
   }
 
   // The table of a long test is filled a piece at a time; the totals above
@@ -391,7 +423,7 @@
       var k = anahtar.charAt(i);
       var isaret = c === '-' ? 'B' : (c.toUpperCase() === k.toUpperCase() ? 'D' : 'Y');
       parca.push('<tr><td>' + (i + 1) + '</td><td>' + (c === '-' ? '' : c) + '</td><td>' + k +
-        '</td><td>' + isaret + '</td></tr>');
+        '</td><td class="sonuc-' + isaret.toLowerCase() + '">' + isaret + '</td></tr>');
     }
     $('sonuc-satirlar').insertAdjacentHTML('beforeend', parca.join(''));
   }
@@ -407,11 +439,11 @@
   }
 
   function sonucGoster() {
-    var p = puanla(durum.cevaplar);
+    var p = dvSonuc.puanla(anahtar, durum.cevaplar, veri.net);
     $('t-dogru').textContent = p.dogru;
     $('t-yanlis').textContent = p.yanlis;
     $('t-bos').textContent = p.bos;
-    $('t-net').textContent = netMetni(p.net);
+    $('t-net').textContent = dvSonuc.netMetni(p.net);
     $('s-ad').textContent = durum.ad;
     $('s-basla').textContent = gosterimZamani(durum.basla);
     $('s-bitis').textContent = gosterimZamani(durum.bitis);
@@ -422,32 +454,27 @@
     tabloSaati = setTimeout(tabloParca, 0);
     $('kod-alani').hidden = true;
     $('kod-goster').setAttribute('aria-expanded', 'false');
+    $('kayit-bilgi').textContent = '';
     gorunum('sonuc-gorunum');
   }
 
   // ---- The result file and code ----
   function sonucKaydi() {
-    var kayit = {
+    return {
       test: veri.test,
       name: durum.ad,
       answers: durum.cevaplar,
       start: dosyaZamani(durum.basla),
-      finish: dosyaZamani(durum.bitis)
+      finish: dosyaZamani(durum.bitis),
+      attempt: durum.deneme
     };
-    kayit.check = sha256Hex(['dvsonuc/1', kayit.test, kayit.name, kayit.answers, kayit.start,
-      kayit.finish].join('\n')).slice(0, 16);
-    return kayit;
   }
   function dosyaAdi(ad) {
     var temiz = ad.replace(/[\\\/:*?"<>|\u0000-\u001f\u007f]/g, '_');
     return veri.kok + '-' + (temiz === '' ? 'adsiz' : temiz) + '.dvsonuc';
   }
   $('kaydet').addEventListener('click', function () {
-    var k = sonucKaydi();
-    var metin = JSON.stringify({
-      format: 'dvsonuc', version: 1, test: k.test, testName: veri.ad, name: k.name,
-      answers: k.answers, start: k.start, finish: k.finish, check: k.check
-    });
+    var metin = dvSonuc.dosyaMetni(sonucKaydi(), veri.ad);
     var adres = URL.createObjectURL(new Blob([metin], { type: 'application/json' }));
     var bag = document.createElement('a');
     bag.href = adres;
@@ -456,88 +483,16 @@
     bag.click();
     document.body.removeChild(bag);
     setTimeout(function () { URL.revokeObjectURL(adres); }, 60000);
+    $('kayit-bilgi').textContent = bag.download + ' indirildi; öğretmeninize gönderin.';
   });
   $('kod-goster').addEventListener('click', function () {
-    var k = sonucKaydi();
-    var yuk = [k.test, k.name, k.answers, k.start, k.finish, k.check].join('\n');
-    var kod = 'DV1' + base32(utf8(yuk));
+    var kod = dvSonuc.kod(sonucKaydi());
     $('kod').textContent = kod.match(/.{1,5}/g).join(' ');
     $('kod-alani').hidden = false;
     $('kod-goster').setAttribute('aria-expanded', 'true');
   });
 
-  function utf8(metin) { return new TextEncoder().encode(metin); }
-  function base32(bayt) {
-    var abc = 'ABCDEFGHIJKLMNOPQRSTUVWXYZ234567';
-    var cikti = '', tampon = 0, bit = 0;
-    for (var i = 0; i < bayt.length; i++) {
-      tampon = (tampon << 8) | bayt[i];
-      bit += 8;
-      while (bit >= 5) {
-        cikti += abc.charAt((tampon >>> (bit - 5)) & 31);
-        bit -= 5;
-      }
-      tampon &= (1 << bit) - 1;
-    }
-    if (bit > 0)
-      cikti += abc.charAt((tampon << (5 - bit)) & 31);
-    return cikti;
-  }
 
-  // SHA-256 in the page itself: the browser's own digest is asynchronous and
-  // missing where a page opened from disk does not count as secure.
-  var K = [
-    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
-    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
-    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
-    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
-    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
-    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
-    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2];
-  function sha256Hex(metin) {
-    var veriBayt = utf8(metin);
-    var uzunluk = veriBayt.length;
-    var blokSayisi = Math.ceil((uzunluk + 9) / 64);
-    var dolgu = new Uint8Array(blokSayisi * 64);
-    dolgu.set(veriBayt);
-    dolgu[uzunluk] = 0x80;
-    var bitUzunluk = uzunluk * 8;
-    var son = dolgu.length;
-    dolgu[son - 4] = (bitUzunluk >>> 24) & 255;
-    dolgu[son - 3] = (bitUzunluk >>> 16) & 255;
-    dolgu[son - 2] = (bitUzunluk >>> 8) & 255;
-    dolgu[son - 1] = bitUzunluk & 255;
-    dolgu[son - 5] = Math.floor(bitUzunluk / 4294967296) & 255;
-    var h = [0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19];
-    var w = new Array(64);
-    for (var b = 0; b < dolgu.length; b += 64) {
-      for (var t = 0; t < 16; t++)
-        w[t] = (dolgu[b + 4 * t] << 24) | (dolgu[b + 4 * t + 1] << 16) | (dolgu[b + 4 * t + 2] << 8) | dolgu[b + 4 * t + 3];
-      for (t = 16; t < 64; t++) {
-        var s0 = ror(w[t - 15], 7) ^ ror(w[t - 15], 18) ^ (w[t - 15] >>> 3);
-        var s1 = ror(w[t - 2], 17) ^ ror(w[t - 2], 19) ^ (w[t - 2] >>> 10);
-        w[t] = (w[t - 16] + s0 + w[t - 7] + s1) | 0;
-      }
-      var a = h[0], bb = h[1], c = h[2], d = h[3], e = h[4], f = h[5], g = h[6], hh = h[7];
-      for (t = 0; t < 64; t++) {
-        var S1 = ror(e, 6) ^ ror(e, 11) ^ ror(e, 25);
-        var ch = (e & f) ^ (~e & g);
-        var t1 = (hh + S1 + ch + K[t] + w[t]) | 0;
-        var S0 = ror(a, 2) ^ ror(a, 13) ^ ror(a, 22);
-        var maj = (a & bb) ^ (a & c) ^ (bb & c);
-        var t2 = (S0 + maj) | 0;
-        hh = g; g = f; f = e; e = (d + t1) | 0; d = c; c = bb; bb = a; a = (t1 + t2) | 0;
-      }
-      h[0] = (h[0] + a) | 0; h[1] = (h[1] + bb) | 0; h[2] = (h[2] + c) | 0; h[3] = (h[3] + d) | 0;
-      h[4] = (h[4] + e) | 0; h[5] = (h[5] + f) | 0; h[6] = (h[6] + g) | 0; h[7] = (h[7] + hh) | 0;
-    }
-    var hex = '';
-    for (var j = 0; j < 8; j++)
-      hex += ('00000000' + (h[j] >>> 0).toString(16)).slice(-8);
-    return hex;
-  }
-  function ror(x, n) { return (x >>> n) | (x << (32 - n)); }
 
   // ---- Starting and starting over ----
   function testeGir() {
@@ -547,17 +502,26 @@
     soruGoster(durum.gecerli);
     sureBaslat();
   }
-  $('basla').addEventListener('click', function () {
+  function basla() {
     durum = bosDurum();
     durum.ad = $('ad').value.trim();
     durum.basla = Date.now();
+    durum.deneme = yeniDeneme();
     kaydet();
     testeGir();
-    var ilkSecenek = satirlar.querySelector('input');
-    if (ilkSecenek)
-      ilkSecenek.focus({ preventScroll: true });
+    // On the title, not on an option: a key pressed to scroll chooses nothing.
+    $('baslik-soru').focus({ preventScroll: true });
+  }
+  $('basla').addEventListener('click', function () {
+    if ($('ad').value.trim() === '')
+      onayAc('Adınızı yazmadınız; öğretmeniniz sonucunuzu tanıyamaz.', 'Yine de başla', basla, $('ad'));
+    else
+      basla();
   });
   $('yeniden').addEventListener('click', function () {
+    onayAc('Sonucunuz silinecek. Kaydetmediyseniz öğretmeniniz göremez.', 'Evet, sil', yenidenBasla);
+  });
+  function yenidenBasla() {
     sureDurdur();
     sil();
     durum = bosDurum();
@@ -566,7 +530,7 @@
     $('kalan').hidden = true;
     gorunum('basla-gorunum');
     $('ad').focus();
-  });
+  }
   $('yazdir').addEventListener('click', function () {
     tabloTamamla();
     window.print();

@@ -14,6 +14,7 @@
 // 2 on bad arguments, 1 when a file cannot be read or written.
 
 #include "core/TestIdentity.h"
+#include "core/TestRules.h"
 #include "pages/SinglePage.h"
 
 #include <QBuffer>
@@ -110,8 +111,9 @@ int main(int argc, char** argv) {
     }
     for (const QJsonValue& q : d.value(u"questions"_s).toArray())
         in.questions << question(q.toObject());
-    in.testIdentity = testIdentity(
-        {in.testName, in.stem, in.keys.toUpper(), qBound(2, in.optionCount, 5), in.netRule});
+    in.testIdentity =
+        testIdentity({in.testName, in.stem, in.keys.toUpper(), effectiveOptionCount(in.optionCount),
+                      effectiveNetRule(in.netRule)});
 
     QElapsedTimer clock;
     clock.start();

@@ -12,6 +12,7 @@
 // standard error), 2 on bad arguments.
 
 #include "core/AppError.h"
+#include "core/TestRules.h"
 #include "db/Database.h"
 #include "db/NewDatabase.h"
 #include "db/ResultStore.h"
@@ -39,7 +40,7 @@ GeneratedTest describedTest(const QJsonObject& d) {
     test.stem = d.value(u"stem"_s).toString(u"test01"_s);
     test.keys = d.value(u"keys"_s).toString().toUpper();
     test.count = qint32(test.keys.size());
-    test.optionCount = qBound(2, d.value(u"options"_s).toInt(5), 5);
+    test.optionCount = effectiveOptionCount(d.value(u"options"_s).toInt(5));
     test.netRule = d.value(u"netRule"_s).toInt(3);
     test.generatedAt = QDateTime(QDate(2026, 12, 9), QTime(10, 0));
     return test;

@@ -154,6 +154,7 @@ const radio = (page, n, letter) =>
 async function start(page, pupil) {
   await page.getByLabel('Adınız ve soyadınız', { exact: true }).fill(pupil);
   await button(page, 'Teste başla').click();
+  if (!pupil.trim()) await button(page, 'Yine de başla').click();
   await page.locator('#sayac').waitFor();
 }
 
@@ -162,11 +163,8 @@ async function answerAndFinish(page, answers) {
   for (const [i, letter] of [...answers].entries())
     if (letter !== '-') await radio(page, i + 1, letter).check();
   await button(page, 'Testi bitir').click();
-  if (answers.includes('-')) {
-    const dialog = page.getByRole('dialog');
-    await dialog.waitFor();
-    await button(page, 'Evet, bitir').click();
-  }
+  await page.getByRole('dialog').waitFor();
+  await button(page, 'Evet, bitir').click();
   await page.getByRole('table').first().waitFor();
 }
 
@@ -217,13 +215,11 @@ describe('single page in Chromium, from file://', () => {
       });
     });
 
-  test('a full sheet finishes without asking; lower-case keys score as upper', async (t) => {
+  test('a full sheet asks too; lower-case keys score as upper', async (t) => {
     const p = makePage('full', fourQuestions({ keys: 'abdd', netRule: 3 }));
     await withPage(t, p.url, {}, async ({ page }) => {
       await start(page, 'x');
-      for (const [i, l] of [...'CCCC'].entries()) await radio(page, i + 1, l).check();
-      await button(page, 'Testi bitir').click();
-      assert.equal(await page.getByRole('dialog').count(), 0);
+      await answerAndFinish(page, 'CCCC');
       assert.deepEqual(await totals(page), { dogru: '0', yanlis: '4', bos: '0', net: '-1,33' });
     });
   });
@@ -313,8 +309,8 @@ describe('single page in Chromium, from file://', () => {
     const p = makePage('reload', fourQuestions());
     await withPage(t, p.url, {}, async ({ page }) => {
       await start(page, 'Çağrı Öztürk');
-      await radio(page, 1, 'A').check();
       await radio(page, 4, 'E').check();
+      await radio(page, 1, 'A').check();
       await button(page, 'Sonraki soru').click();
       await page.reload();
       await page.locator('#sayac').waitFor();
@@ -331,6 +327,7 @@ describe('single page in Chromium, from file://', () => {
       assert.deepEqual(await totals(page), { dogru: '2', yanlis: '0', bos: '2', net: '2,00' });
       assert.equal(await page.locator('#s-ad').textContent(), 'Çağrı Öztürk');
       await button(page, 'Yeniden başla').click();
+      await button(page, 'Evet, sil').click();
       assert.equal(await page.getByLabel('Adınız ve soyadınız').inputValue(), '');
       await page.reload();
       await button(page, 'Teste başla').waitFor();
@@ -362,6 +359,7 @@ describe('single page in Chromium, from file://', () => {
       assert.deepEqual(await totals(page), { dogru: '1', yanlis: '0', bos: '3', net: '1,00' });
       assert.equal(await page.locator('#s-bitis').textContent(), '09.12.2026 10:17');
       await button(page, 'Yeniden başla').click();
+      await button(page, 'Evet, sil').click();
       await start(page, '');
       assert.equal(await page.getByRole('dialog').count(), 0);
       assert.equal(await page.getByRole('timer').textContent(), 'Kalan süre 02:00');
@@ -406,30 +404,42 @@ describe('single page in Chromium, from file://', () => {
       await answerAndFinish(page, 'AB-E');
       const [download] = await Promise.all([page.waitForEvent('download'), button(page, 'Sonucu kaydet').click()]);
       assert.equal(download.suggestedFilename(), 'deneme-Ayşe_ Yılmaz_3.dvsonuc');
+      assert.equal(await page.getByRole('status').textContent(), 'deneme-Ayşe_ Yılmaz_3.dvsonuc indirildi; öğretmeninize gönderin.');
       const raw = fs.readFileSync(await download.path());
       assert.notEqual(raw[0], 0xef, 'no byte-order mark');
       const text = raw.toString('utf8');
       const r = JSON.parse(text);
-      assert.deepEqual(Object.keys(r), ['format', 'version', 'test', 'testName', 'name', 'answers', 'start', 'finish', 'check']);
+      assert.deepEqual(Object.keys(r), ['format', 'version', 'test', 'testName', 'name', 'answers', 'start', 'finish', 'attempt', 'check']);
       assert.equal(r.format, 'dvsonuc');
-      assert.equal(r.version, 1);
+      assert.equal(r.version, 2);
+      assert.equal(r.attempt, 1);
       assert.equal(r.test, p.identity);
       assert.equal(r.testName, TURKISH_NAME);
       assert.equal(r.name, 'Ayşe: Yılmaz/3');
       assert.equal(r.answers, 'AB-E');
       assert.equal(r.start, '2026-12-09T10:15:02');
       assert.equal(r.finish, '2026-12-09T10:20:13');
-      assert.equal(r.check, sha256(['dvsonuc/1', r.test, r.name, r.answers, r.start, r.finish]).slice(0, 16));
+      assert.equal(r.check, sha256(['dvsonuc/2', r.test, r.name, r.answers, r.start, r.finish, '1']).slice(0, 16));
       // The identity is the digest of what was generated.
       assert.equal(p.identity, sha256(['dorvana-test/1', TURKISH_NAME, 'deneme', '4', 'ABDD', '5', '3']).slice(0, 32));
 
       await button(page, 'Sonuç kodu').click();
       const code = await page.locator('#kod').textContent();
-      assert.match(code, /^DV1[A-Z2-7]{2}( [A-Z2-7]{5})*( [A-Z2-7]{1,5})?$/);
+      assert.match(code, /^DV2[A-Z2-7]{2}( [A-Z2-7]{5})*( [A-Z2-7]{1,5})?$/);
       assert.ok(code.split(' ').every((g, i, all) => g.length === 5 || i === all.length - 1));
       const joined = code.replace(/ /g, '');
       assert.equal(base32Decode(joined.slice(3)),
-        [r.test, r.name, r.answers, r.start, r.finish, r.check].join('\n'));
+        [r.test, r.name, r.answers, r.start, r.finish, '1', r.check].join('\n'));
+
+      // A retake after seeing the key is the second attempt, in the file and its check.
+      await button(page, 'Yeniden başla').click();
+      await page.reload();
+      await start(page, 'Ayşe: Yılmaz/3');
+      await answerAndFinish(page, 'ABDD');
+      const [again] = await Promise.all([page.waitForEvent('download'), button(page, 'Sonucu kaydet').click()]);
+      const retake = JSON.parse(fs.readFileSync(await again.path(), 'utf8'));
+      assert.equal(retake.attempt, 2);
+      assert.equal(retake.check, sha256(['dvsonuc/2', retake.test, retake.name, 'ABDD', retake.start, retake.finish, '2']).slice(0, 16));
     });
   });
 
@@ -478,6 +488,42 @@ describe('single page in Chromium, from file://', () => {
         assert.deepEqual(await totals(page), { dogru: '2', yanlis: '1', bos: '1', net: '1,67' });
       });
   });
+
+  for (const [size, context] of [['desktop', {}], ['phone', { viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true }]])
+    test(`${size}: arrow keys never answer, each confirmation asks in the page, the bar stays, marks`, async (t) => {
+      await withPage(t, makePage(`guard-${size}`, fourQuestions({ minutes: 5 })).url, { context }, async ({ page }) => {
+        const state = async (...keys) => { // stored answers, counter, the row holding the focus
+          for (const key of keys) await page.keyboard.press(key);
+          return page.evaluate(() => [JSON.parse(localStorage.getItem(localStorage.key(0))).cevaplar,
+            document.querySelector('#sayac').textContent, document.activeElement.closest('.satir')?.id]);
+        };
+        const ask = async (action, text, view) => { // "Vazgeç" has the focus; it and Escape keep the view
+          for (const no of ['Escape', 'Vazgeç']) {
+            await button(page, action).click();
+            assert.deepEqual([await page.getByRole('dialog').innerText(), await page.locator(':focus').textContent()], [text, 'Vazgeç']);
+            if (no === 'Escape') assert.deepEqual(await axeViolations(page), [], action);
+            await (no === 'Escape' ? page.keyboard.press('Escape') : button(page, 'Vazgeç').click());
+            assert.deepEqual([await page.getByRole('dialog').count(), await page.locator(view).isVisible()], [0, true]);
+          }
+        };
+        await ask('Teste başla', 'Adınızı yazmadınız; öğretmeniniz sonucunuzu tanıyamaz.\n\nYine de başla\nVazgeç', '#basla-gorunum');
+        await start(page, '');
+        assert.deepEqual(await state('ArrowDown', 'ArrowDown', 'ArrowRight', 'ArrowDown'), ['----', '2/4', undefined]);
+        await radio(page, 4, 'E').check(); // shows question 4; ← takes the focus along to row 3
+        assert.deepEqual(await state('ArrowLeft'), ['---E', '3/4', 'satir-2']);
+        await radio(page, 1, 'A').focus(); // not the shown question's row: ↓ scrolls; Home shows the tall question 1
+        assert.deepEqual(await state('ArrowDown', 'Home'), ['---E', '1/4', 'satir-0']);
+        const bar = () => { scrollTo(0, 1e6); return [scrollY > 0, document.querySelector('#cubuk').getBoundingClientRect().top]; };
+        if (size === 'phone') assert.deepEqual(await page.evaluate(bar), [true, 0]); // the page scrolled, the bar stays
+        await ask('Testi bitir', '3 soruyu boş bıraktınız. Süreniz bitmedi. Bitirdikten sonra cevaplarınızı değiştiremezsiniz. ' +
+          'Testi bitirmek istiyor musunuz?\n\nEvet, bitir\nVazgeç', '#soru-gorunum');
+        await answerAndFinish(page, '---E');
+        assert.deepEqual(await page.$$eval('#lejant span, td[class]', (els) => els.map((e) => getComputedStyle(e, '::before').content + e.textContent)),
+          ['"✓ " / ""D: doğru', '"✗ " / ""Y: yanlış', '"– " / ""B: boş', ...Array(3).fill('"– " / "boş" " "B'), '"✗ " / "yanlış" " "Y']);
+        await ask('Yeniden başla', 'Sonucunuz silinecek. Kaydetmediyseniz öğretmeniniz göremez.\n\nEvet, sil\nVazgeç', '#sonuc-gorunum');
+        assert.equal((await state())[0], '---E');
+      });
+    });
 
   test('a PDF question is shown with an "Aç" link', async (t) => {
     // A PDF printed by Chromium itself.
@@ -542,16 +588,16 @@ describe('single page in Firefox ESR, from file://', () => {
       assert.equal(await page.$eval('input[name=s2][value=B]', (e) => e.checked), true);
       await click(page, 'input[name=s4][value=E]');
       await click(page, '#bitir');
-      assert.equal(await page.$eval('#onay', (e) => e.hidden), false);
+      assert.equal(await page.$eval('#onay', (e) => e.open), true);
       await click(page, '#evet');
       assert.deepEqual(await page.$$eval('#toplamlar td', (tds) => tds.map((c) => c.textContent)), ['2', '1', '1', '1,67']);
       assert.equal(await text(page, '#s-ad'), 'Şükrü Işık');
       await click(page, '#kod-goster');
       const code = (await text(page, '#kod')).replace(/ /g, '');
-      const [test, name, answers, start, finish, check] = base32Decode(code.slice(3)).split('\n');
-      assert.deepEqual([test, name, answers], [p.identity, 'Şükrü Işık', 'AB-E']);
+      const [test, name, answers, start, finish, attempt, check] = base32Decode(code.slice(3)).split('\n');
+      assert.deepEqual([test, name, answers, attempt], [p.identity, 'Şükrü Işık', 'AB-E', '1']);
       assert.match(start, LOCAL_TIME);
-      assert.equal(check, sha256(['dvsonuc/1', test, name, answers, start, finish]).slice(0, 16));
+      assert.equal(check, sha256(['dvsonuc/2', test, name, answers, start, finish, attempt]).slice(0, 16));
       await page.keyboard.press('Tab');
       await page.addScriptTag({ content: AXE });
       const serious = await page.evaluate(async () => (await window.axe.run()).violations

@@ -6,10 +6,12 @@
 #include "core/AppError.h"
 #include "db/Database.h"
 #include "db/ResultStore.h"
+#include "db/Schema.h"
 
 #include <QTest>
 
 using namespace dbtest;
+using namespace Qt::StringLiterals;
 
 class tst_ResultStore : public QObject {
     Q_OBJECT
@@ -19,6 +21,7 @@ private slots:
     void resultsAreStoredOnceEach();
     void testsWithResultsNewestFirst();
     void tablesSurviveASecondCreate();
+    void resultsOfAnOlderFileAreFirstAttempts();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -130,6 +133,22 @@ void tst_ResultStore::tablesSurviveASecondCreate() {
     // The answer-key table is untouched by the new ones.
     QCOMPARE(count(m_path, QStringLiteral("websoru")), 0);
     QCOMPARE(count(m_path, QStringLiteral("webrenk")), 1);
+}
+
+// Schema version 2 kept no attempt: its results read as first attempts after
+// the upgrade, and later results keep their own.
+void tst_ResultStore::resultsOfAnOlderFileAreFirstAttempts() {
+    const GeneratedTest test = samples::exampleTest();
+    rememberTest(*m_db, test);
+    const QString id = test.identity();
+    storeResult(*m_db, samples::retake(samples::result(id, u"Ali"_s, u"ABCDA"_s), 3));
+    m_db->exec(u"ALTER TABLE websonuc DROP COLUMN deneme; PRAGMA user_version = 2;"_s);
+    upgradeSchema(*m_db);
+    storeResult(*m_db, samples::retake(samples::result(id, u"Ece"_s, u"ABCD-"_s), 2));
+    const auto stored = resultsOf(*m_db, id);
+    QCOMPARE(int(stored.size()), 2);
+    QCOMPARE(stored[0].attempt, 1);
+    QCOMPARE(stored[1].attempt, 2);
 }
 
 QTEST_GUILESS_MAIN(tst_ResultStore)

@@ -35,8 +35,17 @@ inline QString sha256Hex(const QStringList& lines, int digits) {
 inline PupilResult result(const QString& test, const QString& name, const QString& answers,
                           const QString& start = QStringLiteral("2026-12-09T10:15:02"),
                           const QString& finish = QStringLiteral("2026-12-09T10:40:13")) {
-    PupilResult r{test, QString(), name, answers, start, finish, QString()};
+    PupilResult r{test, QString(), name, answers, start, finish, 1, QString()};
     r.check = sha256Hex({QStringLiteral("dvsonuc/1"), test, name, answers, start, finish}, 16);
+    return r;
+}
+
+// The same result as a retake, as today's page writes it (version 2).
+inline PupilResult retake(PupilResult r, int attempt) {
+    r.attempt = attempt;
+    r.check = sha256Hex({QStringLiteral("dvsonuc/2"), r.test, r.name, r.answers, r.start, r.finish,
+                         QString::number(attempt)},
+                        16);
     return r;
 }
 
@@ -64,12 +73,14 @@ inline QByteArray fileBytes(const PupilResult& r, const QString& testName) {
     return json.toUtf8();
 }
 
-// "DV1" + base32 of the payload, in groups of five as the page shows it.
+// retake as "DV2" with its attempt.
 inline QString code(const PupilResult& r) {
     static const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567";
-    const QByteArray payload =
-        QStringList{r.test, r.name, r.answers, r.start, r.finish, r.check}.join(u'\n').toUtf8();
-    QString text = QStringLiteral("DV1");
+    QStringList lines{r.test, r.name, r.answers, r.start, r.finish};
+    if (r.attempt > 1)
+        lines << QString::number(r.attempt);
+    const QByteArray payload = (lines << r.check).join(u'\n').toUtf8();
+    QString text = r.attempt > 1 ? QStringLiteral("DV2") : QStringLiteral("DV1");
     quint64 buffer = 0;
     int bits = 0;
     for (char byte : payload) {

@@ -38,6 +38,7 @@ QByteArray exampleClassCsv(const QStringList& names) {
                                        u"2026-12-09T09:05:09"_s)
             : i == 3 ? samples::result(id, names[i], answers[i], u"2026-12-09T10:15:02"_s,
                                        u"2026-12-09T10:15:00"_s)
+            : i == 4 ? samples::retake(samples::result(id, names[i], answers[i]), 3)
                      : samples::result(id, names[i], answers[i]));
     const auto rows = classRows(test, results);
     return classResultsCsv(test, rows, summarize(rows), analyseItems(test, rows));
@@ -103,12 +104,12 @@ void tst_CsvExport::spreadsheetReadsEveryCellAsMeant() {
         u"string:Test|string:Deneme; 9/A \"son\""_s,
         QString(),
         u"string:Ad|string:Doğru sayısı|string:Yanlış sayısı|string:Boş sayısı|string:Net|"
-        u"string:Süre (sa:dk:sn)"_s,
-        u"string:Doğru Yılmaz|float:5|float:0|float:0|float:5|time:PT00H25M11S"_s,
-        u"string:1e3|float:4|float:0|float:1|float:4|time:PT01H05M09S"_s,
-        u"string:12.01.2026|float:3|float:2|float:0|float:2.33|time:PT00H25M11S"_s,
-        u"string:=1+1|float:2|float:1|float:2|float:1.67"_s,
-        u"string:Yanlış|float:0|float:5|float:0|float:-1.67|time:PT00H25M11S"_s,
+        u"string:Süre (sa:dk:sn)|string:Deneme"_s,
+        u"string:Doğru Yılmaz|float:5|float:0|float:0|float:5|time:PT00H25M11S|float:1"_s,
+        u"string:1e3|float:4|float:0|float:1|float:4|time:PT01H05M09S|float:1"_s,
+        u"string:12.01.2026|float:3|float:2|float:0|float:2.33|time:PT00H25M11S|float:1"_s,
+        u"string:=1+1|float:2|float:1|float:2|float:1.67||float:1"_s,
+        u"string:Yanlış|float:0|float:5|float:0|float:-1.67|time:PT00H25M11S|float:3"_s,
         QString(),
         u"string:Öğrenci sayısı|float:5"_s,
         u"string:Ortalama net|float:2.27"_s,
@@ -128,13 +129,13 @@ void tst_CsvExport::exampleClassByteForByte() {
         "Test;\"=\"\"Deneme; 9/A \"\"\"\"son\"\"\"\"\"\"\"\r\n"
         "\r\n"
         "Ad;Do\xC4\x9Fru say\xC4\xB1s\xC4\xB1;Yanl\xC4\xB1\xC5\x9F say\xC4\xB1s\xC4\xB1;"
-        "Bo\xC5\x9F say\xC4\xB1s\xC4\xB1;Net;S\xC3\xBCre (sa:dk:sn)\r\n"
+        "Bo\xC5\x9F say\xC4\xB1s\xC4\xB1;Net;S\xC3\xBCre (sa:dk:sn);Deneme\r\n"
         "Ay\xC5\x9F"
-        "e \xC3\x96z;5;0;0;5,00;00:25:11\r\n"
-        "\"=\"\"=1+1\"\"\";4;0;1;4,00;01:05:09\r\n"
-        "\"Can\nEr\";3;2;0;2,33;00:25:11\r\n"
-        "\xC4\xB0pek;2;1;2;1,67;\r\n"
-        "\xC3\x9Cmit;0;5;0;-1,67;00:25:11\r\n"
+        "e \xC3\x96z;5;0;0;5,00;00:25:11;1\r\n"
+        "\"=\"\"=1+1\"\"\";4;0;1;4,00;01:05:09;1\r\n"
+        "\"Can\nEr\";3;2;0;2,33;00:25:11;1\r\n"
+        "\xC4\xB0pek;2;1;2;1,67;;1\r\n"
+        "\xC3\x9Cmit;0;5;0;-1,67;00:25:11;3\r\n"
         "\r\n"
         "\xC3\x96\xC4\x9Frenci say\xC4\xB1s\xC4\xB1;5\r\n"
         "Ortalama net;2,27\r\n"

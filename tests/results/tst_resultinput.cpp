@@ -3,8 +3,13 @@
 
 #include "ResultSamples.h"
 #include "core/AppError.h"
+#include "core/TestRules.h"
 #include "results/ResultInput.h"
+#include "results/Scoring.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,12 +47,22 @@ const QString kDamagedCode = QStringLiteral("kod bozuk: eksik ya da yanlış yaz
 const QString kTooBig =
     QStringLiteral("dosya çok büyük (1 MiB sınırını aşıyor); sonuç dosyası değil");
 
+// The cases shared with the page's own scoring (tests/browser/vectors.test.mjs).
+QJsonArray vectorCases() {
+    QFile file(QStringLiteral(DORVANA_TEST_DATA "/results/vectors.json"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).object().value(QLatin1String("cases")).toArray();
+}
+
 } // namespace
 
 class tst_ResultInput : public QObject {
     Q_OBJECT
 private slots:
     void identityAndCheckMatchTheFormat();
+    void sharedVectors_data();
+    void sharedVectors();
     void acceptedFiles_data();
     void acceptedFiles();
     void refusedFiles_data();
@@ -78,12 +93,50 @@ void tst_ResultInput::identityAndCheckMatchTheFormat() {
     QCOMPARE(r.answers, QStringLiteral("ABCDA"));
     QCOMPARE(r.start, QStringLiteral("2026-12-09T10:15:02"));
     QCOMPARE(r.finish, QStringLiteral("2026-12-09T10:40:13"));
-    QCOMPARE(resultCheck(r), kCheck);
+    QCOMPARE(resultCheck(r, 1), kCheck);
     // The test helper writes the same bytes and the same code as the reference.
     const PupilResult made =
         samples::result(kTest, QStringLiteral("Ayşe Öz"), QStringLiteral("ABCDA"));
     QCOMPARE(samples::fileBytes(made, QStringLiteral("Deneme")), fixtureFile());
     QCOMPARE(samples::code(made), kCode);
+}
+
+void tst_ResultInput::sharedVectors_data() {
+    QTest::addColumn<QJsonObject>("v");
+    const QJsonArray cases = vectorCases();
+    QVERIFY(cases.size() >= 8);
+    for (const QJsonValue& c : cases)
+        QTest::newRow(qPrintable(c[u"about"].toString())) << c.toObject();
+}
+
+// Counts, net text, check value, file and code as the page makes them.
+void tst_ResultInput::sharedVectors() {
+    QFETCH(QJsonObject, v);
+    const auto text = [&v](const char* key) { return v.value(QLatin1String(key)).toString(); };
+    const auto number = [&v](const char* key) { return v.value(QLatin1String(key)).toInt(); };
+
+    QCOMPARE(optionLetters(number("options")), text("letters"));
+    GeneratedTest test;
+    test.keys = text("keys");
+    test.count = qint32(test.keys.size());
+    test.optionCount = effectiveOptionCount(number("options"));
+    test.netRule = number("netRule");
+    const QString answers = text("answers");
+    QCOMPARE(refusal([&] { checkAnswersFit(test, answers); }), QStringLiteral("<accepted>"));
+    const Score score = scoreAnswers(test, answers);
+    QCOMPARE((QList<int>{score.correct, score.wrong, score.blank}),
+             (QList<int>{number("correct"), number("wrong"), number("blank")}));
+    QCOMPARE(netText(score.net), text("net"));
+
+    const auto fields = [](const PupilResult& r) {
+        return QStringList{r.test, r.name, r.answers, r.start, r.finish, QString::number(r.attempt),
+                           r.check};
+    };
+    const PupilResult made{text("test"),  QString(),      text("name"),      answers,
+                           text("start"), text("finish"), number("attempt"), text("check")};
+    QCOMPARE(resultCheck(made, number("version")), made.check);
+    QCOMPARE(fields(parseResultFile(text("file").toUtf8())), fields(made));
+    QCOMPARE(fields(parseResultCode(text("code"))), fields(made));
 }
 
 void tst_ResultInput::acceptedFiles_data() {
@@ -141,9 +194,20 @@ void tst_ResultInput::refusedFiles_data() {
     QTest::newRow("other format") << QByteArray(file).replace("dvsonuc", "dvsinav")
                                   << QStringLiteral("bu bir Dorvana sonuç dosyası değil");
     const QString version =
-        QStringLiteral("sonuç dosyasının sürümü tanınmıyor (bu program 1. sürümü okur)");
-    QTest::newRow("version 2") << QByteArray(file).replace("\"version\":1", "\"version\":2")
+        QStringLiteral("sonuç dosyasının sürümü tanınmıyor (bu program 1. ve 2. sürümleri okur)");
+    QTest::newRow("version 3") << QByteArray(file).replace("\"version\":1", "\"version\":3")
                                << version;
+    // A retake passed off as a first attempt, and attempts no page writes.
+    const QByteArray second = vectorCases().at(0)[u"file"].toString().toUtf8();
+    QTest::newRow("changed attempt, old check")
+        << QByteArray(second).replace("\"attempt\":1", "\"attempt\":2") << kCheckFails;
+    const QString attempt = QStringLiteral("dosya bozuk: \"attempt\" alanı eksik ya da hatalı");
+    for (const char* bad : {"0", "1.5", "\"1\"", "1e9"})
+        QTest::addRow("attempt %s", bad)
+            << QByteArray(second).replace("\"attempt\":1", QByteArray("\"attempt\":") + bad)
+            << attempt;
+    QTest::newRow("version 2 without attempt")
+        << QByteArray(second).replace("\"attempt\":1,", "") << attempt;
     QTest::newRow("version as text")
         << QByteArray(file).replace("\"version\":1", "\"version\":\"1\"") << version;
     QTest::newRow("name missing") << QByteArray(file).replace("\"name\"", "\"nam\"")
@@ -242,17 +306,20 @@ void tst_ResultInput::acceptedCodes() {
     QCOMPARE(r.name, name);
     QCOMPARE(r.answers, answers);
     QCOMPARE(r.test, kTest);
-    QCOMPARE(r.check, resultCheck(r));
+    QCOMPARE(r.check, resultCheck(r, 1));
 }
 
 void tst_ResultInput::refusedCodes_data() {
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("reason");
 
-    const QString notCode = QStringLiteral("sonuç kodu değil (kod \"DV1\" ile başlar)");
+    const QString notCode =
+        QStringLiteral("sonuç kodu değil (kod \"DV2\" ya da \"DV1\" ile başlar)");
     QTest::newRow("empty") << QString() << notCode;
     QTest::newRow("a file's text") << QString::fromUtf8(fixtureFile()) << notCode;
-    QTest::newRow("other prefix") << QString(kCode).replace(0, 3, QStringLiteral("DV2")) << notCode;
+    QTest::newRow("other prefix") << QString(kCode).replace(0, 3, QStringLiteral("DV3")) << notCode;
+    QTest::newRow("version 1 payload as version 2")
+        << QString(kCode).replace(0, 3, QStringLiteral("DV2")) << kDamagedCode;
     QTest::newRow("zero for O") << QString(kCode).replace(5, 1, QStringLiteral("0"))
                                 << QStringLiteral("kod bozuk: \"0\" kodda olamaz");
     QTest::newRow("last letter lost")

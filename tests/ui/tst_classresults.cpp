@@ -133,20 +133,20 @@ void tst_ClassResults::filesAndCodesMakeTheClass() {
     QVERIFY(dialog && dialog->isVisible());
     const QString id = samples::exampleTest().identity();
     dialog->findChild<QPlainTextEdit*>(QStringLiteral("kodlar"))
-        ->setPlainText(samples::code(samples::result(id, kNames[3], kAnswers[3])) +
-                       QStringLiteral("\n\n  ") +
-                       samples::code(samples::result(id, kNames[4], kAnswers[4])) + u'\n');
+        ->setPlainText(
+            samples::code(samples::result(id, kNames[3], kAnswers[3])) + QStringLiteral("\n\n  ") +
+            samples::code(samples::retake(samples::result(id, kNames[4], kAnswers[4]), 2)) + u'\n');
     QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
                       Qt::LeftButton);
     QCOMPARE(m_prompts.shown.size(), 0);
     QCOMPARE(storedCount(), 5);
 
     const auto* table = window->findChild<QTableView*>(QStringLiteral("sinif"));
-    QCOMPARE(shownRows(table), (QStringList{QStringLiteral("Ayşe|5|0|0|5,00|00:25:11"),
-                                            QStringLiteral("Bülent|4|0|1|4,00|00:25:11"),
-                                            QStringLiteral("Cem|3|2|0|2,33|00:25:11"),
-                                            QStringLiteral("Deniz|2|1|2|1,67|00:25:11"),
-                                            QStringLiteral("Ece|0|5|0|-1,67|00:25:11")}));
+    QCOMPARE(shownRows(table), (QStringList{QStringLiteral("Ayşe|5|0|0|5,00|00:25:11|1"),
+                                            QStringLiteral("Bülent|4|0|1|4,00|00:25:11|1"),
+                                            QStringLiteral("Cem|3|2|0|2,33|00:25:11|1"),
+                                            QStringLiteral("Deniz|2|1|2|1,67|00:25:11|1"),
+                                            QStringLiteral("Ece|0|5|0|-1,67|00:25:11|2")}));
     QCOMPARE(table->model()->headerData(5, Qt::Horizontal).toString(),
              QStringLiteral("Süre (sa:dk:sn)"));
     QCOMPARE(window->findChild<QLabel*>(QStringLiteral("ozet"))->text(),
@@ -315,11 +315,11 @@ void tst_ClassResults::oneTestAtATimeNewestFirst() {
     QCOMPARE(tests->itemText(0), QStringLiteral("Yeni sınav (ys, 09.12.2026 09:30)"));
     QCOMPARE(window->shownTest()->name, QStringLiteral("Yeni sınav"));
     QCOMPARE(shownRows(window->findChild<QTableView*>(QStringLiteral("sinif"))),
-             QStringList{QStringLiteral("Yeni|2|3|0|1,00|00:25:11")});
+             QStringList{QStringLiteral("Yeni|2|3|0|1,00|00:25:11|1")});
     tests->setCurrentIndex(1);
     QCOMPARE(window->shownTest()->name, QStringLiteral("Deneme"));
     QCOMPARE(shownRows(window->findChild<QTableView*>(QStringLiteral("sinif"))),
-             QStringList{QStringLiteral("Eski|5|0|0|5,00|00:25:11")});
+             QStringList{QStringLiteral("Eski|5|0|0|5,00|00:25:11|1")});
 }
 
 void tst_ClassResults::csvAndPrintedReport() {

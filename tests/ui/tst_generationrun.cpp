@@ -311,21 +311,34 @@ void tst_GenerationRun::letterInOpenEditorIsWritten() {
     QVERIFY2(data.contains("   <dc>d</dc>\r\n<sorusay>2</sorusay>"), data.constData());
 }
 
-// The grid takes only the letters of the option count, says why it refuses
-// one, and Delete or Backspace takes a key away.
+// The grid and the run take only the letters the pages show for the option
+// count (A–B for 2 or less, A–E for 5 or more), the grid saying why it
+// refuses one; Delete or Backspace takes a key away.
 void tst_GenerationRun::gridKeysFollowTheOptions_data() {
     QTest::addColumn<QString>("options");
     QTest::addColumn<QString>("refused");
     QTest::addColumn<QString>("taken");
-    QTest::newRow("two options") << u"2"_s << u"c"_s << u"b"_s;
-    QTest::newRow("four options") << u"4"_s << u"E"_s << u"d"_s;
-    QTest::newRow("count not a number") << u"x"_s << u"F"_s << u"E"_s;
+    QTest::addColumn<QString>("run"); // the run's answer to the key "E"
+    const QString twoOnly = u"1. sorunun doğru cevabı \"E\", ama soruların 2 şıkkı var (A-B)."_s;
+    const QString written = closingMessage(u"test01"_s);
+    QTest::newRow("no options") << u"0"_s << u"c"_s << u"b"_s << twoOnly;
+    QTest::newRow("one option") << u"1"_s << u"C"_s << u"a"_s << twoOnly;
+    QTest::newRow("negative count") << u"-3"_s << u"e"_s << u"B"_s << twoOnly;
+    QTest::newRow("two options") << u"2"_s << u"c"_s << u"b"_s << twoOnly;
+    QTest::newRow("four options")
+        << u"4"_s << u"E"_s << u"d"_s
+        << u"1. sorunun doğru cevabı \"E\", ama soruların 4 şıkkı var (A-D)."_s;
+    QTest::newRow("five options") << u"5"_s << u"F"_s << u"e"_s << written;
+    QTest::newRow("seven options") << u"7"_s << u"F"_s << u"E"_s << written;
+    QTest::newRow("count not a number")
+        << u"x"_s << u"F"_s << u"E"_s << u"'x' is not a valid integer value."_s;
 }
 
 void tst_GenerationRun::gridKeysFollowTheOptions() {
     QFETCH(QString, options);
     QFETCH(QString, refused);
     QFETCH(QString, taken);
+    QFETCH(QString, run);
     typeInto(edit("sorusaye"), u"2"_s);
     typeInto(edit("siksayl"), options);
     QTest::mouseClick(window->findChild<QPushButton*>(u"dogrugir"_s), Qt::LeftButton);
@@ -348,6 +361,13 @@ void tst_GenerationRun::gridKeysFollowTheOptions() {
     edit("siksayl")->setText(u"5"_s);
     press();
     QCOMPARE(prompts->texts().last(), u"1. sorunun doğru cevap şıkkı girilmemiş."_s);
+
+    // Keys typed while the count was 5, then the count changed back.
+    grid->model()->setData(cell, u"E"_s);
+    grid->model()->setData(grid->model()->index(1, 2), u"A"_s);
+    edit("siksayl")->setText(options);
+    press();
+    QVERIFY2(prompts->texts().last().startsWith(run), qPrintable(prompts->texts().last()));
 }
 
 // With the single page on, the run writes <stem>.html in the same set, our

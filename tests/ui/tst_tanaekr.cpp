@@ -1,11 +1,13 @@
 #include "ScriptedPrompts.h"
 #include "WindowTestSupport.h"
+#include "db/Database.h"
 #include "ui/AppSetup.h"
 #include "ui/DirectoryList.h"
 #include "ui/Tanaekr.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,6 +44,8 @@ private slots:
     void directoryListFollowsIntoOutputFolder();
     void explanationLinesAsShown();
     void looksAndLocale();
+    void pasteAnswerKey_data();
+    void pasteAnswerKey();
 
 private:
     template <typename T> T* control(const char* name) const {
@@ -434,6 +438,70 @@ void tst_Tanaekr::explanationLinesAsShown() {
     const QFontMetrics metrics(soruac->font());
     for (const QString& line : lines)
         QVERIFY(metrics.horizontalAdvance(line.trimmed()) <= soruac->viewport()->width());
+}
+
+// Ten questions of four options, every key "D" before the paste from grid row
+// `row`: the keys stored after it ('.' none); a refusal names its position.
+void tst_Tanaekr::pasteAnswerKey_data() {
+    using namespace Qt::Literals::StringLiterals;
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("button");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("refusal");
+    const QString kept = u"DDDDDDDDDD"_s;
+    QTest::newRow("column") << u"A\r\nB\r\nC\r\n"_s << false << 0 << u"ABCDDDDDDD"_s << QString();
+    QTest::newRow("cells") << u"A\tB\tC"_s << true << 2 << u"DDABCDDDDD"_s << QString();
+    QTest::newRow("run, lower case") << u"abc, ab"_s << false << 5 << u"DDDDDABCAB"_s << QString();
+    QTest::newRow("1-A") << u"1-A 2-C 3-B"_s << true << 7 << u"ACBDDDDDDD"_s << QString();
+    QTest::newRow("3) D") << u"9) A; 10) b"_s << false << 0 << u"DDDDDDDDAB"_s << QString();
+    QTest::newRow("4.B 1A, twice")
+        << u"4.b\n5C 6 - a 5c"_s << true << 0 << u"DDDBCADDDD"_s << QString();
+    QTest::newRow("letter outside options")
+        << u"ABE"_s << true << 0 << kept << u" (1. satır, 3. karakter)"_s;
+    QTest::newRow("number outside test")
+        << u"1-A\n11-B"_s << false << 0 << kept << u" (2. satır, 1. karakter)"_s;
+    QTest::newRow("question twice")
+        << u"1-A 2-B 1-C"_s << true << 0 << kept << u" (1. satır, 9. karakter)"_s;
+    QTest::newRow("too many keys")
+        << u"ABC"_s << false << 8 << kept << u" (1. satır, 3. karakter)"_s;
+    QTest::newRow("mixed") << u"1-A B"_s << true << 0 << kept << u" (1. satır, 5. karakter)"_s;
+    QTest::newRow("nothing") << u" ,\n"_s << false << 0 << kept << u": panoda"_s;
+}
+
+void tst_Tanaekr::pasteAnswerKey() {
+    using namespace Qt::Literals::StringLiterals;
+    QFETCH(QString, text);
+    QFETCH(bool, button);
+    QFETCH(int, row);
+    QFETCH(QString, stored);
+    QFETCH(QString, refusal);
+    QVERIFY(prepareAnswerKey(*window, u"DDDDDDDDDD"_s));
+    auto* grid = control<QTableView>("liste");
+    grid->setCurrentIndex(grid->model()->index(row, 2));
+    QGuiApplication::clipboard()->setText(text);
+    if (button) {
+        QTest::mouseClick(control<QPushButton>("yapistir"), Qt::LeftButton);
+    } else {
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier);
+    }
+
+    QString keys;
+    Statement select(TanaekrTestAccess::websoru(*window).database(),
+                     u"SELECT dc FROM websoru ORDER BY soruno"_s);
+    while (select.step())
+        keys += select.value(0).isNull() ? u"."_s : select.value(0).toString();
+    QCOMPARE(keys, stored);
+    for (int r = 0; r < stored.size(); ++r)
+        QCOMPARE(grid->model()->index(r, 2).data().toString(), QString(stored[r]));
+    // A refusal: in a box for the button, in the status bar for the shortcut.
+    const QString said =
+        button && !prompts->shown.isEmpty() ? prompts->shown.takeLast().text : window->statusText();
+    QVERIFY(prompts->shown.isEmpty());
+    QVERIFY2(refusal.isEmpty() ? said.endsWith(u"cevap yapıştırıldı."_s)
+                               : said.startsWith(u"Cevaplar yapıştırılmadı"_s + refusal),
+             qPrintable(said));
 }
 
 int main(int argc, char* argv[]) {
