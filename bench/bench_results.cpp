@@ -28,7 +28,7 @@ struct ResultFolder {
         QRandomGenerator random(14);
         for (int q = 0; q < test.count; ++q)
             test.keys += QChar(u'A' + random.bounded(5));
-        const QString id = test.identity();
+        const QString id = test.identity;
         for (int i = 0; i < files; ++i) {
             QString answers;
             for (int q = 0; q < test.count; ++q) {

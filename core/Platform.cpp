@@ -165,4 +165,58 @@ std::optional<QByteArray> readSmallRegularFile(const QString& path, qint64 maxBy
 #endif
 }
 
+OpenedFile openForReading(const QString& path) {
+    OpenedFile opened;
+#if defined(Q_OS_UNIX)
+    opened.handle = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (opened.handle < 0) {
+        opened.error = errno;
+        return opened;
+    }
+    struct stat status;
+    if (::fstat(opened.handle, &status) != 0) {
+        opened.error = errno;
+        ::close(opened.handle);
+        opened.handle = -1;
+        return opened;
+    }
+    opened.regular = S_ISREG(status.st_mode);
+    opened.size = qint64(status.st_size);
+#if defined(Q_OS_LINUX)
+    opened.realPath =
+        QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(opened.handle)).symLinkTarget();
+#endif
+#else
+    QFile file(path);
+    const QFileInfo info(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        opened.error = ENOENT;
+        return opened;
+    }
+    opened.handle = ::_dup(file.handle());
+    opened.regular = info.isFile();
+    opened.size = info.size();
+#endif
+    return opened;
+}
+
+void closeFile(int handle) {
+#if defined(Q_OS_UNIX)
+    ::close(handle);
+#elif defined(Q_OS_WIN)
+    ::_close(handle);
+#endif
+}
+
+void restrictToOwner(const QString& path) {
+#if defined(Q_OS_UNIX)
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status;
+    if (::stat(name.constData(), &status) == 0)
+        (void)::chmod(name.constData(), S_ISDIR(status.st_mode) ? 0700 : 0600);
+#else
+    Q_UNUSED(path);
+#endif
+}
+
 } // namespace platform

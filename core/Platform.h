@@ -55,4 +55,22 @@ FileStatus fileStatus(const QString& path);
 std::optional<QByteArray> readSmallRegularFile(const QString& path, qint64 maxBytes,
                                                QString* why);
 
+// A file opened for reading without waiting on it: a FIFO with no writer or a
+// device opens at once. What was opened is described from the open descriptor
+// itself, so a name swapped between a check and the open changes nothing.
+struct OpenedFile {
+    int handle = -1; // the descriptor, -1 when the open failed
+    int error = 0;   // the error number of a failed open
+    bool regular = false;
+    qint64 size = 0;
+    QString realPath; // the descriptor's real path, empty where the system does not tell it
+};
+OpenedFile openForReading(const QString& path);
+void closeFile(int handle);
+
+// Leaves `path` to its owner alone: read and write for a file, also entry for
+// a folder; nothing for the group and others. Best effort; no effect where
+// the system keeps permissions otherwise.
+void restrictToOwner(const QString& path);
+
 } // namespace platform

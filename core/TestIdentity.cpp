@@ -5,14 +5,23 @@
 using namespace Qt::StringLiterals;
 
 QString sha256OfLines(const QStringList& lines) {
-    const QByteArray digest =
-        QCryptographicHash::hash(lines.join(u'\n').toUtf8(), QCryptographicHash::Sha256);
-    return QString::fromLatin1(digest.toHex());
+    return contentDigest(lines.join(u'\n').toUtf8());
+}
+
+QString contentDigest(const QByteArray& bytes) {
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
 }
 
 QString testIdentity(const TestIdentityInput& in) {
-    return sha256OfLines({u"dorvana-test/1"_s, in.testName, in.stem,
-                          QString::number(in.keys.size()), in.keys, QString::number(in.optionCount),
-                          QString::number(in.netRule)})
-        .left(32);
+    QStringList lines{u"dorvana-test/2"_s,
+                      in.testName,
+                      in.stem,
+                      QString::number(in.keys.size()),
+                      in.keys,
+                      QString::number(in.optionCount),
+                      QString::number(in.netRule),
+                      QString::number(qMax(in.timeLimitMinutes, 0)),
+                      QString::number(in.questionDigests.size())};
+    lines += in.questionDigests;
+    return sha256OfLines(lines).left(32);
 }

@@ -3,6 +3,7 @@
 #include "core/AppError.h"
 #include "core/Platform.h"
 #include "db/HeaderVfs.h"
+#include "db/Schema.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -144,6 +145,7 @@ Database::Database(const QString& path, Mode mode) : m_path(path) {
     int flags = SQLITE_OPEN_READWRITE;
     if (mode == Mode::CreateNew)
         flags |= SQLITE_OPEN_CREATE;
+    const bool hadLog = QFileInfo::exists(path + QStringLiteral("-wal"));
     const int rc =
         sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, HeaderVfs::name());
     if (rc != SQLITE_OK) {
@@ -153,19 +155,41 @@ Database::Database(const QString& path, Mode mode) : m_path(path) {
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    // The file may come from anywhere: SQL stored in its schema gets no
+    // functions with side effects, and no statement may corrupt the file.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    // A log beside the file is folded in only once the file is known to be
+    // one this program may change.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     try {
-        exec(QStringLiteral("PRAGMA mmap_size=0"));
-        if (mode == Mode::OpenExisting)
+        exec(QStringLiteral("PRAGMA trusted_schema=OFF; PRAGMA mmap_size=0"));
+        if (mode == Mode::OpenExisting) {
+            // Held alone while it is checked: a log beside it is then read
+            // into memory, and no index file is made beside it.
+            exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"));
             checkSound();
+            refuseForeignSchema(*this); // read only: a refused file is left as it came
+        }
         // A rollback journal with full syncing: when a commit returns, the
         // database file alone holds it (a teacher may copy just that file),
         // and a killed program leaves the whole transaction or none of it.
         // A file of an earlier version in WAL mode is folded back here.
         exec(QLatin1String(kJournalPragmas));
+        if (mode == Mode::OpenExisting) // shared again from the next access on
+            exec(QStringLiteral("PRAGMA locking_mode=NORMAL; PRAGMA schema_version;"));
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
     } catch (...) {
+        // A log the engine made only for reading (the file was in WAL mode
+        // but had none) holds nothing: closing as usual removes it.
+        if (!hadLog)
+            sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
         closeConnection();
         throw;
     }
+    // It holds the answer keys: its owner's alone (the engine gives its
+    // journal the same permissions).
+    platform::restrictToOwner(path);
 }
 
 Database::~Database() {

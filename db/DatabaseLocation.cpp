@@ -1,6 +1,7 @@
 #include "db/DatabaseLocation.h"
 
 #include "core/AppError.h"
+#include "core/Platform.h"
 #include "db/NewDatabase.h"
 
 #include <QDir>
@@ -9,17 +10,23 @@
 
 namespace {
 
+QString userDataFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
 bool exists(const QFileInfo& file) {
     return file.exists() || file.isSymLink();
 }
 
 // The folder holds the answer keys: on a computer the pupils share, only its
-// owner may look in. Folders above it are made as usual.
+// owner may look in, also when it was made open by something else. Folders
+// above it are made as usual.
 bool makeOwnFolder(const QString& folder) {
     const QString absolute = QFileInfo(folder).absoluteFilePath();
     if (!QDir().mkpath(QFileInfo(absolute).absolutePath()))
         return false;
     QDir().mkdir(absolute, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    platform::restrictToOwner(absolute);
     return QFileInfo(absolute).isDir(); // also when another program made it meanwhile
 }
 
@@ -27,8 +34,11 @@ bool makeOwnFolder(const QString& folder) {
 
 QString databaseInDataFolder(const QString& dataFolder, const QString& fileName) {
     const QString path = QDir(dataFolder).filePath(fileName);
-    if (exists(QFileInfo(path)))
+    if (exists(QFileInfo(path))) {
+        if (QFileInfo(dataFolder).isDir())
+            platform::restrictToOwner(dataFolder);
         return path;
+    }
     if (!makeOwnFolder(dataFolder))
         throw AppError(QStringLiteral(u"Kullanıcının veri klasörü \"%1\" oluşturulamadı.")
                            .arg(QDir::toNativeSeparators(dataFolder)));
@@ -50,8 +60,19 @@ std::optional<QString> perUserDatabase(const QString& programFolder, const QStri
         return std::nullopt;
     if (exists(QFileInfo(QDir(programFolder).filePath(fileName))))
         return std::nullopt;
-    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString dataFolder = userDataFolder();
     if (dataFolder.isEmpty())
         return std::nullopt;
     return databaseInDataFolder(dataFolder, fileName);
+}
+
+QStringList privateDataPaths(const QString& databasePath) {
+    QStringList paths;
+    if (!databasePath.isEmpty())
+        for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+            paths << databasePath + QLatin1String(suffix);
+    const QString dataFolder = userDataFolder();
+    if (!dataFolder.isEmpty())
+        paths << dataFolder;
+    return paths;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -18,3 +19,7 @@ std::optional<QString> perUserDatabase(const QString& programFolder, const QStri
 // never written over, also when another program makes it at the same moment:
 // then that one is used. Returns the file's path; throws AppError.
 QString databaseInDataFolder(const QString& dataFolder, const QString& fileName);
+
+// The program's private files, never to be read into a page: the database at
+// `databasePath` with its journal and log, and the user's data folder.
+QStringList privateDataPaths(const QString& databasePath);

@@ -1,9 +1,12 @@
 #include "db/ResultStore.h"
 
 #include "core/AppError.h"
+#include "results/PupilName.h"
 #include "results/Scoring.h"
 
+#include <algorithm>
 #include <map>
+#include <set>
 
 #include "db/Database.h"
 
@@ -18,7 +21,7 @@ QString timeText(const QDateTime& time) {
 }
 
 const QString kTestColumns =
-    QStringLiteral("testadi, sayfaad, sorusay, cevaplar, siksay, netkural, zaman");
+    QStringLiteral("testadi, sayfaad, sorusay, cevaplar, siksay, netkural, zaman, kimlik");
 
 GeneratedTest testFrom(const Statement& row) {
     GeneratedTest test;
@@ -29,7 +32,29 @@ GeneratedTest testFrom(const Statement& row) {
     test.optionCount = row.value(4).toInt();
     test.netRule = row.value(5).toInt();
     test.generatedAt = QDateTime::fromString(row.value(6).toString(), kTimeFormat);
+    test.identity = row.value(7).toString();
     return test;
+}
+
+bool isStored(Database& db, const PupilResult& result) {
+    Statement select(db, QStringLiteral("SELECT 1 FROM websonuc WHERE kimlik = ? AND ad = ? AND "
+                                        "cevap = ? AND baslangic = ? AND bitis = ?"));
+    select.bind(1, result.test.toLower());
+    select.bind(2, result.name);
+    select.bind(3, result.answers);
+    select.bind(4, result.start);
+    select.bind(5, result.finish);
+    return select.step();
+}
+
+// The pupils of a test's stored results, as pupilNameKey gives them.
+std::set<QString> storedPupils(Database& db, const QString& identity) {
+    Statement select(db, QStringLiteral("SELECT ad FROM websonuc WHERE kimlik = ?"));
+    select.bind(1, identity.toLower());
+    std::set<QString> pupils;
+    while (select.step())
+        pupils.insert(pupilNameKey(select.value(0).toString()));
+    return pupils;
 }
 
 } // namespace
@@ -54,10 +79,13 @@ void addAttemptColumn(Database& db) {
 
 void rememberTest(Database& db, const GeneratedTest& test) {
     Transaction transaction(db);
-    Statement insert(db, QStringLiteral("INSERT INTO websinav (kimlik, ") + kTestColumns +
-                             QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT "
-                                            "(kimlik) DO UPDATE SET zaman = excluded.zaman"));
-    insert.bind(1, test.identity());
+    if (test.identity.isEmpty())
+        throw AppError(QStringLiteral(u"Testin kimliği boş; test kaydedilemedi."));
+    Statement insert(db, QStringLiteral("INSERT INTO websinav (kimlik, testadi, sayfaad, sorusay, "
+                                        "cevaplar, siksay, netkural, zaman) VALUES (?, ?, ?, ?, ?, "
+                                        "?, ?, ?) ON CONFLICT (kimlik) DO UPDATE SET zaman = "
+                                        "excluded.zaman"));
+    insert.bind(1, test.identity.toLower());
     insert.bind(2, test.name);
     insert.bind(3, test.stem);
     insert.bind(4, test.count);
@@ -149,45 +177,91 @@ StoreOutcome storeResult(Database& db, const PupilResult& result, const QDateTim
 }
 
 ResultBatch storeResults(Database& db, int count, const ResultReader& read) {
+    // Every file is read before the transaction begins: however long a read
+    // takes, the database is not held meanwhile.
+    struct Read {
+        QString what;
+        std::optional<PupilResult> result;
+        QString refusal;
+    };
+    std::vector<Read> reads(std::size_t(std::max(count, 0)));
+    for (int i = 0; i < count; ++i) {
+        Read& one = reads[std::size_t(i)];
+        try {
+            one.result = read(i, one.what);
+        } catch (const AppError& error) {
+            one.refusal = error.text();
+        }
+    }
+
     ResultBatch batch;
     std::map<QString, std::optional<GeneratedTest>> tests; // looked up once per batch
+    std::map<QString, std::set<QString>> pupils;           // by test, with this batch's
     Transaction transaction(db);
-    for (int i = 0; i < count; ++i) {
-        QString what;
-        PupilResult result;
-        try {
-            result = read(i, what);
-        } catch (const AppError& error) {
-            batch.refused.push_back({what, error.text()});
+    for (Read& one : reads) {
+        const QString& what = one.what;
+        if (!one.result) {
+            batch.refused.push_back({what, one.refusal, std::nullopt});
             continue;
         }
+        const PupilResult& result = *one.result;
         auto known = tests.find(result.test.toLower());
         if (known == tests.end())
             known = tests.emplace(result.test.toLower(), findTest(db, result.test)).first;
         const std::optional<GeneratedTest>& test = known->second;
         if (!test) {
             batch.refused.push_back(
-                {what, result.testName.isEmpty()
-                           ? QStringLiteral(u"bilinmeyen test: bu sonucun testi bu veritabanında "
-                                            u"kayıtlı değil")
-                           : QStringLiteral(u"bilinmeyen test: bu sonucun testi (\"%1\") bu "
-                                            u"veritabanında kayıtlı değil")
-                                 .arg(result.testName)});
+                {what,
+                 result.testName.isEmpty()
+                     ? QStringLiteral(u"bilinmeyen test: bu sonucun testi bu veritabanında "
+                                      u"kayıtlı değil")
+                     : QStringLiteral(u"bilinmeyen test: bu sonucun testi (%1) bu "
+                                      u"veritabanında kayıtlı değil")
+                           .arg(quotedFileText(result.testName)),
+                 std::nullopt});
             continue;
         }
         try {
             checkAnswersFit(*test, result.answers);
         } catch (const AppError& error) {
-            batch.refused.push_back({what, error.text()});
+            batch.refused.push_back({what, error.text(), std::nullopt});
             continue;
         }
-        if (storeResult(db, result) == StoreOutcome::Repeat) {
-            batch.refused.push_back({what, QStringLiteral(u"bu sonuç zaten kayıtlı")});
+        if (isStored(db, result)) {
+            batch.refused.push_back(
+                {what, QStringLiteral(u"bu sonuç zaten kayıtlı"), std::nullopt});
             continue;
         }
+        const QString identity = result.test.toLower();
+        auto testPupils = pupils.find(identity);
+        if (testPupils == pupils.end())
+            testPupils = pupils.emplace(identity, storedPupils(db, identity)).first;
+        const QString pupil = pupilNameKey(result.name);
+        // Results without a name cannot be told apart, so none is held back.
+        if (!pupil.isEmpty() && testPupils->second.count(pupil)) {
+            batch.refused.push_back(
+                {what,
+                 QStringLiteral(u"büyük olasılıkla tekrar: bu testte aynı öğrencinin (%1) bir "
+                                u"sonucu daha var; yine de eklenebilir")
+                     .arg(quotedFileText(result.name)),
+                 result});
+            continue;
+        }
+        storeResult(db, result);
+        testPupils->second.insert(pupil);
         ++batch.stored;
         batch.lastStoredTest = result.test;
     }
     transaction.commit();
     return batch;
+}
+
+int storeAnyway(Database& db, const std::vector<RefusedResult>& refused) {
+    int stored = 0;
+    Transaction transaction(db);
+    for (const RefusedResult& r : refused)
+        if (r.likelyRepeat && storeResult(db, *r.likelyRepeat) == StoreOutcome::Stored)
+            ++stored;
+    transaction.commit();
+    return stored;
 }

@@ -56,6 +56,9 @@ StoreOutcome storeResult(Database& db, const PupilResult& result,
 struct RefusedResult {
     QString what;   // the file's name, or "Kod (satır N)"
     QString reason; // Turkish
+    // A likely repeat (the same pupil's name, compared by pupilNameKey, on the
+    // same test): the teacher may still add it with storeAnyway.
+    std::optional<PupilResult> likelyRepeat;
 };
 
 struct ResultBatch {
@@ -68,8 +71,14 @@ struct ResultBatch {
 // read) and names where it came from in `what`.
 using ResultReader = std::function<PupilResult(int index, QString& what)>;
 
-// Reads `count` results, checks each against its stored test (a test this
-// database does not know, answers that do not fit, an exact repeat are
-// refused) and stores the rest, all in one transaction: a refused result
-// leaves the others stored.
+// Reads `count` results, all before the transaction begins, checks each
+// against its stored test (a test this database does not know, answers that
+// do not fit, an exact repeat are refused; a result whose pupil already has one
+// on the test, stored or earlier in the batch, is held back as a likely repeat)
+// and stores the rest, all in one transaction: a refused result leaves the
+// others stored.
 ResultBatch storeResults(Database& db, int count, const ResultReader& read);
+
+// Stores the likely repeats of a batch that the teacher chose to add, in one
+// transaction; returns how many were stored (an exact repeat is not).
+int storeAnyway(Database& db, const std::vector<RefusedResult>& refused);

@@ -52,6 +52,28 @@ QString newerSchemaText(int fileVersion) {
         .arg(kCurrentSchemaVersion);
 }
 
+QString foreignSchemaText(const QString& kind, const QString& name) {
+    const QString shown = name.size() > 40 ? name.left(40) + u'…' : name;
+    return QStringLiteral(u"Bu veritabanı dosyasında bu programın yapmadığı bir %1 var (\"%2\"); "
+                          u"kayıtlarda kendiliğinden çalışacak komutlar içeriyor olabilir. "
+                          u"Dosyaya dokunulmadı; lütfen programın kendi yaptığı bir veritabanı "
+                          u"dosyasını kullanınız.")
+        .arg(kind, shown);
+}
+
+void refuseForeignSchema(Database& db) {
+    const int fileVersion = schemaVersion(db);
+    if (fileVersion > kCurrentSchemaVersion)
+        throw AppError(newerSchemaText(fileVersion));
+    Statement objects(db, QStringLiteral("SELECT type, name FROM sqlite_master "
+                                         "WHERE type IN ('trigger', 'view') ORDER BY rowid"));
+    if (objects.step())
+        throw AppError(foreignSchemaText(objects.value(0).toString() == QLatin1String("view")
+                                             ? QStringLiteral(u"görünüm")
+                                             : QStringLiteral(u"tetikleyici"),
+                                         objects.value(1).toString()));
+}
+
 void upgradeSchema(Database& db) {
     const int fileVersion = schemaVersion(db);
     if (fileVersion > kCurrentSchemaVersion)

@@ -23,3 +23,9 @@ int schemaVersion(Database& db);
 void upgradeSchema(Database& db);
 
 QString newerSchemaText(int fileVersion);
+
+// Refuses, reading only, a file this program must not change: one of a later
+// version, or one whose schema holds a trigger or a view (this program makes
+// none; such SQL would run on its saves).
+void refuseForeignSchema(Database& db);
+QString foreignSchemaText(const QString& kind, const QString& name);

@@ -49,6 +49,7 @@ const std::vector<SettingsField>& settingsFields() {
         {QStringLiteral("teksayfa"), Type::Boolean, 1, 2, &Settings::teksayfa},
         {QStringLiteral("sure"), Type::Integer, 0, 2, &Settings::sure},
         {QStringLiteral("yanlis"), Type::Integer, 3, 2, &Settings::yanlis},
+        {QStringLiteral("dogrular"), Type::Boolean, 1, 3, &Settings::dogrular},
     };
     return fields;
 }

@@ -23,6 +23,8 @@ struct Settings {
     bool teksayfa = true; // also write the single page for today's browsers
     qint32 sure = 0;      // time limit in minutes, 0 for none
     qint32 yanlis = 3;    // wrong answers that cancel one right answer; 0: none do
+    // Schema version 3.
+    bool dogrular = true; // the single page's result view lists the correct answers
 };
 
 // One field of the record: its column, how it is stored, the value a new or

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // One question of the single page, made self-contained so the page needs no
 // sibling file when a pupil opens it.
@@ -13,7 +14,8 @@ struct EmbeddedQuestion {
         Pdf,     // a PDF document
     };
     Kind kind = Kind::Missing;
-    QString mimeType;   // "text/html", "image/png", "application/pdf", ...
-    QByteArray data;    // the bytes the page embeds
-    QString sourceName; // the file it came from (empty when missing)
+    QString mimeType;    // "text/html", "image/png", "application/pdf", ...
+    QByteArray data;     // the bytes the page embeds
+    QString sourceName;  // the file it came from (empty when missing)
+    QStringList notRead; // its files the reading rule refused, each "name: reason"
 };

@@ -1,7 +1,6 @@
 #include "pages/HtmlInline.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
@@ -618,10 +617,9 @@ std::optional<QString> resolveInTree(const QString& rootFolder, const QString& f
             at.append(name);
         }
         const QFileInfo file(root + u'/' + at.join(u'/'));
-        const QString real = file.canonicalFilePath();
-        if (at.isEmpty() || !file.isFile() || !real.startsWith(root + u'/'))
-            return std::nullopt; // also a link that leads out of the tree
-        return real;
+        if (at.isEmpty() || !file.exists() || file.isDir())
+            return std::nullopt;
+        return file.filePath();
     };
     if (auto found = walk(path))
         return found;
@@ -631,24 +629,28 @@ std::optional<QString> resolveInTree(const QString& rootFolder, const QString& f
 }
 
 QByteArray inlineHtmlFile(const QByteArray& bytes, const QString& filePath,
-                          const QString& rootFolder) {
+                          const FolderInput& input, QStringList* notRead) {
     const ResourceLoader fromDisk =
-        [&rootFolder](const QString& reference,
-                      const QString& base) -> std::optional<LinkedResource> {
+        [&input, notRead](const QString& reference,
+                          const QString& base) -> std::optional<LinkedResource> {
         const std::optional<QString> path =
-            resolveInTree(rootFolder, QFileInfo(base).absolutePath(), reference);
+            resolveInTree(input.folder(), QFileInfo(base).absolutePath(), reference);
         if (!path)
             return std::nullopt;
-        QFile file(*path);
-        if (file.size() > kMaxLinkedFile || !file.open(QIODevice::ReadOnly))
+        InputFile file = input.read(*path, kMaxLinkedFile);
+        if (!file.ok()) {
+            const QString entry = input.nameOf(*path) + QStringLiteral(": ") + file.refusal;
+            if (notRead && !notRead->contains(entry))
+                notRead->append(entry);
             return std::nullopt;
+        }
         LinkedResource found;
-        found.bytes = file.readAll();
+        found.bytes = std::move(file.bytes);
         found.mimeType = typeByExtension(*path);
         const QByteArray sniffed = sniffBinaryType(found.bytes);
         if (!sniffed.isEmpty())
             found.mimeType = sniffed;
-        found.location = *path;
+        found.location = file.realPath; // one file under two names is inlined once
         return found;
     };
     LinkedResource page;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/SafeInput.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -35,15 +37,18 @@ QString decodeHtml(const QByteArray& bytes, const QByteArray& declaredCharset = 
 QByteArray inlineHtml(const LinkedResource& page, const ResourceLoader& load);
 
 // A question page on disk, with its relative images, style sheets and scripts
-// read from `rootFolder`'s tree: absolute paths, addresses with a scheme and
-// ".." steps out of the tree are left as they are and never read.
+// read from the input's folder under its rule: absolute paths, addresses with
+// a scheme and ".." steps out of the tree are left as they are and never
+// read; a file the rule refuses is left as it is too and named, with the
+// reason, in `notRead` ("name: reason", the name relative to the folder).
 QByteArray inlineHtmlFile(const QByteArray& bytes, const QString& filePath,
-                          const QString& rootFolder);
+                          const FolderInput& input, QStringList* notRead = nullptr);
 
-// The bytes of a file in `rootFolder`'s tree named by a relative path seen
+// The path of an entry in `rootFolder`'s tree named by a relative path seen
 // from `fromFolder` (also in the tree); "\" counts as "/", and a name that
 // differs only in letter case is found as Windows would. Nothing when the
-// path leaves the tree (also through a symbolic link) or the file is missing.
+// path steps out of the tree or names a folder or nothing. Where the entry
+// really leads (a link) is for the reading rule to judge (core/SafeInput).
 std::optional<QString> resolveInTree(const QString& rootFolder, const QString& fromFolder,
                                      const QString& relativePath);
 

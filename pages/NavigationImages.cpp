@@ -75,3 +75,22 @@ std::vector<OutputFile> missingNavigationImages(const QString& outputFolder,
     }
     return missing;
 }
+
+std::array<QByteArray, 4> readNavigationImages(const FolderInput& input,
+                                               const QString& navFolderText, QStringList& notRead) {
+    constexpr qint64 kMaxNavigationImageBytes = 4 * 1024 * 1024;
+    const QString navFolder = QString(navFolderText).replace(u'\\', u'/');
+    std::array<QByteArray, 4> images;
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const QString path = QDir(input.folder()).filePath(navFolder + navigationImageNames()[i]);
+        if (!QFileInfo::exists(path))
+            continue; // none of the teacher's (or a link to nothing): the page's own
+        InputFile image = input.read(path, kMaxNavigationImageBytes);
+        if (image.ok())
+            images[i] = std::move(image.bytes);
+        else
+            notRead << QDir::cleanPath(navFolder + navigationImageNames()[i]) +
+                           QStringLiteral(": ") + image.refusal;
+    }
+    return images;
+}

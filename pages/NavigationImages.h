@@ -1,8 +1,12 @@
 #pragma once
 
 #include "core/FileSet.h"
+#include "core/SafeInput.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <array>
 #include <vector>
 
 // The four navigation buttons of the question page ("ilk.gif", "geri.gif",
@@ -23,3 +27,13 @@ QByteArray navigationImage(const QString& name);
 // is already taken, by a file, a folder or a link. Only reads which files exist.
 std::vector<OutputFile> missingNavigationImages(const QString& outputFolder,
                                                 const QString& navFolderText);
+
+// The navigation images the single page carries (in the order of
+// navigationImageNames()), read where the classic pages load them from: the
+// text of "Gezinti düğmelerinin bulunduğu yer" followed by the image's name,
+// from the input's folder. Each is read under the input's rule (so a link to
+// a private file or a FIFO is never taken) and bounded in size; an image that
+// is not there or is refused stays empty, so the page shows its own. A
+// refused one is named with its reason in `notRead` ("name: reason").
+std::array<QByteArray, 4> readNavigationImages(const FolderInput& input,
+                                               const QString& navFolderText, QStringList& notRead);

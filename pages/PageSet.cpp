@@ -23,7 +23,11 @@ PageSetTest pageSetTest(const PageSetInput& in) {
         test.keys += record.key.trimmed().toUpper();
     test.optionCount = effectiveOptionCount(in.optionCount);
     test.netRule = effectiveNetRule(in.netRule);
-    test.identity = testIdentity({in.testName, in.stem, test.keys, test.optionCount, test.netRule});
+    const qint32 minutes = in.singlePage ? qMax(in.timeLimitMinutes, 0) : 0;
+    test.identity = testIdentity(
+        {in.testName, in.stem, test.keys, test.optionCount, test.netRule, minutes,
+         questionDigests(QList<EmbeddedQuestion>(in.questions.begin(), in.questions.end()),
+                         test.keys.size())});
     return test;
 }
 
@@ -44,6 +48,7 @@ SinglePageInput singlePageInput(const PageSetInput& in) {
     page.optionCount = test.optionCount;
     page.netRule = test.netRule;
     page.timeLimitMinutes = in.timeLimitMinutes;
+    page.showCorrectAnswers = in.showCorrectAnswers;
     page.keys = test.keys;
     page.questions = QList<EmbeddedQuestion>(in.questions.begin(), in.questions.end());
     page.firstImage = in.navigationImages[0];

@@ -33,12 +33,16 @@ struct PageSetInput {
     // The single page for today's browsers, written beside the classic set when on.
     bool singlePage = false;
     qint32 timeLimitMinutes = 0;                // 0: no limit
+    bool showCorrectAnswers = true;             // the result view lists the correct answers
     std::vector<EmbeddedQuestion> questions;    // one per question, made self-contained
     std::array<QByteArray, 4> navigationImages; // ilk, geri, ileri, son; empty: the page's own
+    QStringList privatePaths; // never read into a page: the program's database and data folder
 };
 
 // What the page set's tests are known by once generated: the option count and
-// net rule as the pages use them, the keys in upper case.
+// net rule as the pages use them, the keys in upper case, and the identity
+// over these, the time limit and the embedded questions' bytes (so the
+// questions must be embedded before it is asked for).
 struct PageSetTest {
     QString keys;
     qint32 optionCount;

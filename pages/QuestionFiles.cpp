@@ -4,7 +4,6 @@
 #include "pages/Mhtml.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -81,32 +80,47 @@ bool looksLikeSvg(const QByteArray& bytes) {
 }
 
 EmbeddedQuestion made(EmbeddedQuestion::Kind kind, const QByteArray& mimeType, QByteArray data,
-                      const QString& filePath, const QString& outputFolder) {
+                      const QString& filePath, const FolderInput& input) {
     EmbeddedQuestion question;
     question.kind = kind;
     question.mimeType = QString::fromLatin1(mimeType);
     question.data = std::move(data);
-    question.sourceName = QDir(outputFolder).relativeFilePath(filePath);
+    question.sourceName = QDir(input.folder()).relativeFilePath(filePath);
     return question;
+}
+
+} // namespace
+
+namespace {
+
+// Every file that could be question `number`'s, in the order they are tried.
+QStringList questionFileCandidates(const QString& outputFolder, const QString& keyRowFileName,
+                                   const QString& stem, int number) {
+    QStringList found;
+    if (!keyRowFileName.trimmed().isEmpty())
+        if (auto named = resolveInTree(outputFolder, outputFolder, keyRowFileName))
+            found << *named;
+    const QString base = stem + u's' + QString::number(number);
+    for (const char16_t* extension : kExtensions)
+        if (auto path =
+                resolveInTree(outputFolder, outputFolder, base + QString::fromUtf16(extension)))
+            found << *path;
+    found.removeDuplicates(); // the key row's name is mostly the stem's own
+    return found;
 }
 
 } // namespace
 
 std::optional<QString> findQuestionFile(const QString& outputFolder, const QString& keyRowFileName,
                                         const QString& stem, int number) {
-    if (!keyRowFileName.trimmed().isEmpty())
-        if (auto named = resolveInTree(outputFolder, outputFolder, keyRowFileName))
-            return named;
-    const QString base = stem + u's' + QString::number(number);
-    for (const char16_t* extension : kExtensions)
-        if (auto found =
-                resolveInTree(outputFolder, outputFolder, base + QString::fromUtf16(extension)))
-            return found;
-    return std::nullopt;
+    const QStringList found = questionFileCandidates(outputFolder, keyRowFileName, stem, number);
+    if (found.isEmpty())
+        return std::nullopt;
+    return found.first();
 }
 
 EmbeddedQuestion embedQuestionBytes(const QByteArray& bytes, const QString& filePath,
-                                    const QString& outputFolder) {
+                                    const FolderInput& input) {
     using Kind = EmbeddedQuestion::Kind;
     if (bytes.trimmed().isEmpty())
         return {};
@@ -115,44 +129,54 @@ EmbeddedQuestion embedQuestionBytes(const QByteArray& bytes, const QString& file
         if (!isComplete(bytes, binaryType))
             return {};
         return made(binaryType == "application/pdf" ? Kind::Pdf : Kind::Image, binaryType, bytes,
-                    filePath, outputFolder);
+                    filePath, input);
     }
     if (looksLikeMhtml(bytes)) {
         std::optional<QByteArray> html = mhtmlToHtml(bytes);
         if (!html)
             return {};
-        return made(Kind::Html, "text/html", std::move(*html), filePath, outputFolder);
+        return made(Kind::Html, "text/html", std::move(*html), filePath, input);
     }
     if (!looksLikeText(bytes) || !hasMarkup(bytes) || startsWithHeaderLine(bytes))
         return {};
     if (looksLikeSvg(bytes))
-        return made(Kind::Image, "image/svg+xml", bytes, filePath, outputFolder);
-    return made(Kind::Html, "text/html", inlineHtmlFile(bytes, filePath, outputFolder), filePath,
-                outputFolder);
+        return made(Kind::Image, "image/svg+xml", bytes, filePath, input);
+    QStringList notRead;
+    EmbeddedQuestion question = made(
+        Kind::Html, "text/html", inlineHtmlFile(bytes, filePath, input, &notRead), filePath, input);
+    question.notRead = notRead;
+    return question;
 }
 
 EmbeddedQuestion embedQuestion(const QString& outputFolder, const QString& keyRowFileName,
-                               const QString& stem, int number) {
-    const std::optional<QString> path =
-        findQuestionFile(outputFolder, keyRowFileName, stem, number);
-    if (!path)
-        return {};
-    QFile file(*path);
-    if (file.size() > kMaxQuestionFile || !file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return {};
-    return embedQuestionBytes(bytes, *path, outputFolder);
+                               const QString& stem, int number, const QStringList& privatePaths) {
+    const FolderInput input(outputFolder, privatePaths);
+    // A file the rule refuses is passed over for the next one, and named.
+    QStringList refused;
+    for (const QString& path : questionFileCandidates(outputFolder, keyRowFileName, stem, number)) {
+        const InputFile file = input.read(path, kMaxQuestionFile);
+        if (!file.ok()) {
+            refused << input.nameOf(path) + QStringLiteral(": ") + file.refusal;
+            continue;
+        }
+        EmbeddedQuestion question = embedQuestionBytes(file.bytes, path, input);
+        question.notRead = refused + question.notRead;
+        question.notRead.removeDuplicates();
+        return question;
+    }
+    EmbeddedQuestion missing;
+    missing.notRead = refused;
+    return missing;
 }
 
 std::vector<EmbeddedQuestion> embedQuestions(const QString& outputFolder,
                                              const QStringList& keyRowFileNames,
-                                             const QString& stem) {
+                                             const QString& stem, const QStringList& privatePaths) {
     std::vector<EmbeddedQuestion> questions;
     questions.reserve(std::size_t(keyRowFileNames.size()));
     for (qsizetype i = 0; i < keyRowFileNames.size(); ++i)
-        questions.push_back(embedQuestion(outputFolder, keyRowFileNames[i], stem, int(i + 1)));
+        questions.push_back(
+            embedQuestion(outputFolder, keyRowFileNames[i], stem, int(i + 1), privatePaths));
     return questions;
 }
 

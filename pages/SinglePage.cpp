@@ -1,6 +1,7 @@
 #include "pages/SinglePage.h"
 
 #include "core/TestRules.h"
+#include "core/TestIdentity.h"
 
 #include <QFile>
 #include <QHash>
@@ -136,6 +137,10 @@ qsizetype questionElementsSize(const SinglePageInput& in, qsizetype count) {
     return size;
 }
 
+bool isEmbedded(const EmbeddedQuestion& q) {
+    return q.kind != EmbeddedQuestion::Kind::Missing && !q.data.isEmpty();
+}
+
 // Written straight into the page: tens of megabytes are not copied twice.
 void appendQuestionElements(QByteArray& out, const SinglePageInput& in, qsizetype count) {
     for (qsizetype i = 0; i < count && i < in.questions.size(); ++i) {
@@ -154,7 +159,7 @@ void appendQuestionElements(QByteArray& out, const SinglePageInput& in, qsizetyp
         case EmbeddedQuestion::Kind::Missing:
             break;
         }
-        if (!kind || q.data.isEmpty())
+        if (!isEmbedded(q))
             continue;
         // Base64 cannot close the element, whatever the question holds.
         out += "<script type=\"application/octet-stream\" id=\"dv-soru-" +
@@ -167,6 +172,15 @@ void appendQuestionElements(QByteArray& out, const SinglePageInput& in, qsizetyp
 
 } // namespace
 
+QStringList questionDigests(const QList<EmbeddedQuestion>& questions, qsizetype count) {
+    QStringList digests;
+    for (qsizetype i = 0; i < count; ++i)
+        digests << (i < questions.size() && isEmbedded(questions.at(i))
+                        ? contentDigest(questions.at(i).data)
+                        : QString());
+    return digests;
+}
+
 QByteArray singlePageBytes(const SinglePageInput& in) {
     const QString keys = in.keys.toUpper();
     const qint32 options = effectiveOptionCount(in.optionCount);
@@ -177,7 +191,8 @@ QByteArray singlePageBytes(const SinglePageInput& in) {
         ",\"ad\":" + jsonString(in.testName) + ",\"kok\":" + jsonString(in.stem) +
         ",\"sayi\":" + QByteArray::number(keys.size()) +
         ",\"secenek\":" + QByteArray::number(options) + ",\"net\":" + QByteArray::number(netRule) +
-        ",\"sure\":" + QByteArray::number(qMax(in.timeLimitMinutes, 0)) + ",\"anahtar\":\"" +
+        ",\"sure\":" + QByteArray::number(qMax(in.timeLimitMinutes, 0)) +
+        ",\"dogrular\":" + (in.showCorrectAnswers ? "true" : "false") + ",\"anahtar\":\"" +
         encodedKeys(keys, in.testIdentity) + "\"}";
 
     const QByteArray colours = ":root{--soru-zemin:" + colour(in.questionPageColour, "#B86397") +

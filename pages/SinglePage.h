@@ -37,8 +37,16 @@ struct SinglePageInput {
     QByteArray nextImage;
     QByteArray lastImage;
 
+    // The result view lists the correct answer of each question (and whether
+    // the pupil's was right); off, it shows only the pupil's answers and the totals.
+    bool showCorrectAnswers = true;
+
     QString testIdentity; // from testIdentity(): keys the pupil's saved state and result
 };
+
+// contentDigest of each question's bytes as the page embeds them, for the
+// first `count` questions; an empty text where the page has none.
+QStringList questionDigests(const QList<EmbeddedQuestion>& questions, qsizetype count);
 
 // The whole page as UTF-8: one file with its script, style, questions and
 // images inside, which reads nothing else at run time.

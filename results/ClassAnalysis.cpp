@@ -1,6 +1,9 @@
 #include "results/ClassAnalysis.h"
 
+#include "results/PupilName.h"
+
 #include <QDate>
+#include <QSet>
 #include <QStringList>
 #include <QTime>
 
@@ -54,6 +57,21 @@ std::vector<PupilRow> classRows(const GeneratedTest& test,
         rows.push_back(std::move(row));
     }
     return rows;
+}
+
+std::vector<PupilRow> onePerPupil(const std::vector<PupilRow>& rows) {
+    std::vector<PupilRow> latest;
+    QSet<QString> seen;
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        const QString key = pupilNameKey(row->name);
+        // Results without a name cannot be told apart: each counts.
+        if (key.isEmpty() || !seen.contains(key)) {
+            seen.insert(key);
+            latest.push_back(*row);
+        }
+    }
+    std::reverse(latest.begin(), latest.end());
+    return latest;
 }
 
 ClassSummary summarize(const std::vector<PupilRow>& rows) {

@@ -19,6 +19,11 @@ struct PupilRow {
 // Rows in the order of `results`, which must fit the test (checkAnswersFit).
 std::vector<PupilRow> classRows(const GeneratedTest& test, const std::vector<PupilResult>& results);
 
+// The rows the statistics count: one per pupil, the last added result of
+// each name (names compared by pupilNameKey), in the order of `rows`. Rows
+// without a name are all kept, as nothing tells their pupils apart.
+std::vector<PupilRow> onePerPupil(const std::vector<PupilRow>& rows);
+
 // Seconds from start to finish (both "YYYY-MM-DDTHH:MM:SS" on the same
 // device clock), or -1 when finish lies before start or a time is unreadable.
 qint64 secondsTaken(const QString& start, const QString& finish);

@@ -13,8 +13,8 @@ struct GeneratedTest {
     qint32 optionCount = 4; // options per question, 2 to 5
     qint32 netRule = 3;     // wrong answers that cancel one right: 3 or 4; 0 = none do
     QDateTime generatedAt;  // local time of the run
-
-    // The test's identity (testIdentity of core/TestIdentity.h, the value
-    // the single page carries); the count there is the length of the keys.
-    QString identity() const;
+    // The identity the single page carries (testIdentity of core/TestIdentity.h),
+    // as made at generation and stored with the test. Never recomputed from the
+    // fields above: tests of earlier versions keep the identity their pages carry.
+    QString identity;
 };

@@ -1,10 +1,12 @@
 #include "results/ResultInput.h"
 
 #include "core/AppError.h"
+#include "core/SafeInput.h"
 #include "core/TestIdentity.h"
+#include "results/PupilName.h"
 
 #include <QDateTime>
-#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
@@ -74,6 +76,7 @@ void validate(const PupilResult& r, int version,
         refuse(fieldText("check"));
     if (r.check.compare(resultCheck(r, version), Qt::CaseInsensitive) != 0)
         refuse(QStringLiteral("denetim değeri tutmuyor: sonuç bozulmuş ya da değiştirilmiş"));
+    checkPupilName(r.name);
 }
 
 QString utf8Text(const QByteArray& bytes, const QString& notText) {
@@ -181,17 +184,17 @@ PupilResult parseResultFile(const QByteArray& bytes) {
 }
 
 PupilResult readResultFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        refuse(QStringLiteral("dosya açılamadı (%1)").arg(file.errorString()));
-    const QByteArray bytes = file.read(kResultSizeLimit + 1);
-    if (looksLikeHtml(bytes)) // the single page with its questions is often larger than a result
+    const InputFile file = readRegularFile(path, kResultSizeLimit);
+    // The single page with its questions is often larger than any result; it
+    // is not read, so its name tells it.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if ((file.tooBig && (suffix == u"html" || suffix == u"htm")) || looksLikeHtml(file.bytes))
         refuse(QStringLiteral("bir test sayfası, sonuç dosyası değil"));
-    if (bytes.size() > kResultSizeLimit)
+    if (file.tooBig)
         refuse(QStringLiteral("dosya çok büyük (1 MiB sınırını aşıyor); sonuç dosyası değil"));
-    if (file.error() != QFileDevice::NoError)
-        refuse(QStringLiteral("dosya okunamadı (%1)").arg(file.errorString()));
-    return parseResultFile(bytes);
+    if (!file.ok())
+        refuse(file.refusal);
+    return parseResultFile(file.bytes);
 }
 
 PupilResult parseResultCode(const QString& code) {

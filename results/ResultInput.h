@@ -37,8 +37,9 @@ QString resultCheck(const PupilResult& result, int version);
 // extra keys allowed.
 PupilResult parseResultFile(const QByteArray& bytes);
 
-// Reads and parses the file at `path`, refusing one over the size limit
-// without reading it whole.
+// Reads and parses the file at `path`: a regular file only (a FIFO or a
+// device is refused, never waited on), one over the size limit refused
+// without reading it.
 PupilResult readResultFile(const QString& path);
 
 // One result code, "DV2" or "DV1"; spaces, line breaks and "-" are ignored, case too.

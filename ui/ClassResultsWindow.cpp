@@ -254,10 +254,18 @@ ClassResultsWindow::~ClassResultsWindow() = default;
 
 // The batch is read, checked and stored below the window; the window shows what came of it.
 ClassResultsWindow::BatchOutcome ClassResultsWindow::addBatch(int count, const ResultReader& read) {
-    const BatchOutcome outcome = storeResults(*m_db, count, read);
+    BatchOutcome outcome = storeResults(*m_db, count, read);
     const QString lastStored = outcome.lastStoredTest;
-    refreshTests(lastStored.isEmpty() && m_test ? m_test->identity() : lastStored);
-    reportBatch(outcome);
+    refreshTests(lastStored.isEmpty() && m_test ? m_test->identity : lastStored);
+    if (reportBatch(outcome)) {
+        const int added = storeAnyway(*m_db, outcome.refused);
+        outcome.stored += added;
+        std::erase_if(outcome.refused, [](const Refusal& r) { return r.likelyRepeat.has_value(); });
+        refreshTests(m_test ? m_test->identity : QString());
+        m_status->setText(QStringLiteral("%1 sonuç eklendi (%2 tanesi tekrar olabileceği hâlde).")
+                              .arg(outcome.stored)
+                              .arg(added));
+    }
     return outcome;
 }
 
@@ -276,13 +284,13 @@ ClassResultsWindow::BatchOutcome ClassResultsWindow::addCodes(const QString& pas
     });
 }
 
-void ClassResultsWindow::reportBatch(const BatchOutcome& outcome) {
+bool ClassResultsWindow::reportBatch(const BatchOutcome& outcome) {
     if (outcome.stored == 0 && outcome.refused.empty())
-        return;
+        return false;
     const QString added = QStringLiteral("%1 sonuç eklendi.").arg(outcome.stored);
     m_status->setText(added);
     if (outcome.refused.empty())
-        return;
+        return false;
     QString text = added + QStringLiteral("\nŞu sonuçlar alınmadı:\n");
     const int listed = std::min(int(outcome.refused.size()), kListedRefusals);
     for (int i = 0; i < listed; ++i) {
@@ -291,8 +299,19 @@ void ClassResultsWindow::reportBatch(const BatchOutcome& outcome) {
     }
     if (int(outcome.refused.size()) > listed)
         text += QStringLiteral("\n… ve %1 sonuç daha.").arg(int(outcome.refused.size()) - listed);
-    m_prompts.message(outcome.stored > 0 ? Prompts::Kind::Information : Prompts::Kind::Error,
-                      kCaption, text);
+    const auto repeats = std::count_if(outcome.refused.begin(), outcome.refused.end(),
+                                       [](const Refusal& r) { return r.likelyRepeat.has_value(); });
+    if (repeats == 0) {
+        m_prompts.message(outcome.stored > 0 ? Prompts::Kind::Information : Prompts::Kind::Error,
+                          kCaption, text);
+        return false;
+    }
+    // The teacher knows whether a pupil really took the test twice.
+    text += QStringLiteral("\n\nTekrar olabilecek %1 sonucu yine de eklemek için \"Yine de "
+                           "ekle\" düğmesine basın; istatistiklerde her öğrencinin yalnız son "
+                           "eklenen sonucu sayılır.")
+                .arg(repeats);
+    return m_prompts.messageWithAction(kCaption, text, QStringLiteral("Yine de ekle"));
 }
 
 void ClassResultsWindow::dosyaEkleClick() {
@@ -376,7 +395,7 @@ void ClassResultsWindow::refreshTests(const QString& identityToShow) {
                 QStringLiteral("%1 (%2, %3)")
                     .arg(test.name, test.stem,
                          test.generatedAt.toString(QStringLiteral("dd.MM.yyyy HH:mm"))),
-                test.identity());
+                test.identity);
         const int index = m_tests->findData(identityToShow.toLower());
         m_tests->setCurrentIndex(index >= 0 ? index : 0);
     }
@@ -391,8 +410,9 @@ void ClassResultsWindow::showChosenTest() {
     m_test = identity.isEmpty() ? std::nullopt : findTest(*m_db, identity);
     m_results = m_test ? resultsOf(*m_db, identity) : std::vector<PupilResult>{};
     m_rows = m_test ? classRows(*m_test, m_results) : std::vector<PupilRow>{};
-    m_summary = summarize(m_rows);
-    m_items = m_test ? analyseItems(*m_test, m_rows) : ItemAnalysis{};
+    m_counted = onePerPupil(m_rows);
+    m_summary = summarize(m_counted);
+    m_items = m_test ? analyseItems(*m_test, m_counted) : ItemAnalysis{};
     fillClassTable();
     fillItemTable();
     fillHistogram();
@@ -432,9 +452,15 @@ void ClassResultsWindow::fillClassTable() {
             ? QString()
             : QStringLiteral("Öğrenci: %1    Ortalama net: %2    Ortanca: %3    "
                              "Standart sapma: %4    En düşük: %5    En yüksek: %6")
-                  .arg(s.pupils)
-                  .arg(decimalText(s.mean), decimalText(s.median), decimalText(s.standardDeviation),
-                       decimalText(s.lowest), decimalText(s.highest)));
+                      .arg(s.pupils)
+                      .arg(decimalText(s.mean), decimalText(s.median),
+                           decimalText(s.standardDeviation), decimalText(s.lowest),
+                           decimalText(s.highest)) +
+                  (m_counted.size() < m_rows.size()
+                       ? QStringLiteral("\nBirden çok sonucu olan öğrencilerin yalnız son eklenen "
+                                        "sonucu sayıldı (%1 sonuç sayılmadı).")
+                             .arg(m_rows.size() - m_counted.size())
+                       : QString()));
 }
 
 void ClassResultsWindow::fillItemTable() {
@@ -489,12 +515,12 @@ void ClassResultsWindow::fillItemTable() {
 
 void ClassResultsWindow::fillHistogram() {
     QChart* old = m_chartView->chart();
-    m_chartView->setChart(histogramChart(netHistogram(m_rows)));
+    m_chartView->setChart(histogramChart(netHistogram(m_counted)));
     delete old;
 }
 
 QImage ClassResultsWindow::histogramImage() {
-    QChartView view(histogramChart(netHistogram(m_rows)));
+    QChartView view(histogramChart(netHistogram(m_counted)));
     view.setRenderHint(QPainter::Antialiasing);
     view.resize(800, 420);
     return view.grab().toImage();
@@ -534,7 +560,7 @@ void ClassResultsWindow::secileniSilClick() {
     for (std::size_t i : rows)
         removed.push_back(m_results[i]);
     deleteResults(*m_db, removed);
-    refreshTests(m_test->identity());
+    refreshTests(m_test->identity);
     m_status->setText(QStringLiteral("%1 sonuç silindi.").arg(removed.size()));
 }
 

@@ -38,7 +38,8 @@ public:
 
     // The commands of the buttons and of a drop, each under the default
     // error handler. Every result is checked, scored and stored on its own;
-    // one message lists every refused one with its reason.
+    // one message lists every refused one with its reason and offers to add
+    // the likely repeats all the same.
     BatchOutcome addFiles(const QStringList& paths);
     BatchOutcome addCodes(const QString& pasted);
     void dosyaEkleClick();   // "Dosya ekle"
@@ -71,7 +72,8 @@ protected:
 
 private:
     BatchOutcome addBatch(int count, const ResultReader& read);
-    void reportBatch(const BatchOutcome& outcome);
+    // Lists what was refused; true when the teacher chose to add the likely repeats.
+    bool reportBatch(const BatchOutcome& outcome);
     void refreshTests(const QString& identityToShow);
     void showChosenTest();
     void fillClassTable();
@@ -89,7 +91,8 @@ private:
 
     std::optional<GeneratedTest> m_test;
     std::vector<PupilResult> m_results; // as stored, one per row of m_rows
-    std::vector<PupilRow> m_rows;
+    std::vector<PupilRow> m_rows;       // every stored result, for the class table
+    std::vector<PupilRow> m_counted;    // one per pupil, for the statistics
     ClassSummary m_summary;
     ItemAnalysis m_items;
 

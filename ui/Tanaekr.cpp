@@ -73,6 +73,9 @@ const QString kHintSiksayl = QStringLiteral(u"Bir soru için kaç cevap şıkkı
 const QString kHintTeksayfa =
     QStringLiteral(u"Beş klasik sayfanın yanına, bugünün tarayıcılarında ve telefonlarda "
                    u"açılan tek bir sayfa da yazılır (dosya adı.html).");
+const QString kHintDogrular =
+    QStringLiteral(u"Tek sayfanın sonuç görünümünde her sorunun doğru cevabı da gösterilir; "
+                   u"işaret kaldırılırsa öğrenci yalnız kendi cevaplarını ve toplamları görür.");
 const QString kHintSure =
     QStringLiteral(u"Tek sayfada sınav süresi; 0 yazılırsa süre sınırı yoktur.");
 const QString kHintYanlis =
@@ -313,6 +316,13 @@ void Tanaekr::buildAnswerPage(QWidget* page) {
     watch(teksayfa);
     sure = labelledEdit(page, "sure", QStringLiteral(u"Süre (dakika)"), QStringLiteral("0"),
                         QRect(260, 80, 50, 21), labelFont);
+    dogrular = new QCheckBox(QStringLiteral(u"Sonuçta doğru cevapları göster"), page);
+    dogrular->setObjectName(QStringLiteral("dogrular"));
+    dogrular->setGeometry(330, 80, 260, 21);
+    dogrular->setFont(labelFont);
+    dogrular->setChecked(true);
+    setTextColour(dogrular, Qt::red);
+    watch(dogrular);
     yanlis = new QComboBox(page);
     yanlis->setObjectName(QStringLiteral("yanlis"));
     yanlis->setGeometry(260, 140, 120, 22);
@@ -343,8 +353,9 @@ void Tanaekr::setTabOrders() {
     const QList<QWidget*> questionPage{testadl,   sorusaye, liste,   yapistir, soruac,
                                        sorusrenk, sacikl,   BitBtn1, BitBtn2,  klasor,
                                        dir,       sayfaad,  gezyerl};
-    const QList<QWidget*> answerPage{cevapzrl, BitBtn3, acer,     ber,  BitBtn4, BitBtn5, BitBtn6,
-                                     sonuczrl, siksayl, teksayfa, sure, yanlis,  sonucoku};
+    const QList<QWidget*> answerPage{cevapzrl, BitBtn3,  acer,     ber,     BitBtn4,
+                                     BitBtn5,  BitBtn6,  sonuczrl, siksayl, teksayfa,
+                                     sure,     dogrular, yanlis,   sonucoku};
     const QList<QWidget*> buttons{dogrugir, sayfab, BitBtn7};
     QList<QWidget*> chain = questionPage + answerPage + buttons;
     chain.prepend(sayfalar);
@@ -415,6 +426,8 @@ void Tanaekr::fieldEntered(QWidget* field) {
         showHint(kHintTeksayfa);
     else if (field == sure)
         showHint(kHintSure);
+    else if (field == dogrular)
+        showHint(kHintDogrular);
     else if (field == yanlis)
         showHint(kHintYanlis);
     else if (field == dir)

@@ -99,8 +99,9 @@ private:
     // The generation run's inputs, read from the controls and the answer key
     // once, checked in the order the teacher meets them.
     PageSetInput readPageSetInput();
-    void embedForSinglePage(PageSetInput& in) const;
-    QString closingMessage(const PageSetInput& in, const QStringList& imagesWritten) const;
+    QStringList embedForSinglePage(PageSetInput& in) const;
+    QString closingMessage(const PageSetInput& in, const QStringList& imagesWritten,
+                           const QStringList& notRead) const;
     void refuseUnusableStem();
     void refuseUnusableCount(qint32 count);
     void refuse(const QString& message);
@@ -143,6 +144,7 @@ private:
     QLineEdit* sonuczrl = nullptr;
     QLineEdit* siksayl = nullptr;
     QCheckBox* teksayfa = nullptr;
+    QCheckBox* dogrular = nullptr; // the single page's result view lists the correct answers
     QLineEdit* sure = nullptr;
     QComboBox* yanlis = nullptr;
     QPushButton* sonucoku = nullptr;

@@ -69,6 +69,8 @@ void Tanaekr::FormShow() {
         }
         if (field.column == u"teksayfa")
             teksayfa->setChecked(settings.teksayfa);
+        else if (field.column == u"dogrular")
+            dogrular->setChecked(settings.dogrular);
         else if (field.column == u"yanlis")
             yanlis->setCurrentIndex(std::max(0, yanlis->findData(settings.yanlis)));
     });
@@ -122,6 +124,7 @@ void Tanaekr::renkkaydet() {
         settings.bd = ber->text();
         settings.gezyer = gezyerl->text();
         settings.teksayfa = teksayfa->isChecked();
+        settings.dogrular = dogrular->isChecked();
         settings.yanlis = yanlis->currentData().toInt();
         saveSettings(m_database->webrenk(), settings);
         m_prompts.message(Prompts::Kind::Plain, applicationTitle(),

@@ -11,6 +11,7 @@
 #include "core/TestRules.h"
 #include "db/AnswerKey.h"
 #include "db/Database.h"
+#include "db/DatabaseLocation.h"
 #include "db/ProgramDatabase.h"
 #include "db/ResultStore.h"
 #include "db/TableDataset.h"
@@ -25,7 +26,6 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -34,7 +34,6 @@
 namespace {
 
 constexpr qint32 kMaxQuestionCount = 10000;
-constexpr qint64 kMaxNavigationImageBytes = 4 * 1024 * 1024;
 
 } // namespace
 
@@ -94,6 +93,7 @@ PageSetInput Tanaekr::readPageSetInput() {
     in.questionCount = strToInt(sorusaye->text());
     refuseUnusableCount(in.questionCount);
     in.navFolder = gezyerl->text();
+    in.privatePaths = privateDataPaths(m_database->websoru().database().path());
     in.explanationLines = explanationLines();
     in.questionColour = sorusrenk->text();
     in.explanationColour = sacikl->text();
@@ -106,6 +106,7 @@ PageSetInput Tanaekr::readPageSetInput() {
     in.singlePage = teksayfa->isChecked();
     if (in.singlePage)
         in.timeLimitMinutes = strToInt(sure->text());
+    in.showCorrectAnswers = dogrular->isChecked();
 
     // A letter still in the grid's cell editor belongs to its row before the rows are read.
     liste->commitOpenEditor();
@@ -141,21 +142,24 @@ PageSetInput Tanaekr::readPageSetInput() {
 
 // The single page carries its questions and the teacher's navigation images
 // inside it. A question file that is missing or unreadable does not stop the
-// run: the page says so in its place and the closing message lists it.
-void Tanaekr::embedForSinglePage(PageSetInput& in) const {
+// run: the page says so in its place and the closing message lists it, with
+// every file the reading rule refused. Returns those files.
+QStringList Tanaekr::embedForSinglePage(PageSetInput& in) const {
     QStringList files;
     for (const DataRecord& record : in.answerKey)
         files << record.file;
-    in.questions = embedQuestions(in.folder, files, in.stem);
-    const QString navFolder = QString(in.navFolder).replace(u'\\', u'/');
-    for (std::size_t i = 0; i < in.navigationImages.size(); ++i) {
-        QFile image(QDir(in.folder).filePath(navFolder + navigationImageNames()[i]));
-        if (image.size() <= kMaxNavigationImageBytes && image.open(QIODevice::ReadOnly))
-            in.navigationImages[i] = image.readAll();
-    }
+    in.questions = embedQuestions(in.folder, files, in.stem, in.privatePaths);
+    QStringList notRead;
+    for (std::size_t i = 0; i < in.questions.size(); ++i)
+        for (const QString& file : in.questions[i].notRead)
+            notRead << QStringLiteral(u"%1. soru, %2").arg(i + 1).arg(file);
+    in.navigationImages =
+        readNavigationImages(FolderInput(in.folder, in.privatePaths), in.navFolder, notRead);
+    return notRead;
 }
 
-QString Tanaekr::closingMessage(const PageSetInput& in, const QStringList& imagesWritten) const {
+QString Tanaekr::closingMessage(const PageSetInput& in, const QStringList& imagesWritten,
+                                const QStringList& notRead) const {
     QString text = QStringLiteral(u"Sayfalar oluşturuldu. Lütfen ") + in.stem +
                    QStringLiteral(u"ind.htm dosyasını çalıştırınız.");
     if (in.singlePage) {
@@ -170,6 +174,8 @@ QString Tanaekr::closingMessage(const PageSetInput& in, const QStringList& image
             text += QStringLiteral(u"\n\nBulunamayan soru dosyaları: %1. Tek sayfada bu "
                                    u"soruların yerinde \"Soru n bulunamadı\" yazar.")
                         .arg(missing.join(QStringLiteral(", ")));
+        if (!notRead.isEmpty())
+            text += QStringLiteral(u"\n\nTek sayfaya konmayan dosyalar:\n") + notRead.join(u'\n');
     }
     if (!imagesWritten.isEmpty())
         text += QStringLiteral(u"\n\nEksik gezinti düğmesi resimleri \"%1\" klasörüne yazıldı: %2.")
@@ -181,8 +187,9 @@ QString Tanaekr::closingMessage(const PageSetInput& in, const QStringList& image
 void Tanaekr::sayfabClick() {
     runCommand(m_prompts, [this] {
         PageSetInput in = readPageSetInput();
+        QStringList notRead;
         if (in.singlePage)
-            embedForSinglePage(in);
+            notRead = embedForSinglePage(in);
         std::vector<OutputFile> files = pageSetFiles(in);
         QStringList imagesWritten;
         for (OutputFile& image : missingNavigationImages(in.folder, in.navFolder)) {
@@ -194,10 +201,10 @@ void Tanaekr::sayfabClick() {
         const PageSetTest test = pageSetTest(in);
         rememberTest(m_database->websoru().database(),
                      {in.testName, in.stem, in.questionCount, test.keys, test.optionCount,
-                      test.netRule, QDateTime::currentDateTime()});
+                      test.netRule, QDateTime::currentDateTime(), test.identity});
         writeFileSet(files);
 
-        const QString text = closingMessage(in, imagesWritten);
+        const QString text = closingMessage(in, imagesWritten, notRead);
         if (!in.singlePage) {
             m_prompts.message(Prompts::Kind::Plain, applicationTitle(), text);
             return;

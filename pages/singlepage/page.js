@@ -415,6 +415,9 @@
   // it are there at once.
   var tabloKurulan = 0;
   var tabloSaati = 0;
+  var dogrularGorunur = veri.dogrular !== false;
+  if (!dogrularGorunur)
+    document.querySelectorAll('#sonuc-tablosu .dogru-sutun').forEach(function (th) { th.remove(); });
   function tabloEkle(kadar) {
     var parca = [];
     for (; tabloKurulan < kadar; tabloKurulan++) {
@@ -422,8 +425,10 @@
       var c = durum.cevaplar.charAt(i);
       var k = anahtar.charAt(i);
       var isaret = c === '-' ? 'B' : (c.toUpperCase() === k.toUpperCase() ? 'D' : 'Y');
-      parca.push('<tr><td>' + (i + 1) + '</td><td>' + (c === '-' ? '' : c) + '</td><td>' + k +
-        '</td><td class="sonuc-' + isaret.toLowerCase() + '">' + isaret + '</td></tr>');
+      // Without the correct answers the row does not tell right from wrong either.
+      parca.push('<tr><td>' + (i + 1) + '</td><td>' + (c === '-' ? '' : c) + '</td>' +
+        (dogrularGorunur ? '<td>' + k + '</td><td class="sonuc-' + isaret.toLowerCase() + '">' +
+          isaret + '</td>' : '') + '</tr>');
     }
     $('sonuc-satirlar').insertAdjacentHTML('beforeend', parca.join(''));
   }

@@ -5,7 +5,7 @@
 //
 // {"testName": "...", "stem": "...", "keys": "ABDD", "options": 5, "netRule": 3,
 //  "minutes": 0, "explanation": ["line", ...], "colours": ["#..." x 6],
-//  "navigationImages": true,
+//  "navigationImages": true, "showKeys": false,
 //  "questions": [{"kind": "html", "html": "...", "repeatTo": 200000},
 //                {"kind": "png", "colour": "#3366cc"}, {"kind": "pdf", "file": "x.pdf"},
 //                {"kind": "missing"}]}
@@ -111,9 +111,11 @@ int main(int argc, char** argv) {
     }
     for (const QJsonValue& q : d.value(u"questions"_s).toArray())
         in.questions << question(q.toObject());
-    in.testIdentity =
-        testIdentity({in.testName, in.stem, in.keys.toUpper(), effectiveOptionCount(in.optionCount),
-                      effectiveNetRule(in.netRule)});
+    in.showCorrectAnswers = d.value(u"showKeys"_s).toBool(true);
+    in.testIdentity = testIdentity({in.testName, in.stem, in.keys.toUpper(),
+                                    effectiveOptionCount(in.optionCount),
+                                    effectiveNetRule(in.netRule), in.timeLimitMinutes,
+                                    questionDigests(in.questions, in.keys.size())});
 
     QElapsedTimer clock;
     clock.start();

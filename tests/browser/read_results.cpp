@@ -13,6 +13,7 @@
 
 #include "core/AppError.h"
 #include "core/TestRules.h"
+#include "core/TestIdentity.h"
 #include "db/Database.h"
 #include "db/NewDatabase.h"
 #include "db/ResultStore.h"
@@ -43,6 +44,18 @@ GeneratedTest describedTest(const QJsonObject& d) {
     test.optionCount = effectiveOptionCount(d.value(u"options"_s).toInt(5));
     test.netRule = d.value(u"netRule"_s).toInt(3);
     test.generatedAt = QDateTime(QDate(2026, 12, 9), QTime(10, 0));
+    // The identity generation stores with the test: the round trip's questions
+    // are HTML text, embedded as its UTF-8 bytes.
+    QStringList digests;
+    const QJsonArray questions = d.value(u"questions"_s).toArray();
+    for (qsizetype i = 0; i < test.keys.size(); ++i) {
+        const QJsonObject q = questions.at(i).toObject();
+        digests << (q.value(u"kind"_s) == u"html"_s
+                        ? contentDigest(q.value(u"html"_s).toString().toUtf8())
+                        : QString());
+    }
+    test.identity = testIdentity({test.name, test.stem, test.keys, test.optionCount, test.netRule,
+                                  d.value(u"minutes"_s).toInt(0), digests});
     return test;
 }
 
@@ -82,7 +95,7 @@ QJsonObject report(const GeneratedTest& test, const std::vector<PupilRow>& rows)
                                  {u"blanks"_s, item.blanks},
                                  {u"mark"_s, item.markText()}});
     }
-    return {{u"identity"_s, test.identity()},
+    return {{u"identity"_s, test.identity},
             {u"rows"_s, table},
             {u"summary"_s, QJsonObject{{u"pupils"_s, s.pupils},
                                        {u"mean"_s, s.mean},
@@ -135,7 +148,7 @@ int main(int argc, char** argv) {
         }
         what.clear();
 
-        const std::vector<PupilRow> rows = classRows(test, resultsOf(db, test.identity()));
+        const std::vector<PupilRow> rows = classRows(test, resultsOf(db, test.identity));
         QFile csv(args[3]);
         if (!csv.open(QIODevice::WriteOnly) ||
             csv.write(classResultsCsv(test, rows, summarize(rows), analyseItems(test, rows))) < 0)

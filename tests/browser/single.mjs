@@ -11,6 +11,7 @@ import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { createHash } from 'node:crypto';
 import fs from 'node:fs';
+import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
@@ -59,6 +60,14 @@ const PROBE = '<!doctype html><html><head><meta charset="utf-8"></head><body><p>
   'try{top.location="about:blank";r.push("yön")}catch(e){}' +
   'document.querySelector("p").insertAdjacentText("beforeend", r.length ? " ULAŞTI: "+r.join(",") : " engellendi");' +
   '</script></body></html>';
+
+// A question that tries to send to `port` on the loopback address by fetch
+// and by an image; says so when both have failed.
+const BEACON = (port) => '<!doctype html><meta charset="utf-8"><p>Dördüncü soru</p><script>' +
+  'var d=[];function yaz(s){d.push(s);if(d.length===2)document.querySelector("p").insertAdjacentText("beforeend"," ağ: "+d.sort().join(","))}' +
+  `fetch("http://127.0.0.1:${port}/fetch").then(function(){yaz("fetch ulaştı")},function(){yaz("fetch engellendi")});` +
+  'var i=new Image();i.onload=function(){yaz("resim ulaştı")};i.onerror=function(){yaz("resim engellendi")};' +
+  `i.src="http://127.0.0.1:${port}/resim";</script>`;
 
 // Four questions: HTML that tries to reach the page, a PNG, a missing one, HTML.
 function fourQuestions(extra = {}) {
@@ -126,6 +135,11 @@ async function open(url, options = {}) {
     // chrome-extension: and chrome: are the browser's own PDF viewer and its style sheets.
     if (!/^(file|data|blob|about|chrome-extension|chrome):/.test(u))
       problems.push(`network: ${u}`);
+  });
+  // A request the page's policy stopped never left the browser.
+  page.on('requestfailed', (r) => {
+    const i = problems.indexOf(`network: ${r.url()}`);
+    if (/BLOCKED_BY_CSP/.test(r.failure()?.errorText) && i >= 0) problems.splice(i, 1);
   });
   // A controlled clock: stands still at 10:15:02 until a test moves it.
   if (options.clock) await page.clock.install({ time: new Date('2026-12-09T10:15:00') });
@@ -215,17 +229,28 @@ describe('single page in Chromium, from file://', () => {
       });
     });
 
-  test('a full sheet asks too; lower-case keys score as upper', async (t) => {
-    const p = makePage('full', fourQuestions({ keys: 'abdd', netRule: 3 }));
+  test('a full sheet asks too; lower-case keys score as upper; correct answers kept off', async (t) => {
+    const p = makePage('full', fourQuestions({ keys: 'abdd', netRule: 3, showKeys: false }));
     await withPage(t, p.url, {}, async ({ page }) => {
       await start(page, 'x');
-      await answerAndFinish(page, 'CCCC');
-      assert.deepEqual(await totals(page), { dogru: '0', yanlis: '4', bos: '0', net: '-1,33' });
+      await answerAndFinish(page, 'CCCD');
+      assert.deepEqual(await totals(page), { dogru: '1', yanlis: '3', bos: '0', net: '0,00' });
+      // The pupil's own answers, no key and no mark of right or wrong.
+      assert.deepEqual(await page.locator('#sonuc-tablosu thead th').allTextContents(), ['Soru', 'Cevabınız']);
+      const rows = await page.locator('#sonuc-tablosu tbody tr').evaluateAll((trs) =>
+        trs.map((tr) => [...tr.cells].map((c) => c.textContent)));
+      assert.deepEqual(rows, [['1', 'C'], ['2', 'C'], ['3', 'C'], ['4', 'D']]);
     });
   });
 
-  test('the questions: HTML in a sandbox, an image to the width, a missing one', async (t) => {
-    const p = makePage('questions', fourQuestions());
+  test('the questions: HTML in a sandbox, an image to the width, a missing one, no network', async (t) => {
+    // A loopback server that records every request a question gets out.
+    const hits = [];
+    const server = http.createServer((req, res) => { hits.push(req.url); res.writeHead(204); res.end(); });
+    await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+    t.after(() => server.close());
+    const questions = fourQuestions().questions.slice(0, 3).concat({ kind: 'html', html: BEACON(server.address().port) });
+    const p = makePage('questions', fourQuestions({ questions }));
     await withPage(t, p.url, {}, async ({ page }) => {
       await start(page, '');
       const frame = page.frameLocator('#soru iframe');
@@ -246,6 +271,11 @@ describe('single page in Chromium, from file://', () => {
         'Her sorunun tek doğru cevabı vardır.\nYanlışlar doğruları götürür: <b>dikkat</b>');
       await button(page, 'Son soru').click();
       assert.equal(await page.locator('#sayac').textContent(), '4/4');
+      // The page's policy stops the question's fetch and image: the server hears nothing.
+      const beacon = page.frameLocator('#soru iframe').locator('p');
+      await beacon.filter({ hasText: 'ağ:' }).waitFor();
+      assert.equal(await beacon.textContent(), 'Dördüncü soru ağ: fetch engellendi,resim engellendi');
+      assert.deepEqual(hits, []);
       await button(page, 'İlk soru').click();
       assert.equal(await page.locator('#sayac').textContent(), '1/4');
       await button(page, 'Önceki soru').click();
@@ -420,8 +450,14 @@ describe('single page in Chromium, from file://', () => {
       assert.equal(r.start, '2026-12-09T10:15:02');
       assert.equal(r.finish, '2026-12-09T10:20:13');
       assert.equal(r.check, sha256(['dvsonuc/2', r.test, r.name, r.answers, r.start, r.finish, '1']).slice(0, 16));
-      // The identity is the digest of what was generated.
-      assert.equal(p.identity, sha256(['dorvana-test/1', TURKISH_NAME, 'deneme', '4', 'ABDD', '5', '3']).slice(0, 32));
+      // The identity is the digest of what was generated, the questions' bytes included.
+      const html = fs.readFileSync(p.file, 'utf8');
+      const digests = [1, 2, 3, 4].map((n) => {
+        const embedded = new RegExp(`id="dv-soru-${n}"[^>]*>([^<]*)</script>`).exec(html);
+        return embedded ? createHash('sha256').update(Buffer.from(embedded[1], 'base64')).digest('hex') : '';
+      });
+      assert.equal(digests.filter((d) => d).length, 3);
+      assert.equal(p.identity, sha256(['dorvana-test/2', TURKISH_NAME, 'deneme', '4', 'ABDD', '5', '3', '0', '4', ...digests]).slice(0, 32));
 
       await button(page, 'Sonuç kodu').click();
       const code = await page.locator('#kod').textContent();
@@ -433,6 +469,7 @@ describe('single page in Chromium, from file://', () => {
 
       // A retake after seeing the key is the second attempt, in the file and its check.
       await button(page, 'Yeniden başla').click();
+      await button(page, 'Evet, sil').click();
       await page.reload();
       await start(page, 'Ayşe: Yılmaz/3');
       await answerAndFinish(page, 'ABDD');

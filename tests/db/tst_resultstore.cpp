@@ -10,6 +10,8 @@
 
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace dbtest;
 using namespace Qt::StringLiterals;
 
@@ -22,6 +24,7 @@ private slots:
     void testsWithResultsNewestFirst();
     void tablesSurviveASecondCreate();
     void resultsOfAnOlderFileAreFirstAttempts();
+    void filesAreReadBeforeTheTransaction();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -41,7 +44,7 @@ void tst_ResultStore::testsAreRememberedByIdentity() {
     GeneratedTest test = samples::exampleTest();
     test.name = QStringLiteral("Sınav 'ş' \"1\"");
     rememberTest(*m_db, test);
-    const auto found = findTest(*m_db, test.identity());
+    const auto found = findTest(*m_db, test.identity);
     QVERIFY(found);
     QCOMPARE(found->name, test.name);
     QCOMPARE(found->stem, test.stem);
@@ -50,15 +53,16 @@ void tst_ResultStore::testsAreRememberedByIdentity() {
     QCOMPARE(found->optionCount, test.optionCount);
     QCOMPARE(found->netRule, test.netRule);
     QCOMPARE(found->generatedAt, test.generatedAt);
-    QCOMPARE(found->identity(), test.identity());
+    QCOMPARE(found->identity, test.identity);
     QVERIFY(!findTest(*m_db, QString(32, u'0')));
 
     // Generated again: one row, the new time. Another key: another test.
     test.generatedAt = test.generatedAt.addDays(1);
     rememberTest(*m_db, test);
     QCOMPARE(count(m_path, QStringLiteral("websinav")), 1);
-    QCOMPARE(findTest(*m_db, test.identity())->generatedAt, test.generatedAt);
+    QCOMPARE(findTest(*m_db, test.identity)->generatedAt, test.generatedAt);
     test.keys = QStringLiteral("ABCDB");
+    test.identity = QString(32, u'b');
     rememberTest(*m_db, test);
     QCOMPARE(count(m_path, QStringLiteral("websinav")), 2);
 }
@@ -66,7 +70,7 @@ void tst_ResultStore::testsAreRememberedByIdentity() {
 void tst_ResultStore::resultsAreStoredOnceEach() {
     const GeneratedTest test = samples::exampleTest();
     rememberTest(*m_db, test);
-    const QString id = test.identity();
+    const QString id = test.identity;
     const PupilResult ali = samples::result(id, QStringLiteral("Ali"), QStringLiteral("ABCDA"));
     const QDateTime added(QDate(2026, 12, 10), QTime(8, 0, 5));
     QCOMPARE(storeResult(*m_db, ali, added), StoreOutcome::Stored);
@@ -106,17 +110,19 @@ void tst_ResultStore::testsWithResultsNewestFirst() {
     GeneratedTest older = samples::exampleTest();
     GeneratedTest newer = older;
     newer.name = QStringLiteral("Yeni");
+    newer.identity = QString(32, u'b');
     newer.generatedAt = older.generatedAt.addSecs(60);
     GeneratedTest unused = older;
     unused.name = QStringLiteral("Sonucu yok");
+    unused.identity = QString(32, u'c');
     unused.generatedAt = older.generatedAt.addDays(9);
     for (const auto& t : {older, newer, unused})
         rememberTest(*m_db, t);
     QVERIFY(testsWithResults(*m_db).empty());
     storeResult(*m_db,
-                samples::result(older.identity(), QStringLiteral("A"), QStringLiteral("ABCDA")));
+                samples::result(older.identity, QStringLiteral("A"), QStringLiteral("ABCDA")));
     storeResult(*m_db,
-                samples::result(newer.identity(), QStringLiteral("B"), QStringLiteral("ABCDA")));
+                samples::result(newer.identity, QStringLiteral("B"), QStringLiteral("ABCDA")));
     const auto tests = testsWithResults(*m_db);
     QCOMPARE(int(tests.size()), 2);
     QCOMPARE(tests[0].name, QStringLiteral("Yeni"));
@@ -127,7 +133,7 @@ void tst_ResultStore::tablesSurviveASecondCreate() {
     const GeneratedTest test = samples::exampleTest();
     rememberTest(*m_db, test);
     storeResult(*m_db,
-                samples::result(test.identity(), QStringLiteral("A"), QStringLiteral("ABCDA")));
+                samples::result(test.identity, QStringLiteral("A"), QStringLiteral("ABCDA")));
     createResultTables(*m_db);
     QCOMPARE(count(m_path, QStringLiteral("websonuc")), 1);
     // The answer-key table is untouched by the new ones.
@@ -140,7 +146,7 @@ void tst_ResultStore::tablesSurviveASecondCreate() {
 void tst_ResultStore::resultsOfAnOlderFileAreFirstAttempts() {
     const GeneratedTest test = samples::exampleTest();
     rememberTest(*m_db, test);
-    const QString id = test.identity();
+    const QString id = test.identity;
     storeResult(*m_db, samples::retake(samples::result(id, u"Ali"_s, u"ABCDA"_s), 3));
     m_db->exec(u"ALTER TABLE websonuc DROP COLUMN deneme; PRAGMA user_version = 2;"_s);
     upgradeSchema(*m_db);
@@ -149,6 +155,32 @@ void tst_ResultStore::resultsOfAnOlderFileAreFirstAttempts() {
     QCOMPARE(int(stored.size()), 2);
     QCOMPARE(stored[0].attempt, 1);
     QCOMPARE(stored[1].attempt, 2);
+}
+
+// A batch of files is read whole before its transaction begins; a FIFO named
+// like a result file is refused at once, never waited on.
+void tst_ResultStore::filesAreReadBeforeTheTransaction() {
+    const GeneratedTest test = samples::exampleTest();
+    rememberTest(*m_db, test);
+    const QStringList paths{m_dir->filePath(QStringLiteral("x.dvsonuc")),
+                            m_dir->filePath(QStringLiteral("dn-Ali.dvsonuc"))};
+    QCOMPARE(::mkfifo(QFile::encodeName(paths[0]).constData(), 0600), 0);
+    QFile file(paths[1]);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(samples::fileBytes(
+        samples::result(test.identity, QStringLiteral("Ali"), QStringLiteral("ABCDA")),
+        test.name));
+    file.close();
+    bool readInTransaction = false;
+    const ResultBatch batch = storeResults(*m_db, 2, [&](int i, QString&) {
+        readInTransaction = readInTransaction || m_db->inTransaction();
+        return readResultFile(paths[i]);
+    });
+    QVERIFY(!readInTransaction);
+    QCOMPARE(batch.stored, 1);
+    QCOMPARE(int(batch.refused.size()), 1);
+    QCOMPARE(batch.refused[0].reason,
+             QStringLiteral(u"sıradan bir dosya değil (klasör, aygıt ya da adlandırılmış boru)"));
 }
 
 QTEST_GUILESS_MAIN(tst_ResultStore)

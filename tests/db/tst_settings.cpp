@@ -33,6 +33,7 @@ void saveTexts(TableDataset& webrenk, const QString& options) {
     settings.gezyer = QStringLiteral("C:\\img\\");
     settings.sure = 40;
     settings.yanlis = 4;
+    settings.dogrular = false;
     saveSettings(webrenk, settings);
 }
 
@@ -57,7 +58,21 @@ const QStringList kSaved = {
     QStringLiteral("#000001"),   QStringLiteral("#000002"), QStringLiteral("kırmızı"),
     QStringLiteral("#000004"),   QStringLiteral("#000005"), QStringLiteral("#000006"),
     QStringLiteral("C:\\img\\"), QStringLiteral("5"),       QStringLiteral("true"),
-    QStringLiteral("40"),        QStringLiteral("4")};
+    QStringLiteral("40"),        QStringLiteral("4"),       QStringLiteral("false")};
+
+// The record of a new file, as loaded.
+const QStringList kDefaults = {QStringLiteral("#B86397"),
+                               QStringLiteral("#B86397"),
+                               QStringLiteral("#B86397"),
+                               QStringLiteral("#F1CFE4"),
+                               QStringLiteral("#F1CFE4"),
+                               QStringLiteral("#DA70D6"),
+                               QString(),
+                               QStringLiteral("4"),
+                               QStringLiteral("true"),
+                               QStringLiteral("0"),
+                               QStringLiteral("3"),
+                               QStringLiteral("true")};
 
 QByteArray bytesOf(const QString& path) {
     QFile file(path);
@@ -91,11 +106,7 @@ void tst_Settings::init() {
 
 void tst_Settings::defaultRecordLoads() {
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
-    QCOMPARE(load(*webrenk), (QStringList{QStringLiteral("#B86397"), QStringLiteral("#B86397"),
-                                          QStringLiteral("#B86397"), QStringLiteral("#F1CFE4"),
-                                          QStringLiteral("#F1CFE4"), QStringLiteral("#DA70D6"),
-                                          QString(), QStringLiteral("4"), QStringLiteral("true"),
-                                          QStringLiteral("0"), QStringLiteral("3")}));
+    QCOMPARE(load(*webrenk), kDefaults);
     QCOMPARE(variantText(QVariant(qint32(-12))), QStringLiteral("-12"));
 }
 
@@ -141,7 +152,7 @@ void tst_Settings::failedConversionStoresNothingThenOrLater() {
 
 void tst_Settings::severalRowsUseTheFirst() {
     query(m_path,
-          QStringLiteral("INSERT INTO webrenk VALUES ('x','x','x','x','x','x','x',2,0,0,0)"));
+          QStringLiteral("INSERT INTO webrenk VALUES ('x','x','x','x','x','x','x',2,0,0,0,0)"));
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
     QCOMPARE(load(*webrenk).value(7), QStringLiteral("4"));
     webrenk->next(); // the cursor elsewhere: saving still goes to the first row
@@ -151,22 +162,13 @@ void tst_Settings::severalRowsUseTheFirst() {
                                   {QStringLiteral("x"), qint64(2)}}));
 }
 
-// A file of the first program (made by its dorvana-newdb) gets the later
-// fields with their defaults in one step and keeps what it held.
+// A file of the first program (made by its dorvana-newdb), or one of a later
+// version, gets the later fields with their defaults in one step and keeps
+// what it held.
 void tst_Settings::olderFileIsUpgraded_data() {
-    QTest::addColumn<QString>("change"); // made to the old file before it is opened
+    QTest::addColumn<QString>("change"); // statements made to the old file before it is opened
     QTest::addColumn<QStringList>("expected");
-    const QStringList defaults = {QStringLiteral("#B86397"),
-                                  QStringLiteral("#B86397"),
-                                  QStringLiteral("#B86397"),
-                                  QStringLiteral("#F1CFE4"),
-                                  QStringLiteral("#F1CFE4"),
-                                  QStringLiteral("#DA70D6"),
-                                  QString(),
-                                  QStringLiteral("4"),
-                                  QStringLiteral("true"),
-                                  QStringLiteral("0"),
-                                  QStringLiteral("3")};
+    const QStringList& defaults = kDefaults;
     QTest::newRow("as made") << QString() << defaults;
     QStringList saved = defaults;
     saved[0] = QStringLiteral("#010203");
@@ -174,6 +176,15 @@ void tst_Settings::olderFileIsUpgraded_data() {
     saved[7] = QStringLiteral("2");
     QTest::newRow("settings saved")
         << QStringLiteral("UPDATE webrenk SET sorus='#010203', gezyer='resim/', siksay=2") << saved;
+    saved = defaults;
+    saved[8] = QStringLiteral("false");
+    saved[10] = QStringLiteral("4");
+    QTest::newRow("version 2, single page off")
+        << QStringLiteral("ALTER TABLE webrenk ADD COLUMN teksayfa INTEGER DEFAULT 0;"
+                          "ALTER TABLE webrenk ADD COLUMN sure INTEGER DEFAULT 0;"
+                          "ALTER TABLE webrenk ADD COLUMN yanlis INTEGER DEFAULT 4;"
+                          "PRAGMA user_version = 2")
+        << saved;
 }
 
 void tst_Settings::olderFileIsUpgraded() {
@@ -182,11 +193,11 @@ void tst_Settings::olderFileIsUpgraded() {
     const QString path = m_dir->filePath(QStringLiteral("old.MDB"));
     QVERIFY(QFile::copy(QStringLiteral(DORVANA_TEST_DATA "/db/version1.MDB"), path));
     QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (!change.isEmpty())
-        query(path, change);
+    for (const QString& statement : change.split(u';', Qt::SkipEmptyParts))
+        query(path, statement);
     {
         auto db = Database::shared(path);
-        QCOMPARE(schemaVersion(*db), 1);
+        QVERIFY(schemaVersion(*db) < kCurrentSchemaVersion);
         upgradeSchema(*db);
         QCOMPARE(schemaVersion(*db), kCurrentSchemaVersion);
         upgradeSchema(*db); // nothing more to do
@@ -199,10 +210,8 @@ void tst_Settings::olderFileIsUpgraded() {
 void tst_Settings::newerFileIsRefusedUntouched() {
     query(m_path, QStringLiteral("PRAGMA user_version = %1").arg(kCurrentSchemaVersion + 1));
     const QByteArray before = bytesOf(m_path);
-    {
-        auto db = Database::shared(m_path);
-        DB_EXPECT_ERROR(upgradeSchema(*db), newerSchemaText(kCurrentSchemaVersion + 1));
-    }
+    // Refused at the open, before anything (the journal mode too) is changed.
+    DB_EXPECT_ERROR(Database::shared(m_path), newerSchemaText(kCurrentSchemaVersion + 1));
     QVERIFY(newerSchemaText(3).startsWith(QStringLiteral(u"Bu veritabanı dosyası")));
     QCOMPARE(bytesOf(m_path), before);
 }

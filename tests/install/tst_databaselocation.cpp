@@ -1,13 +1,18 @@
 #include "core/AppError.h"
+#include "db/Database.h"
 #include "db/DatabaseLocation.h"
 #include "db/JetHeader.h"
+#include "db/NewDatabase.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <filesystem>
 #include <thread>
+
+#include <sys/stat.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -38,27 +43,34 @@ QStringList entries(const QString& folder) {
 void tst_DatabaseLocation::madeInDataFolder_data() {
     QTest::addColumn<QString>("dataFolder"); // below the temporary folder
 
-    QTest::newRow("folder exists") << QString();
+    QTest::newRow("folder and file exist, open to all") << QString();
     QTest::newRow("folder and its parents made") << u"share/dorvana"_s;
     QTest::newRow("Turkish letters and blanks") << u"Belgeler ve Ayarlar/öğretmen ışık"_s;
 }
 
+// Whoever made them and whatever the umask, the folder and the file holding
+// the answer keys are their owner's alone once the program has opened them.
 void tst_DatabaseLocation::madeInDataFolder() {
+    namespace fs = std::filesystem;
     QFETCH(QString, dataFolder);
     QTemporaryDir temp;
     QVERIFY(temp.isValid());
     const QString folder = temp.path() + (dataFolder.isEmpty() ? QString() : u'/' + dataFolder);
+    const mode_t umask = ::umask(022);
+    if (dataFolder.isEmpty()) {
+        createDatabase(folder + u"/dorvana.MDB"_s);
+        fs::permissions(folder.toStdString(), fs::perms(0755));
+        fs::permissions((folder + u"/dorvana.MDB"_s).toStdString(), fs::perms(0644));
+    }
 
     const QString path = databaseInDataFolder(folder, u"dorvana.MDB"_s);
     QCOMPARE(path, folder + u"/dorvana.MDB"_s);
     QVERIFY(isJetHeaderText(readHeaderBytes(path)));
     QCOMPARE(entries(folder), QStringList{u"dorvana.MDB"_s});
-    if (!dataFolder.isEmpty()) { // made here: the owner's alone
-        const QFile::Permissions permissions = QFileInfo(folder).permissions();
-        QVERIFY(permissions.testFlags(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QVERIFY(!(permissions & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
-                                 QFile::ReadOther | QFile::WriteOther | QFile::ExeOther)));
-    }
+    { const Database opened(path); }
+    ::umask(umask);
+    QCOMPARE(int(fs::status(folder.toStdString()).permissions()), 0700);
+    QCOMPARE(int(fs::status(path.toStdString()).permissions()), 0600);
     // The second start finds it.
     QCOMPARE(databaseInDataFolder(folder, u"dorvana.MDB"_s), path);
 }

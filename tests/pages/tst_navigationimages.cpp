@@ -7,12 +7,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 // Each case runs in a temporary folder holding the output folder "out" and a
 // folder beside it, "outside". In the texts, "{out}" and "{outside}" stand
 // for their absolute paths. An entry to prepare is a path below the temporary
-// folder: "x/" a folder, "x@target" a symbolic link to target, "x" a file.
+// folder: "x/" a folder, "x@target" a symbolic link to target, "x|" a FIFO,
+// "x" a file.
 class tst_NavigationImages : public QObject {
     Q_OBJECT
 private slots:
@@ -20,6 +23,8 @@ private slots:
     void missingImages_data();
     void missingImages();
     void writtenOnceNeverReplaced();
+    void readForTheSinglePage_data();
+    void readForTheSinglePage();
 };
 
 namespace {
@@ -34,6 +39,9 @@ void prepare(const QString& root, const QStringList& entries) {
     for (const QString& entry : entries) {
         if (entry.endsWith(u'/')) {
             QVERIFY(QDir().mkpath(root + u'/' + entry));
+        } else if (entry.endsWith(u'|')) {
+            QCOMPARE(::mkfifo(QFile::encodeName(root + u'/' + entry.chopped(1)).constData(), 0600),
+                     0);
         } else if (entry.contains(u'@')) {
             const QStringList parts = entry.split(u'@');
             QVERIFY(QFile::link(expand(parts.at(1), root), root + u'/' + parts.at(0)));
@@ -159,6 +167,33 @@ void tst_NavigationImages::writtenOnceNeverReplaced() {
                                                            : navigationImage(name));
     }
     QVERIFY(missingNavigationImages(out, QString()).empty());
+}
+
+// The teacher's image goes into the single page only under the reading rule;
+// "out/dorvana.MDB" stands for the program's database.
+void tst_NavigationImages::readForTheSinglePage_data() {
+    QTest::addColumn<QStringList>("prepared");
+    QTest::addColumn<QString>("notRead"); // empty: "ilk.gif" is taken
+
+    QTest::newRow("the teacher's image") << QStringList{u"out/ilk.gif"_s} << QString();
+    QTest::newRow("link to the program's database")
+        << QStringList{u"out/dorvana.MDB"_s, u"out/ilk.gif@{out}/dorvana.MDB"_s}
+        << u"ilk.gif: programın kendi veri dosyası"_s;
+    QTest::newRow("a FIFO, never waited on")
+        << QStringList{u"out/ilk.gif|"_s}
+        << u"ilk.gif: sıradan bir dosya değil (klasör, aygıt ya da adlandırılmış boru)"_s;
+}
+
+void tst_NavigationImages::readForTheSinglePage() {
+    QFETCH(QStringList, prepared);
+    QFETCH(QString, notRead);
+    QTemporaryDir temp;
+    prepare(temp.path(), QStringList{u"out/"_s} + prepared);
+    QStringList refused;
+    const auto images = readNavigationImages(
+        FolderInput(temp.filePath(u"out"_s), {temp.filePath(u"out/dorvana.MDB"_s)}), {}, refused);
+    QCOMPARE(refused.join(u'|'), notRead);
+    QCOMPARE(images[0], notRead.isEmpty() ? QByteArray("the teacher's own image") : QByteArray());
 }
 
 QTEST_GUILESS_MAIN(tst_NavigationImages)

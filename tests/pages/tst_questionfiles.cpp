@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 using Kind = EmbeddedQuestion::Kind;
 
@@ -290,7 +292,8 @@ void tst_QuestionFiles::brokenFilesAreMissing() {
 }
 
 // A question file is untrusted: neither its name in the answer key nor its
-// references lead our program to read a file outside the output folder's tree.
+// references lead our program to read a file outside the output folder's tree,
+// a hidden one, one of the program's own or one that is not a regular file.
 void tst_QuestionFiles::pathEscapesRefused_data() {
     QTest::addColumn<QString>("keyRow");
     QTest::addColumn<QString>("reference"); // an image reference inside an HTML question
@@ -303,6 +306,9 @@ void tst_QuestionFiles::pathEscapesRefused_data() {
     QTest::newRow("absolute path") << u"@ROOT@/gizli.png"_s << u"@ROOT@/gizli.png"_s;
     QTest::newRow("file address") << u"file://@ROOT@/gizli.png"_s << u"file://@ROOT@/gizli.png"_s;
     QTest::newRow("link leading out") << u"bag.png"_s << u"bag.png"_s;
+    QTest::newRow("hidden folder") << u".ssh/id_ed25519"_s << u".ssh/id_ed25519"_s;
+    QTest::newRow("the program's data folder") << u"veri/dorvana.MDB"_s << u"veri/dorvana.MDB"_s;
+    QTest::newRow("a FIFO, never waited on") << u"boru.png"_s << u"boru.png"_s;
 }
 
 void tst_QuestionFiles::pathEscapesRefused() {
@@ -312,18 +318,22 @@ void tst_QuestionFiles::pathEscapesRefused() {
     const QString outputFolder = root.filePath(u"cikti"_s);
     const QByteArray secret = fixture(u"chromium.png"_s);
     writeFile(root.filePath(u"gizli.png"_s), secret);
+    writeFile(outputFolder + u"/.ssh/id_ed25519"_s, secret);
+    writeFile(outputFolder + u"/veri/dorvana.MDB"_s, secret);
+    QCOMPARE(::mkfifo(QFile::encodeName(outputFolder + u"/boru.png"_s).constData(), 0600), 0);
+    const QStringList privatePaths{outputFolder + u"/veri"_s};
     QDir().mkpath(outputFolder + u"/alt"_s);
     QVERIFY(QFile::link(root.filePath(u"gizli.png"_s), outputFolder + u"/bag.png"_s));
     keyRow.replace(u"@ROOT@"_s, root.path());
     reference.replace(u"@ROOT@"_s, root.path());
 
-    QCOMPARE(embedQuestion(outputFolder, keyRow, u"t"_s, 1).kind, Kind::Missing);
+    QCOMPARE(embedQuestion(outputFolder, keyRow, u"t"_s, 1, privatePaths).kind, Kind::Missing);
 
     writeFile(outputFolder + u"/ts1.htm"_s,
               (u"<html><head></head><body><img src=\""_s + reference +
                u"\"><div style=\"background: url('"_s + reference + u"')\"></div></body></html>"_s)
                   .toUtf8());
-    const EmbeddedQuestion question = embedQuestion(outputFolder, keyRow, u"t"_s, 1);
+    const EmbeddedQuestion question = embedQuestion(outputFolder, keyRow, u"t"_s, 1, privatePaths);
     QCOMPARE(question.kind, Kind::Html);
     const QString html = utf8Text(question.data);
     QVERIFY(dataUrls(html, u"image/png"_s).isEmpty());

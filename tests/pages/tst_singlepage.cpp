@@ -1,4 +1,4 @@
-#include "core/TestIdentity.h"
+#include "pages/PageSet.h"
 #include "pages/SinglePage.h"
 
 #include <QJsonDocument>
@@ -48,20 +48,35 @@ QJsonObject pageData(const QByteArray& page) {
 
 } // namespace
 
-// Digests worked out by an independent SHA-256 over the agreed lines.
+// Digests worked out by an independent SHA-256 over the agreed lines. Rows
+// that differ only in one question's bytes or in the time limit must differ,
+// and the page keys the pupil's saved progress by this identity.
 void tst_SinglePage::identity_data() {
     QTest::addColumn<QString>("testName");
     QTest::addColumn<QString>("stem");
     QTest::addColumn<QString>("keys");
     QTest::addColumn<int>("options");
     QTest::addColumn<int>("netRule");
+    QTest::addColumn<int>("minutes");
+    QTest::addColumn<QByteArrayList>("questions"); // HTML bytes; empty: missing
     QTest::addColumn<QString>("expected");
-    QTest::newRow("Turkish name") << u"Türkçe sınavı: ığüşöç İĞÜŞÖÇ"_s << u"deneme"_s << u"ABDD"_s
-                                  << 5 << 3 << u"4731d9d54ff4db8d2c5b7755e55bad78"_s;
+    const QString turkish = u"Türkçe sınavı: ığüşöç İĞÜŞÖÇ"_s;
+    const QByteArray one = "<p>Şekil 1</p>";
+    QTest::newRow("Turkish name") << turkish << u"deneme"_s << u"ABDD"_s << 5 << 3 << 0
+                                  << QByteArrayList{one, "<p>Şekil 2</p>", {}, one}
+                                  << u"3db3a7e7e83969f897b0d22732fdbbf4"_s;
+    QTest::newRow("one question file differs")
+        << turkish << u"deneme"_s << u"ABDD"_s << 5 << 3 << 0
+        << QByteArrayList{one, "<p>Şekil 2 </p>", {}, one} << u"534db6bbc5b1fd602441f333143fbc3f"_s;
+    QTest::newRow("time limit differs")
+        << turkish << u"deneme"_s << u"ABDD"_s << 5 << 3 << 30
+        << QByteArrayList{one, "<p>Şekil 2</p>", {}, one} << u"7535ffcbea255adc28bb601938e84075"_s;
     QTest::newRow("empty, no net rule")
-        << QString() << QString() << QString() << 2 << 0 << u"0daa933a635257a56aca64b5ddd762db"_s;
-    QTest::newRow("four for one") << u"Sınav"_s << u"test01"_s << u"ABE"_s << 5 << 4
-                                  << u"7a702ca85ebed3edf2f114f6c60796ae"_s;
+        << QString() << QString() << QString() << 2 << 0 << 0 << QByteArrayList{}
+        << u"ee2022f6873f0d1763facc3722270584"_s;
+    QTest::newRow("four for one, no question file")
+        << u"Sınav"_s << u"test01"_s << u"ABE"_s << 5 << 4 << 0 << QByteArrayList{}
+        << u"717d27f1bd58dc9bb1680fdb49ca6230"_s;
 }
 
 void tst_SinglePage::identity() {
@@ -70,8 +85,25 @@ void tst_SinglePage::identity() {
     QFETCH(QString, keys);
     QFETCH(int, options);
     QFETCH(int, netRule);
+    QFETCH(int, minutes);
+    QFETCH(QByteArrayList, questions);
     QFETCH(QString, expected);
-    QCOMPARE(testIdentity({testName, stem, keys, options, netRule}), expected);
+    PageSetInput in;
+    in.stem = stem;
+    in.testName = testName;
+    in.questionCount = qint32(keys.size());
+    in.optionCount = options;
+    in.netRule = netRule;
+    in.singlePage = true;
+    in.timeLimitMinutes = minutes;
+    for (const QChar key : keys)
+        in.answerKey.push_back({u"s.htm"_s, QString(key)});
+    for (const QByteArray& html : questions)
+        in.questions.push_back(html.isEmpty() ? EmbeddedQuestion{}
+                                              : EmbeddedQuestion{EmbeddedQuestion::Kind::Html,
+                                                                 u"text/html"_s, html, u"s.htm"_s});
+    QCOMPARE(pageSetTest(in).identity, expected);
+    QCOMPARE(pageData(pageSetFiles(in).back().bytes).value(u"test"_s).toString(), expected);
 }
 
 // UTF-8 with the character set declared first, a viewport, and nothing that
@@ -84,6 +116,9 @@ void tst_SinglePage::selfContainedUtf8() {
         page.startsWith("<!DOCTYPE html>\n<html lang=\"tr\">\n<head>\n<meta charset=\"utf-8\">\n"));
     QVERIFY(
         page.contains("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"));
+    // Nothing over the network, whatever a question's script tries.
+    QVERIFY(page.contains("<meta http-equiv=\"Content-Security-Policy\" content=\"default-src "
+                          "'none'; connect-src 'none';"));
     QVERIFY(QString::fromUtf8(page).toUtf8() == page);
     QVERIFY(!page.contains("@@"));
     static const QRegularExpression outside(
@@ -150,15 +185,16 @@ void tst_SinglePage::settingsInData_data() {
     QTest::addColumn<int>("expectedNetRule");
     QTest::addColumn<int>("expectedMinutes");
     QTest::addColumn<QByteArray>("expectedColour");
+    QTest::addColumn<bool>("showKeys");
     QTest::newRow("as given") << 4 << 4 << 30 << u"#ABCDEF"_s << 4 << 4 << 30
-                              << QByteArray("--soru-zemin:#ABCDEF;");
-    QTest::newRow("no net rule, colour name")
-        << 5 << 0 << 0 << u" lime "_s << 5 << 0 << 0 << QByteArray("--soru-zemin:lime;");
+                              << QByteArray("--soru-zemin:#ABCDEF;") << true;
+    QTest::newRow("no net rule, colour name, correct answers kept off")
+        << 5 << 0 << 0 << u" lime "_s << 5 << 0 << 0 << QByteArray("--soru-zemin:lime;") << false;
     QTest::newRow("too few options, unknown rule")
-        << 0 << 7 << -5 << u"#12"_s << 2 << 3 << 0 << QByteArray("--soru-zemin:#B86397;");
+        << 0 << 7 << -5 << u"#12"_s << 2 << 3 << 0 << QByteArray("--soru-zemin:#B86397;") << true;
     QTest::newRow("too many options, style injection")
         << 9 << 3 << 1 << u"red;}body{display:none"_s << 5 << 3 << 1
-        << QByteArray("--soru-zemin:#B86397;");
+        << QByteArray("--soru-zemin:#B86397;") << true;
 }
 
 void tst_SinglePage::settingsInData() {
@@ -166,7 +202,9 @@ void tst_SinglePage::settingsInData() {
     QFETCH(int, netRule);
     QFETCH(int, minutes);
     QFETCH(QString, colour);
+    QFETCH(bool, showKeys);
     SinglePageInput in = fourQuestions();
+    in.showCorrectAnswers = showKeys;
     in.optionCount = options;
     in.netRule = netRule;
     in.timeLimitMinutes = minutes;
@@ -176,6 +214,7 @@ void tst_SinglePage::settingsInData() {
     QTEST(data.value(u"secenek"_s).toInt(), "expectedOptions");
     QTEST(data.value(u"net"_s).toInt(), "expectedNetRule");
     QTEST(data.value(u"sure"_s).toInt(), "expectedMinutes");
+    QCOMPARE(data.value(u"dogrular"_s).toBool(), showKeys);
     QCOMPARE(data.value(u"sayi"_s).toInt(), 4);
     QCOMPARE(data.value(u"test"_s).toString(), in.testIdentity);
     QFETCH(QByteArray, expectedColour);

@@ -1,5 +1,6 @@
 // The database file in a bad way at start-up: damaged (also with a journal
-// or log beside it), known by a second name, or held by another program. The window says so in
+// or log beside it), holding SQL the program did not write, of a later
+// version, known by a second name, or held by another program. The window says so in
 // plain words, does not crash or hang, and leaves the file and the other program's rows exactly as
 // they were.
 
@@ -16,6 +17,7 @@
 #include <filesystem>
 
 using namespace reliability;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -122,6 +124,15 @@ void tst_DatabaseFaults::damagedFileIsRefusedUntouched_data() {
     QTest::newRow("header block only, a log beside it") << "truncate" << image << "-wal";
     QTest::newRow("cut inside the first page, a journal beside it")
         << "truncate" << image + 2000 << "-journal";
+    // SQL the program did not write, which would run on its saves; a file of a
+    // later version, kept in WAL mode with its last save still in the log.
+    QTest::newRow("a trigger on the results table")
+        << "CREATE TRIGGER hep_dogru AFTER INSERT ON websonuc BEGIN "
+           "UPDATE websonuc SET cevap = 'AAAAA' WHERE no = new.no; END"
+        << qint64(0) << "";
+    QTest::newRow("a view") << "CREATE VIEW anahtar AS SELECT * FROM websoru" << qint64(0) << "";
+    QTest::newRow("a later version in WAL mode, its log beside it")
+        << "PRAGMA user_version = 99" << qint64(0) << "-wal";
 }
 
 void tst_DatabaseFaults::damagedFileIsRefusedUntouched() {
@@ -130,6 +141,10 @@ void tst_DatabaseFaults::damagedFileIsRefusedUntouched() {
     QFETCH(QString, beside);
     ProgramFolder folder;
     fillDatabase(folder.databasePath);
+    const bool sql =
+        damage.startsWith(QLatin1String("CREATE")) || damage.startsWith(QLatin1String("PRAGMA"));
+    if (sql)
+        QCOMPARE(dbtest::query(folder.databasePath, damage), QList<QVariantList>());
     if (!beside.isEmpty())
         QVERIFY(leaveUnfinishedCommand(folder.databasePath, beside));
     QFile file(folder.databasePath);
@@ -137,7 +152,7 @@ void tst_DatabaseFaults::damagedFileIsRefusedUntouched() {
     QVERIFY(file.size() > HeaderVfs::kHeaderSize + 4 * 4096);
     if (damage == QLatin1String("truncate")) {
         QVERIFY(file.resize(at));
-    } else {
+    } else if (!sql) {
         const qint64 from = damage == QLatin1String("random") ? at : file.size() - at;
         QByteArray noise(file.size() - from, Qt::Uninitialized);
         QRandomGenerator generator(42);
@@ -153,7 +168,8 @@ void tst_DatabaseFaults::damagedFileIsRefusedUntouched() {
     Window w(folder.path());
     const QStringList texts = w.prompts.texts();
     QCOMPARE(texts.size(), 2);
-    QVERIFY2(texts[0].startsWith(Database::damagedText(QString()).chopped(1)),
+    QVERIFY2(texts[0].startsWith(sql ? u"Bu veritabanı dosyası"_s
+                                     : Database::damagedText(QString()).chopped(1)),
              qPrintable(texts[0]));
     QCOMPARE(w.prompts.shown[0].kind, Prompts::Kind::Error);
     QCOMPARE(texts[1], closedDataset("websoru"));

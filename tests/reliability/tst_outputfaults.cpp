@@ -134,11 +134,13 @@ private slots:
     void hostileFieldTexts();
     void hostileStem_data();
     void hostileStem();
+    void privateFilesStayOutOfThePage();
 };
 
 void tst_OutputFaults::init() {
-    if (QByteArray(QTest::currentTestFunction()) != "hostileFieldTexts" &&
-        !QByteArray(QTest::currentTestFunction()).startsWith("hostileStem"))
+    const QByteArray test = QTest::currentTestFunction();
+    if (test != "hostileFieldTexts" && !test.startsWith("hostileStem") &&
+        test != "privateFilesStayOutOfThePage")
         QVERIFY2(g_namespaceProblem.isEmpty(),
                  qPrintable(QStringLiteral("no private mount namespace, run as root: ") +
                             g_namespaceProblem));
@@ -318,6 +320,46 @@ void tst_OutputFaults::hostileStem() {
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     // The data file names the question files by the stem, read back unchanged.
     QVERIFY2(values.contains(shownStem + QStringLiteral("s2.mht")), qPrintable(values.join(u'|')));
+}
+
+// The output folder is the teacher's home, holding the program and its
+// database. A question refers to a private key and to databases; the image
+// "ilk.gif" is a link to the database. None goes into the single page, and
+// the closing message names each.
+void tst_OutputFaults::privateFilesStayOutOfThePage() {
+    Run run{QString()};
+    const QString home = run.out = run.program.path();
+    run.w.edit("klasor")->setText(home);
+    run.w.edit("gezyerl")->setText(QString());
+    run.w.window->findChild<QCheckBox*>(QStringLiteral("teksayfa"))->setChecked(true);
+    const QString key = QStringLiteral(".ssh/id_ed25519");
+    const QString data = QStringLiteral(".local/share/dorvana/dorvana.MDB");
+    const QByteArray secret("GIZLI-ANAHTAR-");
+    for (const QString& name : {key, data, QStringLiteral("test01s1.htm")}) {
+        QDir().mkpath(QFileInfo(home + u'/' + name).absolutePath());
+        QFile file(home + u'/' + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(name != key && name != data ? "<img src=\"" + key.toUtf8() + "\"><img src=\"" +
+                                                     data.toUtf8() + "\"><img src=\"dorvana.MDB\">"
+                                               : secret);
+    }
+    QVERIFY(QFile::link(run.program.databasePath, home + QStringLiteral("/ilk.gif")));
+
+    run.w.prompts.shown.clear();
+    run.w.prepareKeys(QStringLiteral("ilk"), 1, QStringLiteral("A"));
+    run.w.click("sayfab");
+    QCOMPARE(run.w.prompts.shown.size(), 1);
+    const QString hidden = QStringLiteral(u"gizli bir dosya ya da gizli bir klasörde");
+    const QString own = QStringLiteral(u"programın kendi veri dosyası");
+    QVERIFY2(run.w.prompts.shown[0].text.contains(
+                 QStringLiteral(u"Tek sayfaya konmayan dosyalar:\n1. soru, %1: %2\n1. soru, %3: "
+                                u"%2\n1. soru, dorvana.MDB: %4\nilk.gif: %4")
+                     .arg(key, hidden, data, own)),
+             qPrintable(run.w.prompts.shown[0].text));
+    const QByteArray page = fileBytes(run.path(QStringLiteral(".html")));
+    for (const QByteArray& inside :
+         {secret, secret.toBase64(), fileBytes(run.program.databasePath).left(15).toBase64()})
+        QVERIFY(!page.contains(inside));
 }
 
 int main(int argc, char* argv[]) {

@@ -29,7 +29,7 @@ namespace {
 QByteArray exampleClassCsv(const QStringList& names) {
     GeneratedTest test = samples::exampleTest();
     test.name = QStringLiteral("Deneme; 9/A \"son\"");
-    const QString id = test.identity();
+    const QString id = test.identity;
     const QString answers[] = {u"ABCDA"_s, u"ABCD-"_s, u"ABDDB"_s, u"bb--a"_s, u"CCAAB"_s};
     std::vector<PupilResult> results;
     for (int i = 0; i < 5; ++i)

@@ -279,6 +279,7 @@ void tst_Startup::saveThenRestartLoads() {
     typeInto(edit("acer"), u"renk değil"_s); // any text is stored as it stands
     typeInto(edit("siksayl"), u"$5"_s);
     window->findChild<QCheckBox*>(u"teksayfa"_s)->setChecked(false);
+    window->findChild<QCheckBox*>(u"dogrular"_s)->setChecked(false);
     typeInto(edit("sure"), u"40"_s);
     window->findChild<QComboBox*>(u"yanlis"_s)->setCurrentIndex(2); // "Götürmez"
     window->findChild<QTabWidget*>()->setCurrentIndex(0);
@@ -296,6 +297,7 @@ void tst_Startup::saveThenRestartLoads() {
     QCOMPARE(edit("gezyerl")->text(), u"resimler"_s + QDir::separator()); // completed on leaving
     QCOMPARE(edit("sayfaad")->text(), u"test01"_s);
     QVERIFY(!window->findChild<QCheckBox*>(u"teksayfa"_s)->isChecked());
+    QVERIFY(!window->findChild<QCheckBox*>(u"dogrular"_s)->isChecked());
     QCOMPARE(edit("sure")->text(), u"40"_s);
     QCOMPARE(window->findChild<QComboBox*>(u"yanlis"_s)->currentText(), u"Götürmez"_s);
 }
