@@ -4,6 +4,7 @@
 #include "db/Database.h"
 #include "db/ResultStore.h"
 #include "results/CsvExport.h"
+#include "results/PupilName.h"
 #include "results/ResultText.h"
 #include "results/Scoring.h"
 #include "ui/ClassReport.h"
@@ -423,9 +424,15 @@ void ClassResultsWindow::showChosenTest() {
 
 void ClassResultsWindow::fillClassTable() {
     m_classModel->removeRows(0, m_classModel->rowCount());
+    const std::vector<int> sameName = sameNameCounts(m_rows);
+    const std::vector<bool> counted = countedRows(m_rows);
+    const QBrush repeatBrush(QColor(0xFF, 0xF2, 0xC4));
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         const PupilRow& row = m_rows[i];
-        QStandardItem* name = cellItem(shownName(row.name), row.name, false);
+        // A pupil's earlier results stay listed, marked, so the teacher can remove them.
+        QStandardItem* name = cellItem(
+            shownName(row.name) + (counted[i] ? QString() : QStringLiteral(" (tekrar, sayılmadı)")),
+            row.name, false);
         name->setData(qulonglong(i), kRowIndexRole);
         if (row.name.trimmed().isEmpty()) {
             QFont italic = name->font();
@@ -433,16 +440,26 @@ void ClassResultsWindow::fillClassTable() {
             name->setFont(italic);
         }
         const QString start = m_results[i].start;
-        m_classModel->appendRow(
-            {name, cellItem(QString::number(row.score.correct), row.score.correct, true),
-             cellItem(QString::number(row.score.wrong), row.score.wrong, true),
-             cellItem(QString::number(row.score.blank), row.score.blank, true),
-             cellItem(decimalText(row.score.net), row.score.net, true),
-             cellItem(minutesText(row.seconds), row.seconds, true),
-             cellItem(QString::number(row.attempt), row.attempt, true),
-             cellItem(QDateTime::fromString(start, Qt::ISODate)
-                          .toString(QStringLiteral("dd.MM.yyyy HH:mm")),
-                      start, false)});
+        const QList<QStandardItem*> cells{
+            name,
+            cellItem(QString::number(row.score.correct), row.score.correct, true),
+            cellItem(QString::number(row.score.wrong), row.score.wrong, true),
+            cellItem(QString::number(row.score.blank), row.score.blank, true),
+            cellItem(decimalText(row.score.net), row.score.net, true),
+            cellItem(minutesText(row.seconds), row.seconds, true),
+            cellItem(QString::number(row.attempt), row.attempt, true),
+            cellItem(QDateTime::fromString(start, Qt::ISODate)
+                         .toString(QStringLiteral("dd.MM.yyyy HH:mm")),
+                     start, false)};
+        if (sameName[i] > 1) {
+            for (QStandardItem* cell : cells) {
+                cell->setBackground(repeatBrush);
+                cell->setToolTip(QStringLiteral("Bu öğrencinin %1 sonucu var; istatistiklerde "
+                                                "yalnız son eklenen sayılır.")
+                                     .arg(sameName[i]));
+            }
+        }
+        m_classModel->appendRow(cells);
     }
     m_classSorted->sort(-1); // the order the results were added, until a header is clicked
     m_classView->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
@@ -545,11 +562,10 @@ void ClassResultsWindow::secileniSilClick() {
     const std::vector<std::size_t> rows = selectedRows();
     if (!m_test || rows.empty())
         return;
-    const QString question =
-        rows.size() == 1
-            ? QStringLiteral("%1 adlı öğrencinin sonucu silinsin mi?")
-                  .arg(QStringLiteral("\"") + shownName(m_rows[rows.front()].name) + u'"')
-            : QStringLiteral("Seçilen %1 sonuç silinsin mi?").arg(rows.size());
+    const QString question = rows.size() == 1
+                                 ? QStringLiteral("%1 adlı öğrencinin sonucu silinsin mi?")
+                                       .arg(quotedFileText(shownName(m_rows[rows.front()].name)))
+                                 : QStringLiteral("Seçilen %1 sonuç silinsin mi?").arg(rows.size());
     if (!m_prompts.confirm(kCaption,
                            question + QStringLiteral("\nSilinen sonuç veritabanından kaldırılır; "
                                                      "geri almak için dosyasını ya da kodunu "

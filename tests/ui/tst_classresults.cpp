@@ -390,13 +390,15 @@ void tst_ClassResults::csvAndPrintedReport() {
 // the table's menu, the button) with every table following.
 void tst_ClassResults::correctingTheClass() {
     const QString id = samples::exampleTest().identity;
-    const QStringList names{kNames[0], QString(), kNames[1]};
-    for (int i = 0; i < 3; ++i)
-        storeResult(*m_db, samples::result(id, names[i], kAnswers[2 * i]));
+    const QStringList names{kNames[0], QString(), kNames[1], QStringLiteral(" AYŞE ")};
+    for (int i = 0; i < 4; ++i)
+        storeResult(*m_db, samples::result(id, names[i], kAnswers[(2 * i) % 5]));
     auto window = openWindow();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     auto* view = window->findChild<QTableView*>(QStringLiteral("sinif"));
+    QCOMPARE(view->model()->index(0, 0).data().toString(),
+             QStringLiteral("Ayşe (tekrar, sayılmadı)"));
     QCOMPARE(view->model()->index(1, 0).data().toString(), QStringLiteral("(adsız)"));
     QCOMPARE(view->model()->headerData(7, Qt::Horizontal).toString(), QStringLiteral("Başlama"));
     const QAbstractItemModel* items =
@@ -423,15 +425,15 @@ void tst_ClassResults::correctingTheClass() {
     view->setFocus();
     m_prompts.nextConfirms = {false, true, true};
     QTest::keyClick(view, Qt::Key_Delete); // "Vazgeç": nothing removed
-    QCOMPARE(storedCount(), 3);
+    QCOMPARE(storedCount(), 4);
     QVERIFY(m_prompts.confirmations.last().startsWith(
         QStringLiteral("Sınıf sonuçları|\"Bülent\" adlı öğrencinin sonucu silinsin mi?")));
     QVERIFY(m_prompts.confirmations.last().endsWith(QStringLiteral("|Sil|Vazgeç")));
     const QList<QAction*> menu = view->actions();
     QCOMPARE(menu.size(), 2);
     menu.last()->trigger();
-    QCOMPARE(storedCount(), 2);
-    QCOMPARE(shownRows(view).size(), 2);
+    QCOMPARE(storedCount(), 3);
+    QCOMPARE(shownRows(view).size(), 3);
     QVERIFY(window->findChild<QLabel*>(QStringLiteral("ozet"))
                 ->text()
                 .startsWith(QStringLiteral("Öğrenci: 2 ")));
@@ -440,11 +442,11 @@ void tst_ClassResults::correctingTheClass() {
     view->selectAll();
     click(*window, "secilenisil");
     QVERIFY(
-        m_prompts.confirmations.last().contains(QStringLiteral("|Seçilen 2 sonuç silinsin mi?")));
+        m_prompts.confirmations.last().contains(QStringLiteral("|Seçilen 3 sonuç silinsin mi?")));
     QCOMPARE(storedCount(), 0);
     QCOMPARE(window->findChild<QComboBox*>(QStringLiteral("testler"))->count(), 0);
     QCOMPARE(window->findChild<QLabel*>(QStringLiteral("durum"))->text(),
-             QStringLiteral("2 sonuç silindi."));
+             QStringLiteral("3 sonuç silindi."));
 }
 
 QTEST_MAIN(tst_ClassResults)
