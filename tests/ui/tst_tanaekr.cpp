@@ -534,12 +534,12 @@ void tst_Tanaekr::typeAnswerKey() {
     auto* grid = control<QTableView>("liste");
     QCOMPARE(QApplication::focusWidget(), grid);
     QCOMPARE(grid->currentIndex(), grid->model()->index(0, 2));
-    for (QChar c : typed) {
-        if (c.isLetter())
-            QTest::keyClick(QApplication::focusWidget(), char(c.unicode()));
-        else
-            QTest::keyClick(QApplication::focusWidget(), c == u'\n' ? Qt::Key_Return : Qt::Key_Tab);
-    }
+    for (QChar c : typed)
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(),
+                            c == u'\n'   ? Qt::Key_Return
+                            : c == u'\t' ? Qt::Key_Tab
+                                         : Qt::Key_unknown,
+                            QString(c), Qt::NoModifier);
     QString keys;
     Statement select(TanaekrTestAccess::websoru(*window).database(),
                      u"SELECT dc FROM websoru ORDER BY soruno"_s);
