@@ -61,14 +61,18 @@ EmbeddedQuestion question(const QJsonObject& q) {
                 body += filler;
             html.replace("</body>", body + "</body>");
         }
-        out = {EmbeddedQuestion::Kind::Html, u"text/html"_s, html, u"soru.html"_s};
+        out = {EmbeddedQuestion::Kind::Html, u"text/html"_s, html, u"soru.html"_s, {}};
     } else if (kind == u"png"_s) {
-        out = {EmbeddedQuestion::Kind::Image, u"image/png"_s,
-               png(QColor(q.value(u"colour"_s).toString(u"#3366cc"_s)), 600, 300), u"soru.png"_s};
+        out = {EmbeddedQuestion::Kind::Image,
+               u"image/png"_s,
+               png(QColor(q.value(u"colour"_s).toString(u"#3366cc"_s)), 600, 300),
+               u"soru.png"_s,
+               {}};
     } else if (kind == u"pdf"_s) {
         QFile f(q.value(u"file"_s).toString());
         if (f.open(QIODevice::ReadOnly))
-            out = {EmbeddedQuestion::Kind::Pdf, u"application/pdf"_s, f.readAll(), f.fileName()};
+            out = {
+                EmbeddedQuestion::Kind::Pdf, u"application/pdf"_s, f.readAll(), f.fileName(), {}};
     }
     return out;
 }
@@ -112,10 +116,10 @@ int main(int argc, char** argv) {
     for (const QJsonValue& q : d.value(u"questions"_s).toArray())
         in.questions << question(q.toObject());
     in.showCorrectAnswers = d.value(u"showKeys"_s).toBool(true);
-    in.testIdentity = testIdentity({in.testName, in.stem, in.keys.toUpper(),
-                                    effectiveOptionCount(in.optionCount),
-                                    effectiveNetRule(in.netRule), in.timeLimitMinutes,
-                                    questionDigests(in.questions, in.keys.size())});
+    in.testIdentity =
+        testIdentity({in.testName, in.stem, in.keys.toUpper(), effectiveOptionCount(in.optionCount),
+                      effectiveNetRule(in.netRule), in.timeLimitMinutes,
+                      questionDigests(in.questions, in.keys.size())});
 
     QElapsedTimer clock;
     clock.start();

@@ -128,16 +128,21 @@ async function open(url, options = {}) {
     viewport: { width: 1280, height: 900 }, acceptDownloads: true, ...options.context });
   const page = await context.newPage();
   const problems = [];
+  const unsettled = new Set(); // requests out of the page whose outcome is not known yet
   page.on('pageerror', (e) => problems.push(`script error: ${e.message}`));
   page.on('dialog', (d) => { problems.push(`${d.type()}: ${d.message()}`); d.dismiss(); });
   page.on('request', (r) => {
     const u = r.url();
     // chrome-extension: and chrome: are the browser's own PDF viewer and its style sheets.
-    if (!/^(file|data|blob|about|chrome-extension|chrome):/.test(u))
+    if (!/^(file|data|blob|about|chrome-extension|chrome):/.test(u)) {
       problems.push(`network: ${u}`);
+      unsettled.add(r);
+    }
   });
+  page.on('requestfinished', (r) => unsettled.delete(r));
   // A request the page's policy stopped never left the browser.
   page.on('requestfailed', (r) => {
+    unsettled.delete(r);
     const i = problems.indexOf(`network: ${r.url()}`);
     if (/BLOCKED_BY_CSP/.test(r.failure()?.errorText) && i >= 0) problems.splice(i, 1);
   });
@@ -145,13 +150,15 @@ async function open(url, options = {}) {
   if (options.clock) await page.clock.install({ time: new Date('2026-12-09T10:15:00') });
   await page.goto(url);
   if (options.clock) await page.clock.pauseAt(new Date('2026-12-09T10:15:02'));
-  return { page, context, problems };
+  return { page, context, problems, unsettled };
 }
 
 async function withPage(t, url, options, body) {
   const session = await open(url, options);
   try {
     await body(session);
+    // A blocked request's failure may come in after the body is done: wait for it, a while at most.
+    for (let i = 0; i < 50 && session.unsettled.size; i++) await new Promise((r) => setTimeout(r, 100));
     assert.deepEqual(session.problems, []);
   } catch (e) {
     await session.page.screenshot({ path: path.join(OUT, `single-${t.name.replace(/\W+/g, '_')}.png`), fullPage: true }).catch(() => {});

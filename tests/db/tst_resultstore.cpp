@@ -148,7 +148,9 @@ void tst_ResultStore::resultsOfAnOlderFileAreFirstAttempts() {
     rememberTest(*m_db, test);
     const QString id = test.identity;
     storeResult(*m_db, samples::retake(samples::result(id, u"Ali"_s, u"ABCDA"_s), 3));
-    m_db->exec(u"ALTER TABLE websonuc DROP COLUMN deneme; PRAGMA user_version = 2;"_s);
+    m_db->exec(
+        u"ALTER TABLE websonuc DROP COLUMN deneme; ALTER TABLE webrenk DROP COLUMN dogrular; "
+        u"PRAGMA user_version = 2;"_s);
     upgradeSchema(*m_db);
     storeResult(*m_db, samples::retake(samples::result(id, u"Ece"_s, u"ABCD-"_s), 2));
     const auto stored = resultsOf(*m_db, id);
@@ -168,8 +170,7 @@ void tst_ResultStore::filesAreReadBeforeTheTransaction() {
     QFile file(paths[1]);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(samples::fileBytes(
-        samples::result(test.identity, QStringLiteral("Ali"), QStringLiteral("ABCDA")),
-        test.name));
+        samples::result(test.identity, QStringLiteral("Ali"), QStringLiteral("ABCDA")), test.name));
     file.close();
     bool readInTransaction = false;
     const ResultBatch batch = storeResults(*m_db, 2, [&](int i, QString&) {

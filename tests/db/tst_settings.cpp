@@ -183,6 +183,8 @@ void tst_Settings::olderFileIsUpgraded_data() {
         << QStringLiteral("ALTER TABLE webrenk ADD COLUMN teksayfa INTEGER DEFAULT 0;"
                           "ALTER TABLE webrenk ADD COLUMN sure INTEGER DEFAULT 0;"
                           "ALTER TABLE webrenk ADD COLUMN yanlis INTEGER DEFAULT 4;"
+                          "CREATE TABLE websinav (kimlik TEXT PRIMARY KEY, testadi TEXT);"
+                          "CREATE TABLE websonuc (no INTEGER PRIMARY KEY, kimlik TEXT, ad TEXT);"
                           "PRAGMA user_version = 2")
         << saved;
 }

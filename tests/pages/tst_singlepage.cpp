@@ -99,9 +99,11 @@ void tst_SinglePage::identity() {
     for (const QChar key : keys)
         in.answerKey.push_back({u"s.htm"_s, QString(key)});
     for (const QByteArray& html : questions)
-        in.questions.push_back(html.isEmpty() ? EmbeddedQuestion{}
-                                              : EmbeddedQuestion{EmbeddedQuestion::Kind::Html,
-                                                                 u"text/html"_s, html, u"s.htm"_s});
+        in.questions.push_back(
+            html.isEmpty()
+                ? EmbeddedQuestion{}
+                : EmbeddedQuestion{
+                      EmbeddedQuestion::Kind::Html, u"text/html"_s, html, u"s.htm"_s, {}});
     QCOMPARE(pageSetTest(in).identity, expected);
     QCOMPARE(pageData(pageSetFiles(in).back().bytes).value(u"test"_s).toString(), expected);
 }
@@ -110,7 +112,8 @@ void tst_SinglePage::identity() {
 // loads from outside the file.
 void tst_SinglePage::selfContainedUtf8() {
     SinglePageInput in = fourQuestions();
-    in.questions = {{EmbeddedQuestion::Kind::Html, u"text/html"_s, "<p>Şekil</p>", u"a.html"_s}};
+    in.questions = {
+        {EmbeddedQuestion::Kind::Html, u"text/html"_s, "<p>Şekil</p>", u"a.html"_s, {}}};
     const QByteArray page = singlePageBytes(in);
     QVERIFY(
         page.startsWith("<!DOCTYPE html>\n<html lang=\"tr\">\n<head>\n<meta charset=\"utf-8\">\n"));
@@ -243,11 +246,12 @@ void tst_SinglePage::keysEncoded() {
 void tst_SinglePage::questionsAndImages() {
     SinglePageInput in = fourQuestions();
     const QByteArray html = "<p>Soru</p></script><script>alert(1)</script>";
-    in.questions = {{EmbeddedQuestion::Kind::Html, u"text/html"_s, html, u"a.htm"_s},
-                    {EmbeddedQuestion::Kind::Missing, {}, {}, {}},
-                    {EmbeddedQuestion::Kind::Image, u"image/png\"x"_s, "\x89PNG....", u"b.png"_s},
-                    {EmbeddedQuestion::Kind::Pdf, u"application/pdf"_s, "%PDF-1.4", u"c.pdf"_s},
-                    {EmbeddedQuestion::Kind::Html, u"text/html"_s, "<p>5</p>", u"e.htm"_s}};
+    in.questions = {
+        {EmbeddedQuestion::Kind::Html, u"text/html"_s, html, u"a.htm"_s, {}},
+        {EmbeddedQuestion::Kind::Missing, {}, {}, {}, {}},
+        {EmbeddedQuestion::Kind::Image, u"image/png\"x"_s, "\x89PNG....", u"b.png"_s, {}},
+        {EmbeddedQuestion::Kind::Pdf, u"application/pdf"_s, "%PDF-1.4", u"c.pdf"_s, {}},
+        {EmbeddedQuestion::Kind::Html, u"text/html"_s, "<p>5</p>", u"e.htm"_s, {}}};
     in.previousImage = "GIF89a....";
     const QByteArray page = singlePageBytes(in);
     QVERIFY(page.contains("id=\"dv-soru-1\" data-tur=\"html\" data-mime=\"text/html\">" +
