@@ -371,11 +371,7 @@ void ClassResultsWindow::yazdirClick() {
     printer.setDocName(kCaption + QStringLiteral(" - ") + m_test->name);
     if (!m_choosePrinter(printer))
         return;
-    // The report lists the class as the table shows it, sorted by the teacher's column.
-    std::vector<PupilRow> shown;
-    for (std::size_t i : shownOrder())
-        shown.push_back(m_rows[i]);
-    printClassReport({*m_test, shown, m_summary, m_items, histogramImage()}, printer);
+    printClassReport({*m_test, rowsAsShown(), m_summary, m_items, histogramImage()}, printer);
     if (printer.printerState() == QPrinter::Error)
         throw AppError(QStringLiteral("Rapor yazdırılamadı"));
 }
@@ -543,11 +539,11 @@ QImage ClassResultsWindow::histogramImage() {
     return view.grab().toImage();
 }
 
-std::vector<std::size_t> ClassResultsWindow::shownOrder() const {
-    std::vector<std::size_t> order;
+std::vector<PupilRow> ClassResultsWindow::rowsAsShown() const {
+    std::vector<PupilRow> shown;
     for (int r = 0; r < m_classSorted->rowCount(); ++r)
-        order.push_back(m_classSorted->index(r, 0).data(kRowIndexRole).toULongLong());
-    return order;
+        shown.push_back(m_rows[m_classSorted->index(r, 0).data(kRowIndexRole).toULongLong()]);
+    return shown;
 }
 
 std::vector<std::size_t> ClassResultsWindow::selectedRows() const {

@@ -63,6 +63,8 @@ public:
     void showTest(const QString& identity);
     std::optional<GeneratedTest> shownTest() const { return m_test; }
     const std::vector<PupilRow>& rows() const { return m_rows; }
+    // The rows in the class table's order on screen (sorted by the teacher's column), as printed.
+    std::vector<PupilRow> rowsAsShown() const;
     const ClassSummary& summary() const { return m_summary; }
     const ItemAnalysis& itemAnalysis() const { return m_items; }
 
@@ -80,8 +82,6 @@ private:
     void fillItemTable();
     void fillHistogram();
     QImage histogramImage();
-    // Indexes into m_rows of the class table's rows, in the order shown.
-    std::vector<std::size_t> shownOrder() const;
     std::vector<std::size_t> selectedRows() const;
 
     Prompts& m_prompts;
