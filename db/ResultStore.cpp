@@ -136,6 +136,25 @@ std::vector<PupilResult> resultsOf(Database& db, const QString& identity) {
     return results;
 }
 
+void deleteResults(Database& db, const std::vector<PupilResult>& results) {
+    Transaction transaction(db);
+    Statement remove(db, QStringLiteral("DELETE FROM websonuc WHERE kimlik = ? AND ad = ? AND "
+                                        "cevap = ? AND baslangic = ? AND bitis = ?"));
+    for (const PupilResult& result : results) {
+        remove.reset();
+        remove.bind(1, result.test.toLower());
+        remove.bind(2, result.name);
+        remove.bind(3, result.answers);
+        remove.bind(4, result.start);
+        remove.bind(5, result.finish);
+        remove.step();
+        if (sqlite3_changes(db.handle()) != 1)
+            throw AppError(QStringLiteral(u"Silinecek sonuç artık kayıtlı değil; hiçbir sonuç "
+                                          u"silinmedi."));
+    }
+    transaction.commit();
+}
+
 StoreOutcome storeResult(Database& db, const PupilResult& result, const QDateTime& addedAt) {
     Transaction transaction(db);
     Statement insert(

@@ -39,6 +39,11 @@ std::vector<GeneratedTest> testsWithResults(Database& db);
 // The stored results of a test, in the order they were added.
 std::vector<PupilResult> resultsOf(Database& db, const QString& identity);
 
+// Removes stored results (each named by its test, pupil, answers, start and
+// finish, as resultsOf gives them) in one transaction; throws AppError, and
+// removes none, when one of them is no longer stored.
+void deleteResults(Database& db, const std::vector<PupilResult>& results);
+
 enum class StoreOutcome { Stored, Repeat };
 
 // Stores a checked result in a transaction of its own (or the caller's);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numeric>
 
 namespace {
@@ -59,18 +60,41 @@ std::vector<PupilRow> classRows(const GeneratedTest& test,
     return rows;
 }
 
-std::vector<PupilRow> onePerPupil(const std::vector<PupilRow>& rows) {
-    std::vector<PupilRow> latest;
+std::vector<int> sameNameCounts(const std::vector<PupilRow>& rows) {
+    std::map<QString, int> results;
+    std::vector<QString> keys;
+    keys.reserve(rows.size());
+    for (const PupilRow& row : rows) {
+        keys.push_back(pupilNameKey(row.name));
+        ++results[keys.back()];
+    }
+    std::vector<int> counts;
+    counts.reserve(rows.size());
+    for (const QString& key : keys)
+        counts.push_back(key.isEmpty() ? 1 : results[key]);
+    return counts;
+}
+
+std::vector<bool> countedRows(const std::vector<PupilRow>& rows) {
+    std::vector<bool> counted(rows.size(), false);
     QSet<QString> seen;
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        const QString key = pupilNameKey(row->name);
+    for (std::size_t i = rows.size(); i-- > 0;) {
+        const QString key = pupilNameKey(rows[i].name);
         // Results without a name cannot be told apart: each counts.
         if (key.isEmpty() || !seen.contains(key)) {
             seen.insert(key);
-            latest.push_back(*row);
+            counted[i] = true;
         }
     }
-    std::reverse(latest.begin(), latest.end());
+    return counted;
+}
+
+std::vector<PupilRow> onePerPupil(const std::vector<PupilRow>& rows) {
+    const std::vector<bool> counted = countedRows(rows);
+    std::vector<PupilRow> latest;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (counted[i])
+            latest.push_back(rows[i]);
     return latest;
 }
 

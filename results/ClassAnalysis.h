@@ -23,6 +23,11 @@ std::vector<PupilRow> classRows(const GeneratedTest& test, const std::vector<Pup
 // each name (names compared by pupilNameKey), in the order of `rows`. Rows
 // without a name are all kept, as nothing tells their pupils apart.
 std::vector<PupilRow> onePerPupil(const std::vector<PupilRow>& rows);
+// For each row, whether onePerPupil keeps it.
+std::vector<bool> countedRows(const std::vector<PupilRow>& rows);
+// For each row, how many rows hold a result of the same pupil (itself
+// included; 1 for a row without a name), so that repeats can be shown.
+std::vector<int> sameNameCounts(const std::vector<PupilRow>& rows);
 
 // Seconds from start to finish (both "YYYY-MM-DDTHH:MM:SS" on the same
 // device clock), or -1 when finish lies before start or a time is unreadable.

@@ -69,12 +69,29 @@ QByteArray classResultsCsv(const GeneratedTest& test, const std::vector<PupilRow
     line({QStringLiteral("Test"), textField(test.name)});
     lines << QString();
     // "Doğru" and "Yanlış" alone are logical values to a Turkish spreadsheet.
-    line({QStringLiteral("Ad"), QStringLiteral("Doğru sayısı"), QStringLiteral("Yanlış sayısı"),
-          QStringLiteral("Boş sayısı"), QStringLiteral("Net"), durationTitle(), QStringLiteral("Deneme")});
-    for (const PupilRow& row : rows)
-        line({textField(row.name), QString::number(row.score.correct),
-              QString::number(row.score.wrong), QString::number(row.score.blank),
-              decimalText(row.score.net), durationText(row.seconds), QString::number(row.attempt)});
+    // Then each question's answer of the pupil, a blank one as an empty cell.
+    QStringList classHeader{QStringLiteral("Ad"),
+                            QStringLiteral("Doğru sayısı"),
+                            QStringLiteral("Yanlış sayısı"),
+                            QStringLiteral("Boş sayısı"),
+                            QStringLiteral("Net"),
+                            durationTitle(),
+                            QStringLiteral("Deneme")};
+    for (int q = 1; q <= test.count; ++q)
+        classHeader << QStringLiteral("Soru %1").arg(q);
+    line(classHeader);
+    for (const PupilRow& row : rows) {
+        QStringList fields{textField(row.name),
+                           QString::number(row.score.correct),
+                           QString::number(row.score.wrong),
+                           QString::number(row.score.blank),
+                           decimalText(row.score.net),
+                           durationText(row.seconds),
+                           QString::number(row.attempt)};
+        for (QChar answer : row.answers)
+            fields << (answer == u'-' ? QString() : QString(answer));
+        line(fields);
+    }
     lines << QString();
     line({QStringLiteral("Öğrenci sayısı"), QString::number(summary.pupils)});
     line({QStringLiteral("Ortalama net"), decimalText(summary.mean)});

@@ -6,6 +6,7 @@
 #include "results/PupilName.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
@@ -86,6 +87,15 @@ QString utf8Text(const QByteArray& bytes, const QString& notText) {
     return text;
 }
 
+// A web page, such as one of the test's own pages chosen by mistake: mark-up
+// from its first character on, with a document, html, head or body in the
+// first few kilobytes. A result file is JSON, which never starts with "<".
+bool looksLikeHtml(const QByteArray& bytes) {
+    const QByteArray start = bytes.left(4096).trimmed().toLower();
+    return start.startsWith('<') && (start.contains("<!doctype html") || start.contains("<html") ||
+                                     start.contains("<head") || start.contains("<body"));
+}
+
 // A count written by the page: decimal digits, no sign, no leading zero; 0 when not one.
 int attemptNumber(const QString& text) {
     if (text.isEmpty() || text.size() > 6 || text.startsWith(u'0'))
@@ -124,6 +134,9 @@ PupilResult parseResultFile(const QByteArray& bytes) {
     QByteArray json = bytes;
     if (json.startsWith("\xEF\xBB\xBF")) // an editor may have added a byte-order mark
         json.remove(0, 3);
+    // Classic pages are not UTF-8, so this comes before the text check.
+    if (looksLikeHtml(json))
+        refuse(QStringLiteral("bir test sayfası, sonuç dosyası değil"));
     // A file cut short inside a character is reported as cut short below,
     // so the decoder here keeps an unfinished last character as pending.
     QStringDecoder decoder(QStringDecoder::Utf8);
@@ -172,6 +185,11 @@ PupilResult parseResultFile(const QByteArray& bytes) {
 
 PupilResult readResultFile(const QString& path) {
     const InputFile file = readRegularFile(path, kResultSizeLimit);
+    // The single page with its questions is often larger than any result; it
+    // is not read, so its name tells it.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if ((file.tooBig && (suffix == u"html" || suffix == u"htm")) || looksLikeHtml(file.bytes))
+        refuse(QStringLiteral("bir test sayfası, sonuç dosyası değil"));
     if (file.tooBig)
         refuse(QStringLiteral("dosya çok büyük (1 MiB sınırını aşıyor); sonuç dosyası değil"));
     if (!file.ok())

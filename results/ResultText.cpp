@@ -25,3 +25,19 @@ QString durationText(qint64 seconds) {
 QString durationTitle() {
     return QStringLiteral("Süre (sa:dk:sn)");
 }
+
+QString minutesText(qint64 seconds) {
+    if (seconds < 0)
+        return {};
+    return QStringLiteral("%1:%2")
+        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString minutesTitle() {
+    return QStringLiteral("Süre (dk:sn)");
+}
+
+QString shownName(const QString& name) {
+    return name.trimmed().isEmpty() ? QStringLiteral("(adsız)") : name;
+}

@@ -13,3 +13,11 @@ QString decimalText(double value, int decimals = 2);
 // empty for an unknown one (negative). Its title with the unit is durationTitle().
 QString durationText(qint64 seconds);
 QString durationTitle();
+
+// The same duration as the window shows it: minutes and seconds ("25:11",
+// "75:02" past the hour), empty for an unknown one. Title: minutesTitle().
+QString minutesText(qint64 seconds);
+QString minutesTitle();
+
+// A pupil's name as lists show it: "(adsız)" for a result without a name.
+QString shownName(const QString& name);

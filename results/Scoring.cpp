@@ -20,13 +20,31 @@ void checkAnswersFit(const GeneratedTest& test, const QString& answers) {
 Score scoreAnswers(const GeneratedTest& test, const QString& answers) {
     Score score;
     for (qsizetype i = 0; i < answers.size(); ++i) {
-        const QChar answer = answers[i];
-        if (answer == u'-')
+        const QChar mark = answerMark(test, i, answers[i]);
+        if (mark == u'B')
             ++score.blank;
-        else if (i >= test.keys.size() || answer.toUpper() != test.keys[i].toUpper())
+        else if (mark == u'Y')
             ++score.wrong;
     }
     score.correct = test.count - score.wrong - score.blank;
     score.net = netScore(score.correct, score.wrong, test.netRule);
     return score;
+}
+
+QChar answerMark(const GeneratedTest& test, qsizetype question, QChar answer) {
+    if (answer == u'-')
+        return u'B';
+    if (question >= test.keys.size() || answer.toUpper() != test.keys[question].toUpper())
+        return u'Y';
+    return u'D';
+}
+
+std::vector<AnsweredQuestion> answeredQuestions(const GeneratedTest& test, const QString& answers) {
+    std::vector<AnsweredQuestion> questions;
+    questions.reserve(std::size_t(answers.size()));
+    for (qsizetype i = 0; i < answers.size(); ++i)
+        questions.push_back({int(i + 1), answers[i].toUpper(),
+                             i < test.keys.size() ? test.keys[i].toUpper() : QChar(u'?'),
+                             answerMark(test, i, answers[i])});
+    return questions;
 }

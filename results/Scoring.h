@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <vector>
+
 // The Turkish net rule: a letter different from the key (case ignored) is
 // wrong, "-" is blank, the rest are right; net = right − wrong / netRule,
 // or right alone when the rule is 0 ("Götürmez").
@@ -20,3 +22,15 @@ void checkAnswersFit(const GeneratedTest& test, const QString& answers);
 
 // Scores answers that fit the test, from its stored key.
 Score scoreAnswers(const GeneratedTest& test, const QString& answers);
+
+// A question's mark as the pages show it: "D" right, "Y" wrong, "B" blank.
+QChar answerMark(const GeneratedTest& test, qsizetype question, QChar answer);
+
+// One question of a pupil's answers, for the per-pupil view.
+struct AnsweredQuestion {
+    int question = 0; // 1-based
+    QChar answer;     // as given, "-" for blank
+    QChar key;
+    QChar mark; // D, Y or B
+};
+std::vector<AnsweredQuestion> answeredQuestions(const GeneratedTest& test, const QString& answers);

@@ -89,6 +89,14 @@ public:
         return editor;
     }
 
+    // Keys show in capitals; the stored letter keeps its case, as the pages write it.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const auto* model = qobject_cast<const DatasetModel*>(index.model());
+        if (model && model->hasRule(index.column()))
+            option->text = option->text.toUpper();
+    }
+
 private:
     AnswerKeyGrid* m_grid;
 };
@@ -101,6 +109,7 @@ AnswerKeyGrid::AnswerKeyGrid(QWidget* parent) : QTableView(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                     QAbstractItemView::EditKeyPressed);
+    setTabKeyNavigation(false); // Tab goes on to the next control; arrows move between cells
     // Compact rows as in a data grid; the question number column already numbers them.
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -154,6 +163,8 @@ QString AnswerKeyGrid::refusalText() const {
 
 // Delete or Backspace on a key clears it; the question then has no key until one is typed.
 void AnswerKeyGrid::keyPressEvent(QKeyEvent* event) {
+    if (typeKey(event))
+        return;
     const QModelIndex current = currentIndex();
     if (state() != EditingState && current.isValid() && isKeyColumn(current.column()) &&
         (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) &&
@@ -176,6 +187,60 @@ void AnswerKeyGrid::commitOpenEditor() {
             closeEditor(editor, QAbstractItemDelegate::NoHint);
         }
     }
+}
+
+void AnswerKeyGrid::focusFirstKey() {
+    if (!m_model || m_model->rowCount() == 0)
+        return;
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        if (isKeyColumn(column)) {
+            setCurrentIndex(m_model->index(0, column));
+            setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
+// A letter typed on a key cell (no editor open) is stored as typed and the
+// next question's key cell becomes current; Enter moves on without a change.
+bool AnswerKeyGrid::typeKey(QKeyEvent* event) {
+    const QModelIndex current = currentIndex();
+    if (state() == EditingState || !current.isValid() || !isKeyColumn(current.column()) ||
+        (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)))
+        return false;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        moveToNextKey();
+        event->accept();
+        return true;
+    }
+    const QString text = event->text();
+    if (text.size() != 1 || !text.front().isLetter())
+        return false;
+    event->accept();
+    if (!m_model->setData(current, text)) {
+        emit keyRefused(refusalText());
+        return true;
+    }
+    moveToNextKey();
+    return true;
+}
+
+void AnswerKeyGrid::moveToNextKey() {
+    const QModelIndex current = currentIndex();
+    if (current.row() + 1 < m_model->rowCount())
+        setCurrentIndex(m_model->index(current.row() + 1, current.column()));
+}
+
+void AnswerKeyGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    const bool keyCell = isKeyColumn(currentIndex().column());
+    const bool tab = hint == QAbstractItemDelegate::EditNextItem ||
+                     hint == QAbstractItemDelegate::EditPreviousItem;
+    // Tab leaves the grid from an open editor too, as it does from a cell.
+    QTableView::closeEditor(editor, tab ? QAbstractItemDelegate::NoHint : hint);
+    if (tab)
+        focusNextPrevChild(hint == QAbstractItemDelegate::EditNextItem);
+    else if (keyCell && hint == QAbstractItemDelegate::SubmitModelCache)
+        moveToNextKey(); // Enter in a key's editor moves on as a typed letter does
 }
 
 void AnswerKeyGrid::addPasteAction() {

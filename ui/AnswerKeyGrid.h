@@ -24,6 +24,9 @@ public:
 
     void commitOpenEditor();
 
+    // Makes the first question's key cell current and gives the grid the focus.
+    void focusFirstKey();
+
     // The text the status bar shows when a letter is refused.
     QString refusalText() const;
 
@@ -39,11 +42,15 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     friend class KeyLetterValidator;
     qint32 optionCount() const;
     bool isKeyColumn(int column) const;
+    // Typing the key from the keyboard: a letter on a key cell is taken at once.
+    bool typeKey(QKeyEvent* event);
+    void moveToNextKey();
 
     DatasetModel* m_model = nullptr;
     std::function<qint32()> m_optionCount;

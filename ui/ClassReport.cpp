@@ -49,26 +49,27 @@ QString classReportHtml(const ClassReport& r) {
     html += QStringLiteral("<h3>Sınıf listesi</h3><table border=\"1\" cellspacing=\"0\" "
                            "cellpadding=\"3\">");
     html += headerRow({QStringLiteral("Ad"), QStringLiteral("Doğru"), QStringLiteral("Yanlış"),
-                       QStringLiteral("Boş"), QStringLiteral("Net"), durationTitle(),
+                       QStringLiteral("Boş"), QStringLiteral("Net"), minutesTitle(),
                        QStringLiteral("Deneme")});
     for (const PupilRow& row : r.rows)
-        html += QStringLiteral("<tr>") + cell(row.name) +
+        html += QStringLiteral("<tr>") + cell(shownName(row.name)) +
                 cell(QString::number(row.score.correct), true) +
                 cell(QString::number(row.score.wrong), true) +
                 cell(QString::number(row.score.blank), true) +
-                cell(decimalText(row.score.net), true) + cell(durationText(row.seconds), true) +
+                cell(decimalText(row.score.net), true) + cell(minutesText(row.seconds), true) +
                 cell(QString::number(row.attempt), true) + QStringLiteral("</tr>");
     html += QStringLiteral("</table>");
 
-    html += QStringLiteral("<h3>Madde analizi</h3><p>Güçlük: doğru cevaplayanların oranı. Ayırt "
+    html += QStringLiteral("<h3>Madde analizi</h3><p>Güçlük (p): doğru cevaplayanların oranı "
+                           "(1,00 = herkes doğru cevapladı). Doğru seçeneğin sayısı kalın. Ayırt "
                            "edicilik: netlere göre en üstteki ve en alttaki %27'lik grupların "
                            "(her biri ") +
             QString::number(r.items.groupSize) +
             QStringLiteral(" öğrenci) doğru oranları farkı. Güçlüğü ya da ayırt ediciliği "
                            "0,20'nin altındaki sorular işaretlidir.</p>");
     html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
-    QStringList header{QStringLiteral("Soru"), QStringLiteral("Cevap"), QStringLiteral("Güçlük"),
-                       QStringLiteral("Ayırt edicilik")};
+    QStringList header{QStringLiteral("Soru"), QStringLiteral("Cevap"),
+                       QStringLiteral("Güçlük (p)"), QStringLiteral("Ayırt edicilik")};
     for (int o = 0; o < r.test.optionCount; ++o)
         header << QString(QChar(u'A' + o));
     header << QStringLiteral("Boş") << QStringLiteral("İşaret");
@@ -79,8 +80,12 @@ QString classReportHtml(const ClassReport& r) {
         html += cell(QString::number(item.question), true) + cell(QString(item.key)) +
                 cell(decimalText(item.difficulty), true) +
                 cell(decimalText(item.discrimination), true);
-        for (int o = 0; o < r.test.optionCount; ++o)
-            html += cell(QString::number(item.chosen[std::size_t(o)]), true);
+        for (int o = 0; o < r.test.optionCount; ++o) {
+            const QString count = QString::number(item.chosen[std::size_t(o)]);
+            html += item.key == QChar(u'A' + o) ? QStringLiteral("<td align=\"right\"><b>") +
+                                                      count + QStringLiteral("</b></td>")
+                                                : cell(count, true);
+        }
         html += cell(QString::number(item.blanks), true) + cell(item.markText()) +
                 QStringLiteral("</tr>");
     }

@@ -4,11 +4,14 @@
 #include "db/Database.h"
 #include "db/ResultStore.h"
 #include "results/CsvExport.h"
+#include "results/PupilName.h"
 #include "results/ResultText.h"
+#include "results/Scoring.h"
 #include "ui/ClassReport.h"
 #include "ui/ErrorHandler.h"
 #include "ui/Prompts.h"
 
+#include <QAction>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -34,6 +37,7 @@
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -43,7 +47,8 @@
 namespace {
 
 const QString kCaption = QStringLiteral("Sınıf sonuçları");
-constexpr int kListedRefusals = 40; // more than this would not fit a message box
+constexpr int kListedRefusals = 40;             // more than this would not fit a message box
+constexpr int kRowIndexRole = Qt::UserRole + 1; // the row's index into the window's rows
 
 // A cell shown as `text` and sorted by `sortValue` (numbers as numbers).
 QStandardItem* cellItem(const QString& text, const QVariant& sortValue, bool number) {
@@ -141,19 +146,39 @@ ClassResultsWindow::ClassResultsWindow(Prompts& prompts, std::shared_ptr<Databas
     auto* csvButton =
         makeButton(QStringLiteral("CSV olarak kaydet"), QStringLiteral("csvkaydet"), this);
     auto* printButton = makeButton(QStringLiteral("Yazdır"), QStringLiteral("yazdir"), this);
+    m_deleteButton =
+        makeButton(QStringLiteral("Seçileni sil"), QStringLiteral("secilenisil"), this);
+    m_deleteButton->setToolTip(QStringLiteral("Sınıf listesinde seçilen sonuçları veritabanından "
+                                              "siler (Delete tuşu da siler)"));
     top->addWidget(testLabel);
     top->addWidget(m_tests, 1);
     top->addWidget(addFilesButton);
     top->addWidget(pasteButton);
     top->addWidget(csvButton);
     top->addWidget(printButton);
+    top->addWidget(m_deleteButton);
 
-    m_classModel = new QStandardItemModel(0, 7, this);
-    m_classModel->setHorizontalHeaderLabels(
-        {QStringLiteral("Ad"), QStringLiteral("Doğru"), QStringLiteral("Yanlış"),
-         QStringLiteral("Boş"), QStringLiteral("Net"), durationTitle(), QStringLiteral("Deneme")});
+    m_classModel = new QStandardItemModel(0, 8, this);
+    m_classModel->setHorizontalHeaderLabels({QStringLiteral("Ad"), QStringLiteral("Doğru"),
+                                             QStringLiteral("Yanlış"), QStringLiteral("Boş"),
+                                             QStringLiteral("Net"), minutesTitle(),
+                                             QStringLiteral("Deneme"), QStringLiteral("Başlama")});
+    m_classModel->horizontalHeaderItem(7)->setToolTip(
+        QStringLiteral("Öğrencinin teste başladığı an, kendi cihazının saatine göre"));
     m_classSorted = new QSortFilterProxyModel(this);
     m_classView = makeTable(m_classModel, m_classSorted, QStringLiteral("sinif"), this);
+    m_classView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_classView->setToolTip(QStringLiteral("Çift tıklayın ya da Enter'a basın: öğrencinin her "
+                                           "soruya verdiği cevap"));
+    auto* answersAction = new QAction(QStringLiteral("Cevapları göster"), m_classView);
+    answersAction->setObjectName(QStringLiteral("cevaplarigoster"));
+    auto* deleteAction = new QAction(QStringLiteral("Seçileni sil"), m_classView);
+    deleteAction->setObjectName(QStringLiteral("secilenisilAction"));
+    deleteAction->setShortcut(QKeySequence::Delete);
+    deleteAction->setShortcutContext(Qt::WidgetShortcut);
+    m_classView->addAction(answersAction);
+    m_classView->addAction(deleteAction);
+    m_classView->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_classView->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_classView->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
 
@@ -205,6 +230,21 @@ ClassResultsWindow::ClassResultsWindow(Prompts& prompts, std::shared_ptr<Databas
             [this] { runCommand(m_prompts, [this] { csvKaydetClick(); }); });
     connect(printButton, &QPushButton::clicked, this,
             [this] { runCommand(m_prompts, [this] { yazdirClick(); }); });
+    connect(m_deleteButton, &QPushButton::clicked, this,
+            [this] { runCommand(m_prompts, [this] { secileniSilClick(); }); });
+    connect(deleteAction, &QAction::triggered, this,
+            [this] { runCommand(m_prompts, [this] { secileniSilClick(); }); });
+    const auto showCurrent = [this] {
+        runCommand(m_prompts, [this] {
+            const QModelIndex current = m_classView->currentIndex();
+            if (current.isValid())
+                showPupilAnswers(current.siblingAtColumn(0).data(kRowIndexRole).toULongLong());
+        });
+    };
+    connect(m_classView, &QAbstractItemView::activated, this, showCurrent);
+    connect(answersAction, &QAction::triggered, this, showCurrent);
+    connect(m_classView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { m_deleteButton->setEnabled(!selectedRows().empty()); });
     connect(m_tests, &QComboBox::currentIndexChanged, this,
             [this] { runCommand(m_prompts, [this] { showChosenTest(); }); });
 
@@ -278,8 +318,8 @@ bool ClassResultsWindow::reportBatch(const ResultBatch& outcome) {
 }
 
 void ClassResultsWindow::dosyaEkleClick() {
-    const QStringList paths =
-        m_prompts.openFileNames(QStringLiteral("Sonuç dosyaları"), QStringLiteral("*.dvsonuc"));
+    const QStringList paths = m_prompts.openFileNames(QStringLiteral("Sonuç dosyaları"),
+                                                      QStringLiteral("*.dvsonuc"), m_outputFolder);
     if (!paths.isEmpty())
         addFiles(paths);
 }
@@ -315,7 +355,7 @@ void ClassResultsWindow::csvKaydetClick() {
         return;
     const QString path =
         m_prompts.saveFileName(QStringLiteral("CSV dosyası"), QStringLiteral("*.csv"),
-                               m_test->stem + QStringLiteral("-sonuclar.csv"));
+                               m_test->stem + QStringLiteral("-sonuclar.csv"), m_outputFolder);
     if (path.isEmpty())
         return;
     QSaveFile file(path);
@@ -333,7 +373,7 @@ void ClassResultsWindow::yazdirClick() {
     printer.setDocName(kCaption + QStringLiteral(" - ") + m_test->name);
     if (!m_choosePrinter(printer))
         return;
-    printClassReport({*m_test, m_rows, m_summary, m_items, histogramImage()}, printer);
+    printClassReport({*m_test, rowsAsShown(), m_summary, m_items, histogramImage()}, printer);
     if (printer.printerState() == QPrinter::Error)
         throw AppError(QStringLiteral("Rapor yazdırılamadı"));
 }
@@ -367,9 +407,8 @@ void ClassResultsWindow::refreshTests(const QString& identityToShow) {
 void ClassResultsWindow::showChosenTest() {
     const QString identity = m_tests->currentData().toString();
     m_test = identity.isEmpty() ? std::nullopt : findTest(*m_db, identity);
-    m_rows.clear();
-    if (m_test)
-        m_rows = classRows(*m_test, resultsOf(*m_db, identity));
+    m_results = m_test ? resultsOf(*m_db, identity) : std::vector<PupilResult>{};
+    m_rows = m_test ? classRows(*m_test, m_results) : std::vector<PupilRow>{};
     m_counted = onePerPupil(m_rows);
     m_summary = summarize(m_counted);
     m_items = m_test ? analyseItems(*m_test, m_counted) : ItemAnalysis{};
@@ -378,19 +417,47 @@ void ClassResultsWindow::showChosenTest() {
     fillHistogram();
     for (const char* name : {"csvkaydet", "yazdir"})
         findChild<QPushButton*>(QLatin1String(name))->setEnabled(m_test.has_value());
+    m_deleteButton->setEnabled(false); // until a row is chosen
 }
 
 void ClassResultsWindow::fillClassTable() {
     m_classModel->removeRows(0, m_classModel->rowCount());
-    for (const PupilRow& row : m_rows) {
-        m_classModel->appendRow(
-            {cellItem(row.name, row.name, false),
-             cellItem(QString::number(row.score.correct), row.score.correct, true),
-             cellItem(QString::number(row.score.wrong), row.score.wrong, true),
-             cellItem(QString::number(row.score.blank), row.score.blank, true),
-             cellItem(decimalText(row.score.net), row.score.net, true),
-             cellItem(durationText(row.seconds), row.seconds, true),
-             cellItem(QString::number(row.attempt), row.attempt, true)});
+    const std::vector<int> sameName = sameNameCounts(m_rows);
+    const std::vector<bool> counted = countedRows(m_rows);
+    const QBrush repeatBrush(QColor(0xFF, 0xF2, 0xC4));
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        const PupilRow& row = m_rows[i];
+        // A pupil's earlier results stay listed, marked, so the teacher can remove them.
+        QStandardItem* name = cellItem(
+            shownName(row.name) + (counted[i] ? QString() : QStringLiteral(" (tekrar, sayılmadı)")),
+            row.name, false);
+        name->setData(qulonglong(i), kRowIndexRole);
+        if (row.name.trimmed().isEmpty()) {
+            QFont italic = name->font();
+            italic.setItalic(true);
+            name->setFont(italic);
+        }
+        const QString start = m_results[i].start;
+        const QList<QStandardItem*> cells{
+            name,
+            cellItem(QString::number(row.score.correct), row.score.correct, true),
+            cellItem(QString::number(row.score.wrong), row.score.wrong, true),
+            cellItem(QString::number(row.score.blank), row.score.blank, true),
+            cellItem(decimalText(row.score.net), row.score.net, true),
+            cellItem(minutesText(row.seconds), row.seconds, true),
+            cellItem(QString::number(row.attempt), row.attempt, true),
+            cellItem(QDateTime::fromString(start, Qt::ISODate)
+                         .toString(QStringLiteral("dd.MM.yyyy HH:mm")),
+                     start, false)};
+        if (sameName[i] > 1) {
+            for (QStandardItem* cell : cells) {
+                cell->setBackground(repeatBrush);
+                cell->setToolTip(QStringLiteral("Bu öğrencinin %1 sonucu var; istatistiklerde "
+                                                "yalnız son eklenen sayılır.")
+                                     .arg(sameName[i]));
+            }
+        }
+        m_classModel->appendRow(cells);
     }
     m_classSorted->sort(-1); // the order the results were added, until a header is clicked
     m_classView->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
@@ -415,20 +482,22 @@ void ClassResultsWindow::fillItemTable() {
     m_itemModel->clear();
     if (!m_test)
         return;
-    QStringList header{QStringLiteral("Soru"), QStringLiteral("Cevap"), QStringLiteral("Güçlük"),
-                       QStringLiteral("Ayırt edicilik")};
+    QStringList header{QStringLiteral("Soru"), QStringLiteral("Cevap"),
+                       QStringLiteral("Güçlük (p)"), QStringLiteral("Ayırt edicilik")};
     for (int o = 0; o < m_test->optionCount; ++o)
         header << QString(QChar(u'A' + o));
     header << QStringLiteral("Boş") << QStringLiteral("İşaret");
     m_itemModel->setHorizontalHeaderLabels(header);
     m_itemModel->horizontalHeaderItem(2)->setToolTip(
-        QStringLiteral("Doğru cevaplayanların oranı; 0,20'nin altı işaretlenir"));
+        QStringLiteral("p: soruyu doğru cevaplayanların oranı (1,00 = herkes doğru cevapladı, "
+                       "0,00 = kimse doğru cevaplamadı); 0,20'nin altı işaretlenir"));
     m_itemModel->horizontalHeaderItem(3)->setToolTip(
         QStringLiteral("Netlere göre en üstteki ve en alttaki %27'lik grupların (her biri ") +
         QString::number(m_items.groupSize) +
         QStringLiteral(" öğrenci) doğru oranları farkı; 0,20'nin altı işaretlenir. Sınırda eşit "
                        "neti olanlardan önce eklenen sonuç alınır."));
     const QBrush markedBrush(QColor(0xFC, 0xE4, 0xE4));
+    const QBrush keyBrush(QColor(0xD4, 0xEF, 0xD4));
     for (const ItemStats& item : m_items.items) {
         QList<QStandardItem*> cells{
             cellItem(QString::number(item.question), item.question, true),
@@ -443,6 +512,16 @@ void ClassResultsWindow::fillItemTable() {
         if (item.marked())
             for (QStandardItem* cell : cells)
                 cell->setBackground(markedBrush);
+        // The count of the correct option stands out, so a popular wrong one shows at a glance.
+        const int keyOption = item.key.unicode() - u'A';
+        if (keyOption >= 0 && keyOption < m_test->optionCount) {
+            QStandardItem* keyCell = cells[4 + keyOption];
+            QFont bold = keyCell->font();
+            bold.setBold(true);
+            keyCell->setFont(bold);
+            keyCell->setBackground(keyBrush);
+            keyCell->setToolTip(QStringLiteral("Doğru cevap"));
+        }
         m_itemModel->appendRow(cells);
     }
     m_itemSorted->sort(-1);
@@ -460,6 +539,93 @@ QImage ClassResultsWindow::histogramImage() {
     view.setRenderHint(QPainter::Antialiasing);
     view.resize(800, 420);
     return view.grab().toImage();
+}
+
+std::vector<PupilRow> ClassResultsWindow::rowsAsShown() const {
+    std::vector<PupilRow> shown;
+    for (int r = 0; r < m_classSorted->rowCount(); ++r)
+        shown.push_back(m_rows[m_classSorted->index(r, 0).data(kRowIndexRole).toULongLong()]);
+    return shown;
+}
+
+std::vector<std::size_t> ClassResultsWindow::selectedRows() const {
+    std::vector<std::size_t> rows;
+    for (const QModelIndex& index : m_classView->selectionModel()->selectedRows())
+        rows.push_back(index.data(kRowIndexRole).toULongLong());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void ClassResultsWindow::secileniSilClick() {
+    const std::vector<std::size_t> rows = selectedRows();
+    if (!m_test || rows.empty())
+        return;
+    const QString question = rows.size() == 1
+                                 ? QStringLiteral("%1 adlı öğrencinin sonucu silinsin mi?")
+                                       .arg(quotedFileText(shownName(m_rows[rows.front()].name)))
+                                 : QStringLiteral("Seçilen %1 sonuç silinsin mi?").arg(rows.size());
+    if (!m_prompts.confirm(kCaption,
+                           question + QStringLiteral("\nSilinen sonuç veritabanından kaldırılır; "
+                                                     "geri almak için dosyasını ya da kodunu "
+                                                     "yeniden ekleyin."),
+                           QStringLiteral("Sil"), QStringLiteral("Vazgeç")))
+        return;
+    std::vector<PupilResult> removed;
+    for (std::size_t i : rows)
+        removed.push_back(m_results[i]);
+    deleteResults(*m_db, removed);
+    refreshTests(m_test->identity);
+    m_status->setText(QStringLiteral("%1 sonuç silindi.").arg(removed.size()));
+}
+
+void ClassResultsWindow::showPupilAnswers(std::size_t row) {
+    if (!m_test || row >= m_rows.size())
+        return;
+    const PupilRow& pupil = m_rows[row];
+    auto* dialog = new QDialog(this);
+    dialog->setObjectName(QStringLiteral("cevappenceresi"));
+    dialog->setWindowTitle(QStringLiteral("Cevaplar: ") + shownName(pupil.name));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    auto* label = new QLabel(QStringLiteral("%1 — Doğru: %2, Yanlış: %3, Boş: %4, Net: %5")
+                                 .arg(shownName(pupil.name))
+                                 .arg(pupil.score.correct)
+                                 .arg(pupil.score.wrong)
+                                 .arg(pupil.score.blank)
+                                 .arg(decimalText(pupil.score.net)),
+                             dialog);
+    label->setTextFormat(Qt::PlainText);
+    const std::vector<AnsweredQuestion> questions = answeredQuestions(*m_test, pupil.answers);
+    auto* table = new QTableWidget(int(questions.size()), 4, dialog);
+    table->setObjectName(QStringLiteral("cevaplar"));
+    table->setHorizontalHeaderLabels({QStringLiteral("Soru"), QStringLiteral("Cevabı"),
+                                      QStringLiteral("Doğru cevap"), QStringLiteral("Sonuç")});
+    table->horizontalHeaderItem(3)->setToolTip(QStringLiteral("D: doğru, Y: yanlış, B: boş"));
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    const QBrush wrongBrush(QColor(0xFC, 0xE4, 0xE4));
+    for (int r = 0; r < int(questions.size()); ++r) {
+        const AnsweredQuestion& q = questions[std::size_t(r)];
+        const QStringList texts{QString::number(q.question),
+                                q.answer == u'-' ? QString() : QString(q.answer), QString(q.key),
+                                QString(q.mark)};
+        for (int c = 0; c < 4; ++c) {
+            auto* item = new QTableWidgetItem(texts[c]);
+            item->setTextAlignment(Qt::AlignCenter);
+            if (q.mark == u'Y')
+                item->setBackground(wrongBrush);
+            table->setItem(r, c, item);
+        }
+    }
+    table->resizeColumnsToContents();
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Kapat"));
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(label);
+    layout->addWidget(table, 1);
+    layout->addWidget(buttons);
+    dialog->resize(420, 480);
+    dialog->open();
 }
 
 void ClassResultsWindow::dragEnterEvent(QDragEnterEvent* event) {

@@ -16,6 +16,7 @@ class QChartView;
 class QComboBox;
 class QLabel;
 class QPrinter;
+class QPushButton;
 class QSortFilterProxyModel;
 class QStandardItemModel;
 class QTableView;
@@ -41,6 +42,14 @@ public:
     void kodYapistirClick(); // "Kod yapıştır": a dialog to paste codes into
     void csvKaydetClick();   // "CSV olarak kaydet"
     void yazdirClick();      // "Yazdır"
+    void secileniSilClick(); // "Seçileni sil", also the Delete key and the table's menu
+
+    // The folder the file dialogs open in: the test's output folder.
+    void setOutputFolder(const QString& folder) { m_outputFolder = folder; }
+
+    // That pupil's answer to every question with its mark, in a dialog of its
+    // own (double click or Enter on a row of the class table).
+    void showPupilAnswers(std::size_t row);
 
     // Chooses the printer for "Yazdır"; false cancels. The print dialog by default.
     using PrinterChooser = std::function<bool(QPrinter&)>;
@@ -50,6 +59,8 @@ public:
     void showTest(const QString& identity);
     std::optional<GeneratedTest> shownTest() const { return m_test; }
     const std::vector<PupilRow>& rows() const { return m_rows; }
+    // The rows in the class table's order on screen (sorted by the teacher's column), as printed.
+    std::vector<PupilRow> rowsAsShown() const;
     const ClassSummary& summary() const { return m_summary; }
     const ItemAnalysis& itemAnalysis() const { return m_items; }
 
@@ -67,14 +78,17 @@ private:
     void fillItemTable();
     void fillHistogram();
     QImage histogramImage();
+    std::vector<std::size_t> selectedRows() const;
 
     Prompts& m_prompts;
     std::shared_ptr<Database> m_db;
     PrinterChooser m_choosePrinter;
+    QString m_outputFolder;
 
     std::optional<GeneratedTest> m_test;
-    std::vector<PupilRow> m_rows;    // every stored result, for the class table
-    std::vector<PupilRow> m_counted; // one per pupil, for the statistics
+    std::vector<PupilResult> m_results; // as stored, one per row of m_rows
+    std::vector<PupilRow> m_rows;       // every stored result, for the class table
+    std::vector<PupilRow> m_counted;    // one per pupil, for the statistics
     ClassSummary m_summary;
     ItemAnalysis m_items;
 
@@ -84,6 +98,7 @@ private:
     QStandardItemModel* m_classModel = nullptr;
     QSortFilterProxyModel* m_classSorted = nullptr;
     QTableView* m_classView = nullptr;
+    QPushButton* m_deleteButton = nullptr;
     QStandardItemModel* m_itemModel = nullptr;
     QSortFilterProxyModel* m_itemSorted = nullptr;
     QTableView* m_itemView = nullptr;

@@ -49,6 +49,19 @@ int QtPrompts::choose(const QString& caption, const QString& text, const QString
     return index < 0 ? int(buttons.size()) - 1 : int(index);
 }
 
+bool QtPrompts::confirm(const QString& caption, const QString& text, const QString& yes,
+                        const QString& no) {
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, m_parent);
+    if (m_parent)
+        box.setFont(m_parent->font());
+    QPushButton* yesButton = box.addButton(yes, QMessageBox::YesRole);
+    QPushButton* noButton = box.addButton(no, QMessageBox::NoRole);
+    box.setDefaultButton(noButton);
+    box.setEscapeButton(noButton);
+    box.exec();
+    return box.clickedButton() == yesButton;
+}
+
 void QtPrompts::openInDefaultProgram(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
@@ -63,8 +76,11 @@ QString QtPrompts::openFileName(const QString& filterDescription, const QString&
     return dialog.selectedFiles().constFirst();
 }
 
-QStringList QtPrompts::openFileNames(const QString& filterDescription, const QString& pattern) {
+QStringList QtPrompts::openFileNames(const QString& filterDescription, const QString& pattern,
+                                     const QString& folder) {
     QFileDialog dialog(m_parent);
+    if (!folder.isEmpty())
+        dialog.setDirectory(folder);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters({QStringLiteral("%1 (%2)").arg(filterDescription, pattern),
@@ -75,11 +91,13 @@ QStringList QtPrompts::openFileNames(const QString& filterDescription, const QSt
 }
 
 QString QtPrompts::saveFileName(const QString& filterDescription, const QString& pattern,
-                                const QString& suggestedName) {
+                                const QString& suggestedName, const QString& folder) {
     QFileDialog dialog(m_parent);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("%1 (%2)").arg(filterDescription, pattern));
+    if (!folder.isEmpty())
+        dialog.setDirectory(folder);
     dialog.selectFile(suggestedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

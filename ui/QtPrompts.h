@@ -13,11 +13,14 @@ public:
     bool messageWithAction(const QString& caption, const QString& text,
                            const QString& action) override;
     int choose(const QString& caption, const QString& text, const QStringList& buttons) override;
+    bool confirm(const QString& caption, const QString& text, const QString& yes,
+                 const QString& no) override;
     void openInDefaultProgram(const QString& path) override;
     QString openFileName(const QString& filterDescription, const QString& pattern) override;
-    QStringList openFileNames(const QString& filterDescription, const QString& pattern) override;
+    QStringList openFileNames(const QString& filterDescription, const QString& pattern,
+                              const QString& folder) override;
     QString saveFileName(const QString& filterDescription, const QString& pattern,
-                         const QString& suggestedName) override;
+                         const QString& suggestedName, const QString& folder) override;
     std::optional<ColourValue> chooseColour(ColourValue initial) override;
 
 private:

@@ -152,7 +152,12 @@ void Tanaekr::buildControls() {
         commandButton("sayfab", QStringLiteral(u"Sayfaları oluştur "), QRect(636, 445, 95, 25));
     BitBtn7 = commandButton("BitBtn7", QStringLiteral(u"Renk ve klasör bilgilerini kaydet"),
                             QRect(520, 475, 210, 25));
-    connect(dogrugir, &QPushButton::clicked, this, [this] { sorusayeExit(); });
+    connect(dogrugir, &QPushButton::clicked, this, [this] {
+        sorusayeExit();
+        // Straight on to typing the key, unless the test still needs its name.
+        if (liste->isVisible() && !testadl->text().isEmpty())
+            liste->focusFirstKey();
+    });
     connect(sayfab, &QPushButton::clicked, this, [this] { sayfabClick(); });
     connect(BitBtn7, &QPushButton::clicked, this, [this] { renkkaydet(); });
 
@@ -351,9 +356,11 @@ void Tanaekr::buildAnswerPage(QWidget* page) {
     yanlis->setAccessibleName(yanlisLabel->text());
     watch(yanlis);
 
-    sonucoku = new QPushButton(QStringLiteral(u"Sonuçları oku"), page);
+    // A command of the whole window, in the row of command buttons below the tabs,
+    // left of "Doğru cevapları gir"; the tab order reaches it just before them.
+    sonucoku = new QPushButton(QStringLiteral(u"Sonuçları oku"), centralWidget());
     sonucoku->setObjectName(QStringLiteral("sonucoku"));
-    sonucoku->setGeometry(260, 190, 150, 25);
+    sonucoku->setGeometry(404, 445, 110, 25);
     sonucoku->setFont(arial(11, true));
     setTextColour(sonucoku, Qt::red);
     connect(sonucoku, &QPushButton::clicked, this, [this] { sonucokuClick(); });

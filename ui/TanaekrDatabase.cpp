@@ -92,6 +92,7 @@ void Tanaekr::sonucokuClick() {
             throw AppError(QStringLiteral(u"Veritabanı açık değil; sonuçlar okunamaz."));
         auto* window = new ClassResultsWindow(m_prompts, m_database->database(), this);
         window->setAttribute(Qt::WA_DeleteOnClose);
+        window->setOutputFolder(klasor->text());
         window->show();
     });
 }

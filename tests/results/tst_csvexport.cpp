@@ -104,12 +104,17 @@ void tst_CsvExport::spreadsheetReadsEveryCellAsMeant() {
         u"string:Test|string:Deneme; 9/A \"son\""_s,
         QString(),
         u"string:Ad|string:Doğru sayısı|string:Yanlış sayısı|string:Boş sayısı|string:Net|"
-        u"string:Süre (sa:dk:sn)|string:Deneme"_s,
-        u"string:Doğru Yılmaz|float:5|float:0|float:0|float:5|time:PT00H25M11S|float:1"_s,
-        u"string:1e3|float:4|float:0|float:1|float:4|time:PT01H05M09S|float:1"_s,
-        u"string:12.01.2026|float:3|float:2|float:0|float:2.33|time:PT00H25M11S|float:1"_s,
-        u"string:=1+1|float:2|float:1|float:2|float:1.67||float:1"_s,
-        u"string:Yanlış|float:0|float:5|float:0|float:-1.67|time:PT00H25M11S|float:3"_s,
+        u"string:Süre (sa:dk:sn)|string:Deneme|string:Soru 1|string:Soru 2|string:Soru 3|"
+        u"string:Soru 4|string:Soru 5"_s,
+        u"string:Doğru Yılmaz|float:5|float:0|float:0|float:5|time:PT00H25M11S|float:1|string:A|"
+        u"string:B|string:C|string:D|string:A"_s,
+        u"string:1e3|float:4|float:0|float:1|float:4|time:PT01H05M09S|float:1|string:A|string:B|"
+        u"string:C|string:D"_s,
+        u"string:12.01.2026|float:3|float:2|float:0|float:2.33|time:PT00H25M11S|float:1|string:A|"
+        u"string:B|string:D|string:D|string:B"_s,
+        u"string:=1+1|float:2|float:1|float:2|float:1.67||float:1|string:B|string:B|||string:A"_s,
+        u"string:Yanlış|float:0|float:5|float:0|float:-1.67|time:PT00H25M11S|float:3|string:C|"
+        u"string:C|string:A|string:A|string:B"_s,
         QString(),
         u"string:Öğrenci sayısı|float:5"_s,
         u"string:Ortalama net|float:2.27"_s,
@@ -129,13 +134,14 @@ void tst_CsvExport::exampleClassByteForByte() {
         "Test;\"=\"\"Deneme; 9/A \"\"\"\"son\"\"\"\"\"\"\"\r\n"
         "\r\n"
         "Ad;Do\xC4\x9Fru say\xC4\xB1s\xC4\xB1;Yanl\xC4\xB1\xC5\x9F say\xC4\xB1s\xC4\xB1;"
-        "Bo\xC5\x9F say\xC4\xB1s\xC4\xB1;Net;S\xC3\xBCre (sa:dk:sn);Deneme\r\n"
+        "Bo\xC5\x9F say\xC4\xB1s\xC4\xB1;Net;S\xC3\xBCre (sa:dk:sn);Deneme;"
+        "Soru 1;Soru 2;Soru 3;Soru 4;Soru 5\r\n"
         "Ay\xC5\x9F"
-        "e \xC3\x96z;5;0;0;5,00;00:25:11;1\r\n"
-        "\"=\"\"=1+1\"\"\";4;0;1;4,00;01:05:09;1\r\n"
-        "\"Can\nEr\";3;2;0;2,33;00:25:11;1\r\n"
-        "\xC4\xB0pek;2;1;2;1,67;;1\r\n"
-        "\xC3\x9Cmit;0;5;0;-1,67;00:25:11;3\r\n"
+        "e \xC3\x96z;5;0;0;5,00;00:25:11;1;A;B;C;D;A\r\n"
+        "\"=\"\"=1+1\"\"\";4;0;1;4,00;01:05:09;1;A;B;C;D;\r\n"
+        "\"Can\nEr\";3;2;0;2,33;00:25:11;1;A;B;D;D;B\r\n"
+        "\xC4\xB0pek;2;1;2;1,67;;1;B;B;;;A\r\n"
+        "\xC3\x9Cmit;0;5;0;-1,67;00:25:11;3;C;C;A;A;B\r\n"
         "\r\n"
         "\xC3\x96\xC4\x9Frenci say\xC4\xB1s\xC4\xB1;5\r\n"
         "Ortalama net;2,27\r\n"

@@ -178,6 +178,12 @@ void tst_ResultInput::refusedFiles_data() {
     QTest::newRow("empty") << QByteArray() << damaged;
     QTest::newRow("array") << QByteArray("[1,2]") << damaged;
     QTest::newRow("text") << QByteArray("Ayşe: 5 doğru") << damaged;
+    // A test page chosen by mistake: a classic page in Windows-1254, the single page.
+    const QString page = QStringLiteral("bir test sayfası, sonuç dosyası değil");
+    QTest::newRow("classic page") << QByteArray("\r\n<HTML><HEAD><TITLE>S\xFDnav</TITLE>") << page;
+    QTest::newRow("single page")
+        << QByteArray("<!DOCTYPE html>\n<html lang=\"tr\"><head><meta charset=\"utf-8\">") << page;
+    QTest::newRow("markup, not a page") << QByteArray("<svg></svg>") << damaged;
     QTest::newRow("invalid UTF-8") << QByteArray(file).replace("Ay\xC5\x9F"
                                                                "e",
                                                                "Ay\xFE"

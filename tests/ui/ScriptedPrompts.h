@@ -35,6 +35,9 @@ public:
     QStringList openedFiles;                            // files opened in their program
     QList<QStringList> choices;                         // buttons of each question asked
     std::deque<int> nextChoices;                        // button pressed; none: the last (Escape)
+    QStringList dialogFolders;                          // folder each file list or save opened in
+    QStringList confirmations;                          // text of each confirmation asked
+    std::deque<bool> nextConfirms;                      // answers; none: an unexpected dialog
 
     void message(Kind kind, const QString& caption, const QString& text) override {
         shown.append({kind, caption, text});
@@ -61,6 +64,18 @@ public:
         return choice;
     }
 
+    bool confirm(const QString& caption, const QString& text, const QString& yes,
+                 const QString& no) override {
+        confirmations << caption + u'|' + text + u'|' + yes + u'|' + no;
+        if (nextConfirms.empty()) {
+            ++unexpectedDialogs;
+            return false;
+        }
+        const bool yesPressed = nextConfirms.front();
+        nextConfirms.pop_front();
+        return yesPressed;
+    }
+
     void openInDefaultProgram(const QString& path) override { openedFiles << path; }
 
     QString openFileName(const QString& description, const QString& pattern) override {
@@ -74,8 +89,10 @@ public:
         return name;
     }
 
-    QStringList openFileNames(const QString& description, const QString& pattern) override {
+    QStringList openFileNames(const QString& description, const QString& pattern,
+                              const QString& folder) override {
         fileDialogFilters << description + QLatin1Char('|') + pattern;
+        dialogFolders << folder;
         if (nextFileLists.empty()) {
             ++unexpectedDialogs;
             return {};
@@ -86,8 +103,9 @@ public:
     }
 
     QString saveFileName(const QString& description, const QString& pattern,
-                         const QString& suggestedName) override {
+                         const QString& suggestedName, const QString& folder) override {
         fileDialogFilters << description + QLatin1Char('|') + pattern;
+        dialogFolders << folder;
         suggestedSaveNames << suggestedName;
         if (nextSaveNames.empty()) {
             ++unexpectedDialogs;

@@ -11,6 +11,7 @@
 #include "results/CsvExport.h"
 #include "ui/ClassResultsWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -69,6 +70,7 @@ private slots:
     void droppedFilesAreRead();
     void oneTestAtATimeNewestFirst();
     void csvAndPrintedReport();
+    void correctingTheClass();
 
 private:
     std::unique_ptr<ClassResultsWindow> openWindow();
@@ -141,13 +143,14 @@ void tst_ClassResults::filesAndCodesMakeTheClass() {
     QCOMPARE(storedCount(), 5);
 
     const auto* table = window->findChild<QTableView*>(QStringLiteral("sinif"));
-    QCOMPARE(shownRows(table), (QStringList{QStringLiteral("Ayşe|5|0|0|5,00|00:25:11|1"),
-                                            QStringLiteral("Bülent|4|0|1|4,00|00:25:11|1"),
-                                            QStringLiteral("Cem|3|2|0|2,33|00:25:11|1"),
-                                            QStringLiteral("Deniz|2|1|2|1,67|00:25:11|1"),
-                                            QStringLiteral("Ece|0|5|0|-1,67|00:25:11|2")}));
+    QCOMPARE(shownRows(table),
+             (QStringList{QStringLiteral("Ayşe|5|0|0|5,00|25:11|1|09.12.2026 10:15"),
+                          QStringLiteral("Bülent|4|0|1|4,00|25:11|1|09.12.2026 10:15"),
+                          QStringLiteral("Cem|3|2|0|2,33|25:11|1|09.12.2026 10:15"),
+                          QStringLiteral("Deniz|2|1|2|1,67|25:11|1|09.12.2026 10:15"),
+                          QStringLiteral("Ece|0|5|0|-1,67|25:11|2|09.12.2026 10:15")}));
     QCOMPARE(table->model()->headerData(5, Qt::Horizontal).toString(),
-             QStringLiteral("Süre (sa:dk:sn)"));
+             QStringLiteral("Süre (dk:sn)"));
     QCOMPARE(window->findChild<QLabel*>(QStringLiteral("ozet"))->text(),
              QStringLiteral("Öğrenci: 5    Ortalama net: 2,27    Ortanca: 2,33    Standart "
                             "sapma: 2,29    En düşük: -1,67    En yüksek: 5,00"));
@@ -195,6 +198,7 @@ void tst_ClassResults::badResultsAreRefusedTheRestKept() {
             m_dir->filePath(QStringLiteral("dn-Kısa.dvsonuc")),
             samples::fileBytes(samples::result(id, QStringLiteral("Kısa"), QStringLiteral("ABC")),
                                QString())),
+        writeFile(m_dir->filePath(QStringLiteral("dn.htm")), "<HTML><HEAD><TITLE>S\xFDnav"),
         m_dir->filePath(QStringLiteral("yok.dvsonuc")),
     };
     const auto outcome = window->addFiles(batch);
@@ -215,6 +219,7 @@ void tst_ClassResults::badResultsAreRefusedTheRestKept() {
                  "değil"
                  "\n• dn-Zeki.dvsonuc: bu sonuç zaten kayıtlı"
                  "\n• dn-Kısa.dvsonuc: cevap sayısı (3) testin soru sayısına (5) uymuyor"
+                 "\n• dn.htm: bir test sayfası, sonuç dosyası değil"
                  "\n• yok.dvsonuc: dosya açılamadı (No such file or directory)"));
     QCOMPARE(shownRows(window->findChild<QTableView*>(QStringLiteral("sinif"))).size(), 2);
 
@@ -279,9 +284,10 @@ void tst_ClassResults::tablesSortNumbersAsNumbers() {
     view->sortByColumn(4, Qt::DescendingOrder);
     QCOMPARE(column(4), QStringLiteral("12,00 10,00 9,00 -1,33"));
     view->sortByColumn(5, Qt::AscendingOrder);
-    QCOMPARE(column(5), QStringLiteral("00:00:59 00:09:05 00:10:00 01:00:00"));
+    QCOMPARE(column(5), QStringLiteral("00:59 09:05 10:00 60:00"));
     view->sortByColumn(1, Qt::AscendingOrder);
     QCOMPARE(column(1), QStringLiteral("0 9 10 12"));
+    QCOMPARE(window->rowsAsShown().front().name, QStringLiteral("a")); // the printout's order
     auto* items = window->findChild<QTableView*>(QStringLiteral("madde"));
     items->sortByColumn(2, Qt::AscendingOrder);
     QCOMPARE(items->model()->index(0, 0).data().toString(), QStringLiteral("11"));
@@ -331,11 +337,11 @@ void tst_ClassResults::oneTestAtATimeNewestFirst() {
     QCOMPARE(tests->itemText(0), QStringLiteral("Yeni sınav (ys, 09.12.2026 09:30)"));
     QCOMPARE(window->shownTest()->name, QStringLiteral("Yeni sınav"));
     QCOMPARE(shownRows(window->findChild<QTableView*>(QStringLiteral("sinif"))),
-             QStringList{QStringLiteral("Yeni|2|3|0|1,00|00:25:11|1")});
+             QStringList{QStringLiteral("Yeni|2|3|0|1,00|25:11|1|09.12.2026 10:15")});
     tests->setCurrentIndex(1);
     QCOMPARE(window->shownTest()->name, QStringLiteral("Deneme"));
     QCOMPARE(shownRows(window->findChild<QTableView*>(QStringLiteral("sinif"))),
-             QStringList{QStringLiteral("Eski|5|0|0|5,00|00:25:11|1")});
+             QStringList{QStringLiteral("Eski|5|0|0|5,00|25:11|1|09.12.2026 10:15")});
 }
 
 void tst_ClassResults::csvAndPrintedReport() {
@@ -343,6 +349,7 @@ void tst_ClassResults::csvAndPrintedReport() {
     for (int i = 0; i < 5; ++i)
         storeResult(*m_db, samples::result(id, kNames[i], kAnswers[i]));
     auto window = openWindow();
+    window->setOutputFolder(m_dir->path());
 
     const QString csv = m_dir->filePath(QStringLiteral("sınıf.csv"));
     m_prompts.nextSaveNames.push_back(csv);
@@ -353,7 +360,8 @@ void tst_ClassResults::csvAndPrintedReport() {
     const QByteArray bytes = file.readAll();
     QCOMPARE(bytes, classResultsCsv(*window->shownTest(), window->rows(), window->summary(),
                                     window->itemAnalysis()));
-    QVERIFY(bytes.contains("\r\nB\xC3\xBClent;4;0;1;4,00;00:25:11;1\r\n"));
+    QVERIFY(bytes.contains("\r\nB\xC3\xBClent;4;0;1;4,00;00:25:11;1;A;B;C;D;\r\n"));
+    QCOMPARE(m_prompts.dialogFolders, QStringList{m_dir->path()}); // the test's output folder
     m_prompts.nextSaveNames.push_back(QString()); // cancelled: nothing written, no box
     click(*window, "csvkaydet");
     m_prompts.nextSaveNames.push_back(m_dir->filePath(QStringLiteral("yok/x.csv")));
@@ -376,6 +384,67 @@ void tst_ClassResults::csvAndPrintedReport() {
     QVERIFY(pdfBytes.startsWith("%PDF-"));
     QVERIFY2(pdfBytes.size() > 5000, QByteArray::number(pdfBytes.size()).constData());
     QCOMPARE(m_prompts.shown.size(), 1);
+}
+
+// The class list corrected: a result without a name shown as such, one
+// pupil's answers, results removed only after a confirmation (Delete key,
+// the table's menu, the button) with every table following.
+void tst_ClassResults::correctingTheClass() {
+    const QString id = samples::exampleTest().identity;
+    const QStringList names{kNames[0], QString(), kNames[1], QStringLiteral(" AYŞE ")};
+    for (int i = 0; i < 4; ++i)
+        storeResult(*m_db, samples::result(id, names[i], kAnswers[(2 * i) % 5]));
+    auto window = openWindow();
+    window->activateWindow(); // the Delete key reaches the table that has the focus
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    auto* view = window->findChild<QTableView*>(QStringLiteral("sinif"));
+    QCOMPARE(view->model()->index(0, 0).data().toString(),
+             QStringLiteral("Ayşe (tekrar, sayılmadı)"));
+    QCOMPARE(view->model()->index(1, 0).data().toString(), QStringLiteral("(adsız)"));
+    QCOMPARE(view->model()->headerData(7, Qt::Horizontal).toString(), QStringLiteral("Başlama"));
+    const QAbstractItemModel* items =
+        window->findChild<QTableView*>(QStringLiteral("madde"))->model();
+    QCOMPARE(items->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Güçlük (p)"));
+    QVERIFY(items->headerData(2, Qt::Horizontal, Qt::ToolTipRole)
+                .toString()
+                .contains(QStringLiteral("(1,00 = herkes doğru cevapladı")));
+    // The correct option's count stands out: question 3's key is C, column 6.
+    QVERIFY(items->index(2, 6).data(Qt::FontRole).value<QFont>().bold());
+    QVERIFY(!items->index(2, 7).data(Qt::FontRole).value<QFont>().bold());
+
+    view->setFocus();
+    view->setCurrentIndex(view->model()->index(2, 1));
+    QTest::keyClick(view, Qt::Key_Return);
+    auto* answers = window->findChild<QDialog*>(QStringLiteral("cevappenceresi"));
+    QVERIFY(answers && answers->isVisible());
+    QCOMPARE(shownRows(answers->findChild<QTableView*>(QStringLiteral("cevaplar"))),
+             (QStringList{QStringLiteral("1|C|A|Y"), QStringLiteral("2|C|B|Y"),
+                          QStringLiteral("3|A|C|Y"), QStringLiteral("4|A|D|Y"),
+                          QStringLiteral("5|B|A|Y")}));
+    answers->close();
+
+    view->setFocus();
+    m_prompts.nextConfirms = {false, true, true};
+    QTest::keyClick(view, Qt::Key_Delete); // "Vazgeç": nothing removed
+    QCOMPARE(storedCount(), 4);
+    QVERIFY(m_prompts.confirmations.last().startsWith(
+        QStringLiteral("Sınıf sonuçları|\"Bülent\" adlı öğrencinin sonucu silinsin mi?")));
+    QVERIFY(m_prompts.confirmations.last().endsWith(QStringLiteral("|Sil|Vazgeç")));
+    view->actions().last()->trigger(); // the table's menu
+    QCOMPARE(storedCount(), 3);
+    QCOMPARE(shownRows(view).size(), 3);
+    QVERIFY(window->findChild<QLabel*>(QStringLiteral("ozet"))
+                ->text()
+                .startsWith(QStringLiteral("Öğrenci: 2 ")));
+    QCOMPARE(items->index(2, 4).data().toString(), QStringLiteral("0")); // Bülent's A is gone
+
+    view->selectAll();
+    click(*window, "secilenisil");
+    QVERIFY(
+        m_prompts.confirmations.last().contains(QStringLiteral("|Seçilen 3 sonuç silinsin mi?")));
+    QCOMPARE(storedCount(), 0);
+    QCOMPARE(window->findChild<QLabel*>(QStringLiteral("durum"))->text(),
+             QStringLiteral("3 sonuç silindi."));
 }
 
 QTEST_MAIN(tst_ClassResults)

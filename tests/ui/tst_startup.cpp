@@ -501,7 +501,9 @@ void tst_Startup::pressWithOpenCellEditor() {
     click("dogrugir");
     grid()->setFocus(Qt::MouseFocusReason);
     grid()->setCurrentIndex(grid()->model()->index(1, column));
-    QTest::keyClicks(grid(), typed.left(1));
+    if (column == 2) // a key cell takes a typed letter at once; F2 opens its editor
+        QTest::keyClick(grid(), Qt::Key_F2);
+    QTest::keyClicks(QApplication::focusWidget(), typed.left(1));
     QVERIFY(QApplication::focusWidget() != grid()); // the cell editor is open
     QTest::keyClicks(QApplication::focusWidget(), typed.mid(1));
     edit("sorusaye")->setText(u"4"_s);

@@ -46,6 +46,8 @@ private slots:
     void looksAndLocale();
     void pasteAnswerKey_data();
     void pasteAnswerKey();
+    void typeAnswerKey_data();
+    void typeAnswerKey();
 
 private:
     template <typename T> T* control(const char* name) const {
@@ -150,6 +152,10 @@ void tst_Tanaekr::layoutAndLabels() {
     QCOMPARE(control<QWidget>("dogrugir")->geometry(), QRect(520, 445, 110, 25));
     QCOMPARE(control<QWidget>("sayfab")->geometry(), QRect(636, 445, 95, 25));
     QCOMPARE(control<QWidget>("BitBtn7")->geometry(), QRect(520, 475, 210, 25));
+    // "Sonuçları oku" is a command of the window, in the commands' row and style.
+    QCOMPARE(control<QWidget>("sonucoku")->geometry(), QRect(404, 445, 110, 25));
+    QCOMPARE(control<QWidget>("sonucoku")->parentWidget(), window->centralWidget());
+    QCOMPARE(control<QWidget>("sonucoku")->font(), control<QWidget>("dogrugir")->font());
     QCOMPARE(control<QLabel>("Label1")->text(),
              QStringLiteral(u"Soruların altında görüntülenecek açıklama"));
     QCOMPARE(control<QLabel>("Label1")->pos(), QPoint(450, 80));
@@ -502,6 +508,47 @@ void tst_Tanaekr::pasteAnswerKey() {
     QVERIFY2(refusal.isEmpty() ? said.endsWith(u"cevap yapıştırıldı."_s)
                                : said.startsWith(u"Cevaplar yapıştırılmadı"_s + refusal),
              qPrintable(said));
+}
+
+// After "Doğru cevapları gir" the key is typed straight away: each letter
+// goes to the current question's key cell, as typed, and the next one follows.
+void tst_Tanaekr::typeAnswerKey_data() {
+    using namespace Qt::Literals::StringLiterals;
+    QTest::addColumn<QString>("typed"); // "\n" is Enter, "\t" is Tab
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("letters as typed") << u"abC"_s << u"abC......."_s << 3 << false;
+    QTest::newRow("Enter moves on") << u"\na\n"_s << u".a........"_s << 3 << false;
+    QTest::newRow("letter outside options") << u"ae"_s << u"a........."_s << 1 << true;
+    QTest::newRow("Tab leaves the grid") << u"b\tc"_s << u"b........."_s << -1 << false;
+}
+
+void tst_Tanaekr::typeAnswerKey() {
+    using namespace Qt::Literals::StringLiterals;
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QFETCH(int, row);
+    QFETCH(bool, refused);
+    clickButton(*window, "dogrugir");
+    auto* grid = control<QTableView>("liste");
+    QCOMPARE(QApplication::focusWidget(), grid); // on the first key: see the rows' first letter
+    for (QChar c : typed)
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(),
+                            c == u'\n'   ? Qt::Key_Return
+                            : c == u'\t' ? Qt::Key_Tab
+                                         : Qt::Key_unknown,
+                            QString(c), Qt::NoModifier);
+    QString keys;
+    Statement select(TanaekrTestAccess::websoru(*window).database(),
+                     u"SELECT dc FROM websoru ORDER BY soruno"_s);
+    while (select.step())
+        keys += select.value(0).isNull() ? u"."_s : select.value(0).toString();
+    QCOMPARE(keys, stored);
+    QCOMPARE(grid->hasFocus(), row >= 0);
+    if (row >= 0)
+        QCOMPARE(grid->currentIndex(), grid->model()->index(row, 2));
+    QCOMPARE(window->statusText().startsWith(u"Doğru cevap olarak yalnızca"_s), refused);
 }
 
 int main(int argc, char* argv[]) {
