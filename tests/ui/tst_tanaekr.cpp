@@ -50,6 +50,7 @@ private slots:
     void typeAnswerKey();
 
 private:
+    QString storedKeys() const;
     template <typename T> T* control(const char* name) const {
         T* w = window->findChild<T*>(QLatin1String(name));
         if (!w)
@@ -446,6 +447,16 @@ void tst_Tanaekr::explanationLinesAsShown() {
         QVERIFY(metrics.horizontalAdvance(line.trimmed()) <= soruac->viewport()->width());
 }
 
+// The stored keys in question order, '.' for none.
+QString tst_Tanaekr::storedKeys() const {
+    QString keys;
+    Statement select(TanaekrTestAccess::websoru(*window).database(),
+                     QStringLiteral("SELECT dc FROM websoru ORDER BY soruno"));
+    while (select.step())
+        keys += select.value(0).isNull() ? QStringLiteral(".") : select.value(0).toString();
+    return keys;
+}
+
 // Ten questions of four options, every key "D" before the paste from grid row
 // `row`: the keys stored after it ('.' none); a refusal names its position.
 void tst_Tanaekr::pasteAnswerKey_data() {
@@ -493,12 +504,7 @@ void tst_Tanaekr::pasteAnswerKey() {
         QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier);
     }
 
-    QString keys;
-    Statement select(TanaekrTestAccess::websoru(*window).database(),
-                     u"SELECT dc FROM websoru ORDER BY soruno"_s);
-    while (select.step())
-        keys += select.value(0).isNull() ? u"."_s : select.value(0).toString();
-    QCOMPARE(keys, stored);
+    QCOMPARE(storedKeys(), stored);
     for (int r = 0; r < stored.size(); ++r)
         QCOMPARE(grid->model()->index(r, 2).data().toString(), QString(stored[r]));
     // A refusal: in a box for the button, in the status bar for the shortcut.
@@ -539,12 +545,7 @@ void tst_Tanaekr::typeAnswerKey() {
                             : c == u'\t' ? Qt::Key_Tab
                                          : Qt::Key_unknown,
                             QString(c), Qt::NoModifier);
-    QString keys;
-    Statement select(TanaekrTestAccess::websoru(*window).database(),
-                     u"SELECT dc FROM websoru ORDER BY soruno"_s);
-    while (select.step())
-        keys += select.value(0).isNull() ? u"."_s : select.value(0).toString();
-    QCOMPARE(keys, stored);
+    QCOMPARE(storedKeys(), stored);
     QCOMPARE(grid->hasFocus(), row >= 0);
     if (row >= 0)
         QCOMPARE(grid->currentIndex(), grid->model()->index(row, 2));
