@@ -42,6 +42,29 @@ const root = fs.mkdtempSync(path.join(os.tmpdir(), 'dorvana-single-'));
 
 // A page written by the program's builders; returns its file:// address and
 // the test identity the builder embedded.
+// An empty page beside the tests' pages: it shares their storage and runs nothing.
+const STORAGE_PROBE = path.join(root, 'depo.html');
+fs.writeFileSync(STORAGE_PROBE, '');
+
+// setItem returns before the browser itself holds the value, and a reload straight
+// after it may read the older one: reload once another page of the same browser
+// reads what this one stored.
+async function reload(page) {
+  const stored = await page.evaluate(() => JSON.stringify({ ...localStorage }));
+  const probe = await page.context().newPage();
+  try {
+    await probe.goto(pathToFileURL(STORAGE_PROBE).href);
+    // Polled from here: a test's stopped clock holds the page's own timers.
+    for (let i = 0; i < 100; i++) {
+      if ((await probe.evaluate(() => JSON.stringify({ ...localStorage }))) === stored) break;
+      await new Promise((r) => setTimeout(r, 50));
+    }
+  } finally {
+    await probe.close();
+  }
+  await page.reload();
+}
+
 function makePage(name, description) {
   const json = path.join(root, `${name}.json`);
   const html = path.join(root, `${name}.html`);
@@ -353,24 +376,24 @@ describe('single page in Chromium, from file://', () => {
       await radio(page, 4, 'E').check();
       await radio(page, 1, 'A').check();
       await button(page, 'Sonraki soru').click();
-      await page.reload();
+      await reload(page);
       await page.locator('#sayac').waitFor();
       assert.equal(await page.locator('#sayac').textContent(), '2/4');
       assert.equal(await radio(page, 1, 'A').isChecked(), true);
       assert.equal(await radio(page, 4, 'E').isChecked(), true);
       // Changing an answer sticks too.
       await radio(page, 4, 'D').check();
-      await page.reload();
+      await reload(page);
       assert.equal(await radio(page, 4, 'D').isChecked(), true);
       await button(page, 'Testi bitir').click();
       await button(page, 'Evet, bitir').click();
-      await page.reload();
+      await reload(page);
       assert.deepEqual(await totals(page), { dogru: '2', yanlis: '0', bos: '2', net: '2,00' });
       assert.equal(await page.locator('#s-ad').textContent(), 'Çağrı Öztürk');
       await button(page, 'Yeniden başla').click();
       await button(page, 'Evet, sil').click();
       assert.equal(await page.getByLabel('Adınız ve soyadınız').inputValue(), '');
-      await page.reload();
+      await reload(page);
       await button(page, 'Teste başla').waitFor();
       await start(page, '');
       assert.equal(await page.locator('#sayac').textContent(), '1/4');
@@ -389,7 +412,7 @@ describe('single page in Chromium, from file://', () => {
       await page.clock.runFor(60000);
       assert.equal(await page.getByRole('timer').textContent(), 'Kalan süre 00:59');
       // A reload keeps counting from the start, not from the reload.
-      await page.reload();
+      await reload(page);
       await page.clock.runFor(1000);
       assert.equal(await page.getByRole('timer').textContent(), 'Kalan süre 00:58');
       // Time runs out while the page is asking whether to finish.
@@ -481,7 +504,7 @@ describe('single page in Chromium, from file://', () => {
       // A retake after seeing the key is the second attempt, in the file and its check.
       await button(page, 'Yeniden başla').click();
       await button(page, 'Evet, sil').click();
-      await page.reload();
+      await reload(page);
       await start(page, 'Ayşe: Yılmaz/3');
       await answerAndFinish(page, 'ABDD');
       const [again] = await Promise.all([page.waitForEvent('download'), button(page, 'Sonucu kaydet').click()]);
