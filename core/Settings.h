@@ -21,4 +21,5 @@ struct Settings {
     qint32 sure = 0;                            // time limit in minutes, 0 for none
     qint32 yanlis = 3;    // wrong answers that cancel one right answer; 0: none do
     bool dogrular = true; // the single page's result view lists the correct answers
+    qint32 kitapcik = 1;  // booklet types of the single page: 1, 2 or 4
 };

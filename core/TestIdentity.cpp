@@ -23,5 +23,11 @@ QString testIdentity(const TestIdentityInput& in) {
                       QString::number(qMax(in.timeLimitMinutes, 0)),
                       QString::number(in.questionDigests.size())};
     lines += in.questionDigests;
+    if (!in.sections.empty() || in.bookletCount != 1) {
+        lines[0] = u"dorvana-test/3"_s;
+        lines << QString::number(in.bookletCount) << QString::number(in.sections.size());
+        for (const Section& s : in.sections)
+            lines << s.name << QString::number(s.first) << QString::number(s.last) << weightText(s.weight);
+    }
     return sha256OfLines(lines).left(32);
 }

@@ -5,6 +5,10 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include "core/Sections.h"
+
+#include <vector>
+
 // What identifies one generated test: the single page carries this digest,
 // keys the pupil's saved progress in the browser by it, and every result file
 // or code names its test by it. Computed in this one place at generation; the
@@ -19,13 +23,17 @@ struct TestIdentityInput {
     // contentDigest of each question's embedded bytes, in question order; an
     // empty text for a question the page does not have.
     QStringList questionDigests;
+    std::vector<Section> sections; // the practice exam's subjects, if any
+    qint32 bookletCount = 1;       // 1, 2 or 4 booklet types
 };
 
 // The first 32 lowercase hex digits of sha256OfLines of "dorvana-test/2", the
 // test name, the stem, the count, the keys, the option count, the net rule,
 // the time limit, the number of question digests and the digests. Two tests
 // that differ in any question's bytes or in the time limit differ here, so a
-// browser never mixes their pupils' progress.
+// browser never mixes their pupils' progress. A test with sections or more
+// than one booklet is "dorvana-test/3": the same lines, then the booklet count,
+// the number of sections and, for each, its name, first, last and weight.
 QString testIdentity(const TestIdentityInput& in);
 
 // SHA-256 of the bytes as lowercase hex.

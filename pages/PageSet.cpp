@@ -27,7 +27,9 @@ PageSetTest pageSetTest(const PageSetInput& in) {
     test.identity = testIdentity(
         {in.testName, in.stem, test.keys, test.optionCount, test.netRule, minutes,
          questionDigests(QList<EmbeddedQuestion>(in.questions.begin(), in.questions.end()),
-                         test.keys.size())});
+                         test.keys.size()),
+         {},
+         1});
     return test;
 }
 

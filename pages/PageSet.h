@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Booklets.h"
 #include "core/DataRecord.h"
 #include "core/FileSet.h"
 #include "core/Settings.h"
@@ -22,6 +23,7 @@ struct PageSetInput {
     QStringList explanationLines;      // the explanation as its box shows it
     Settings settings;                 // colours, navigation folder, options, net rule, single page
     std::vector<DataRecord> answerKey; // one record per question, in question order
+    std::vector<Section> sections;     // the test's checked sections, in table order
 
     // The single page for today's browsers (settings.teksayfa).
     std::vector<EmbeddedQuestion> questions;    // one per question, made self-contained
@@ -38,6 +40,9 @@ struct PageSetTest {
     qint32 optionCount;
     qint32 netRule;
     QString identity;
+    // Every booklet's order ("A", the teacher's, first), from the identity,
+    // the sections and settings.kitapcik.
+    std::vector<BookletOrder> booklets;
 };
 PageSetTest pageSetTest(const PageSetInput& in);
 

@@ -4,6 +4,11 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "core/Booklets.h"
+#include "core/Sections.h"
+
+#include <vector>
+
 // What one generation run wrote, as far as reading pupils' results needs it.
 struct GeneratedTest {
     QString name;           // the test name
@@ -17,4 +22,12 @@ struct GeneratedTest {
     // as made at generation and stored with the test. Never recomputed from the
     // fields above: tests of earlier versions keep the identity their pages carry.
     QString identity;
+    std::vector<Section> sections; // checked sections; none: one net for the whole test
+    // Every booklet's order, "A" (the teacher's order) first; a test stored
+    // before booklets existed has none and reads as booklet A alone.
+    std::vector<BookletOrder> booklets;
 };
+
+// The order of booklet `letter` ("A" is the teacher's order for any test), or
+// null when the test has no such booklet.
+const std::vector<qint32>* bookletOrderOf(const GeneratedTest& test, const QString& letter);

@@ -20,6 +20,9 @@ struct PupilResult {
     QString finish;
     int attempt = 1; // the pupil's attempt at the test on that browser, from 1
     QString check;   // 16 hex digits over the fields above (not the test name)
+    // The booklet the pupil answered, "A" to "D" ("A" before version 3, and for
+    // a one-booklet test); `answers` are in that booklet's order.
+    QString booklet = QStringLiteral("A");
 };
 
 // More attempts than this are not a count a page could have kept.

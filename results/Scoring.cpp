@@ -31,6 +31,48 @@ Score scoreAnswers(const GeneratedTest& test, const QString& answers) {
     return score;
 }
 
+const std::vector<qint32>* bookletOrderOf(const GeneratedTest& test, const QString& letter) {
+    for (const BookletOrder& b : test.booklets)
+        if (letter.size() == 1 && b.letter == letter[0])
+            return &b.order;
+    return nullptr;
+}
+
+QString answersInTeacherOrder(const GeneratedTest& test, const QString& booklet, const QString& answers) {
+    if (booklet == QStringLiteral("A") && test.booklets.empty())
+        return answers;
+    const std::vector<qint32>* order = bookletOrderOf(test, booklet);
+    if (!order)
+        throw AppError(QStringLiteral("bu testin \"%1\" kitapçığı yok").arg(booklet));
+    return toTeacherOrder(*order, answers);
+}
+
+std::vector<Score> sectionScores(const GeneratedTest& test, const QString& answers) {
+    std::vector<Score> scores(test.sections.size());
+    for (std::size_t s = 0; s < test.sections.size(); ++s) {
+        Score& score = scores[s];
+        const Section& section = test.sections[s];
+        for (qint32 q = section.first; q <= section.last && q <= answers.size(); ++q) {
+            const QChar mark = answerMark(test, q - 1, answers[q - 1]);
+            if (mark == u'B')
+                ++score.blank;
+            else if (mark == u'Y')
+                ++score.wrong;
+            else
+                ++score.correct;
+        }
+        score.net = netScore(score.correct, score.wrong, test.netRule);
+    }
+    return scores;
+}
+
+double weightedTotal(const GeneratedTest& test, const std::vector<Score>& sections) {
+    double total = 0;
+    for (std::size_t s = 0; s < sections.size() && s < test.sections.size(); ++s)
+        total += test.sections[s].weight * sections[s].net;
+    return total;
+}
+
 QChar answerMark(const GeneratedTest& test, qsizetype question, QChar answer) {
     if (answer == u'-')
         return u'B';

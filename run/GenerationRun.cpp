@@ -181,7 +181,7 @@ GenerationOutcome runGeneration(const GenerationInput& input, TableDataset& webs
     const PageSetTest test = pageSetTest(in);
     rememberTest(websoru.database(),
                  {in.testName, in.stem, in.questionCount, test.keys, test.optionCount, test.netRule,
-                  QDateTime::currentDateTime(), test.identity});
+                  QDateTime::currentDateTime(), test.identity, {}, {}});
     writeFileSet(files, imageFolder.isEmpty() ? QStringList() : QStringList{imageFolder});
 
     outcome.written = true;

@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     in.testIdentity = testIdentity({in.testName, in.stem, in.keys.toUpper(),
                                     effectiveOptionCount(in.settings.siksay),
                                     effectiveNetRule(in.settings.yanlis), in.settings.sure,
-                                    questionDigests(in.questions, in.keys.size())});
+                                    questionDigests(in.questions, in.keys.size()), {}, 1});
 
     QElapsedTimer clock;
     clock.start();

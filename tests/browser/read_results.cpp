@@ -55,7 +55,7 @@ GeneratedTest describedTest(const QJsonObject& d) {
                         : QString());
     }
     test.identity = testIdentity({test.name, test.stem, test.keys, test.optionCount, test.netRule,
-                                  d.value(u"minutes"_s).toInt(0), digests});
+                                  d.value(u"minutes"_s).toInt(0), digests, {}, 1});
     return test;
 }
 

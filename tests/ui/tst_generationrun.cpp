@@ -425,7 +425,9 @@ void tst_GenerationRun::singlePageBesideTheSet() {
          4,
          0,
          {contentDigest(fileBytes(QStringLiteral(DORVANA_TEST_DATA "/questions/chromium.png"))),
-          QString(), QString()}});
+          QString(), QString()},
+         {},
+         1});
     QVERIFY(html.contains(identity.toLatin1()));
     for (const QString& name : navigationImageNames())
         QCOMPARE(fileBytes(images.filePath(name)), navigationImage(name));
