@@ -764,6 +764,30 @@ describe('single page in Firefox ESR, from file://', () => {
     }
   });
 
+  test('booklet B with weighted sections', async () => {
+    const p = makePage('ffbooklet', fourQuestions({
+      sections: [{ name: 'Birinci', first: 1, last: 2, weight: 1.5 }, { name: 'İkinci', first: 3, last: 4, weight: 1 }],
+      booklets: 2,
+    }));
+    const { page, problems } = await ffPage(p.booklet('B').url);
+    try {
+      assert.equal(await text(page, '#kitapcik-bilgi'), 'Kitapçık B');
+      await click(page, '#basla');
+      await click(page, '#evet');
+      await page.waitForSelector('#sayac');
+      assert.deepEqual(await page.$$eval('#satirlar h2', (hs) => hs.map((h) => h.textContent)), ['Birinci', 'İkinci']);
+      await click(page, `input[name=s1][value=${'ABDD'[p.orders.B[0] - 1]}]`); // right, in "Birinci"
+      await click(page, '#bitir');
+      await click(page, '#evet');
+      assert.deepEqual(await page.$$eval('#bolum-satirlar td', (tds) => tds.map((c) => c.textContent)),
+        ['1', '0', '1', '1,00', '0', '0', '2', '0,00']);
+      assert.equal(await text(page, '#agirlikli'), 'Ağırlıklı toplam: 1,50');
+      assert.deepEqual(problems, []);
+    } finally {
+      await page.close();
+    }
+  });
+
   test('a hostile test name shows as text', async () => {
     const p = makePage('ffhostile', fourQuestions({ testName: HOSTILE_NAME }));
     const { page, problems } = await ffPage(p.url);
