@@ -575,9 +575,12 @@
   });
   window.addEventListener('beforeprint', tabloTamamla);
 
+  // The booklet on the start view and on the result, printed too: its
+  // questions are numbered in the booklet's own order.
   if (kitapcik) {
     $('kitapcik-bilgi').textContent = 'Kitapçık ' + kitapcik;
-    $('kitapcik-bilgi').hidden = false;
+    $('s-kitapcik').textContent = kitapcik;
+    document.querySelectorAll('#kitapcik-bilgi, .kitapcikli').forEach(function (e) { e.hidden = false; });
   }
   if (veri.sure > 0) {
     $('sure-bilgi').textContent = 'Süre: ' + veri.sure + ' dakika';

@@ -655,6 +655,7 @@ describe('single page in Chromium, from file://', () => {
         [...tb.rows].map((tr) => [...tr.cells].map((c) => c.textContent)));
       assert.deepEqual(table, [['Bölüm', 'Doğru', 'Yanlış', 'Boş', 'Net'], ...TABLE]);
       assert.equal(await page.getByText('Ağırlıklı toplam').isVisible(), false);
+      assert.equal(await page.locator('#s-kitapcik').textContent(), 'B');
       assert.deepEqual(await totals(page), { dogru: '67', yanlis: '21', bos: '32', net: '60,00' });
       const first = await page.locator('#sonuc-tablosu tbody tr').first().evaluate((tr) => [...tr.cells].map((c) => c.textContent));
       assert.deepEqual(first, ['1', answers[0] === '-' ? '' : answers[0], keys[order[0] - 1], answers[0] === '-' ? 'B' : 'D']);

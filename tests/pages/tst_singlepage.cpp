@@ -1,6 +1,7 @@
 #include "pages/PageSet.h"
 #include "pages/SinglePage.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -307,7 +308,7 @@ void tst_SinglePage::bookletPages() {
         QCOMPARE(files[f].bytes, classic[f].bytes);
     for (qsizetype b = 0; b < pages.size(); ++b) {
         const OutputFile& page = files[classic.size() - 1 + std::size_t(b)];
-        QCOMPARE(page.path.section(u'/', -1), pages[b]);
+        QCOMPARE(QFileInfo(page.path).fileName(), pages[b]);
         const QJsonObject data = pageData(page.bytes);
         QCOMPARE(data.value(u"test"_s).toString(), test.identity);
         QCOMPARE(data.value(u"kitapcik"_s).toString(),
