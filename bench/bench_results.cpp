@@ -1,7 +1,9 @@
 // Reading a class's result files: 1000 files of a 40-question test read from
 // disk, checked and scored, then the summary, the item analysis and the CSV;
-// and the same files added through the window (checked, stored in one
-// transaction, the class shown).
+// the same for a practice exam of 120 questions in four sections and two
+// booklets (half the class on booklet B, mapped back before scoring); and the
+// plain files added through the window (checked, stored in one transaction,
+// the class shown).
 
 #include "BenchSupport.h"
 #include "ResultSamples.h"
@@ -21,10 +23,17 @@ struct ResultFolder {
     GeneratedTest test;
     QStringList paths;
 
-    explicit ResultFolder(int files) {
+    ResultFolder(int files, bool practiceExam = false) {
         test = samples::exampleTest();
-        test.count = 40;
+        test.count = practiceExam ? 120 : 40;
         test.optionCount = 5;
+        if (practiceExam) {
+            test.sections = {{QStringLiteral("Türkçe"), 1, 40, 1},
+                             {QStringLiteral("Sosyal"), 41, 60, 1},
+                             {QStringLiteral("Matematik"), 61, 100, 1},
+                             {QStringLiteral("Fen"), 101, 120, 1}};
+            test.booklets = bookletOrders(test.identity, test.count, test.sections, 2);
+        }
         QRandomGenerator random(14);
         for (int q = 0; q < test.count; ++q)
             test.keys += QChar(u'A' + random.bounded(5));
@@ -42,14 +51,18 @@ struct ResultFolder {
             QFile file(path);
             if (!file.open(QIODevice::WriteOnly))
                 qFatal("cannot write a result file");
-            file.write(samples::fileBytes(samples::result(id, name, answers), test.name));
+            file.write(practiceExam
+                           ? samples::bookletFileBytes(
+                                 samples::result(id, name, answers),
+                                 i % 2 ? QStringLiteral("B") : QStringLiteral("A"), test.name)
+                           : samples::fileBytes(samples::result(id, name, answers), test.name));
             paths << path;
         }
     }
 };
 
 void ResultFilesAnalysis(benchmark::State& state) {
-    const ResultFolder folder(int(state.range(0)));
+    const ResultFolder folder(int(state.range(0)), state.range(1) != 0);
     std::size_t pupils = 0;
     for (auto _ : state) {
         std::vector<PupilResult> results;
@@ -98,8 +111,9 @@ void ResultFilesIntoWindow(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(ResultFilesAnalysis)
-    ->ArgName("files")
-    ->Arg(1000)
+    ->ArgNames({"files", "sections_booklets"})
+    ->Args({1000, 0})
+    ->Args({1000, 1})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(ResultFilesIntoWindow)

@@ -75,6 +75,22 @@ inline QByteArray fileBytes(const PupilResult& r, const QString& testName) {
     return json.toUtf8();
 }
 
+// A result on booklet `booklet` as today's page writes it (version 3).
+inline QByteArray bookletFileBytes(PupilResult r, const QString& booklet, const QString& testName) {
+    r.check = sha256Hex({QStringLiteral("dvsonuc/3"), r.test, booklet, r.name, r.answers, r.start,
+                         r.finish, QString::number(r.attempt)},
+                        16);
+    const QString json =
+        QStringLiteral("{\"format\":\"dvsonuc\",\"version\":3,\"test\":") + jsonString(r.test) +
+        QStringLiteral(",\"testName\":") + jsonString(testName) + QStringLiteral(",\"booklet\":") +
+        jsonString(booklet) + QStringLiteral(",\"name\":") + jsonString(r.name) +
+        QStringLiteral(",\"answers\":") + jsonString(r.answers) + QStringLiteral(",\"start\":") +
+        jsonString(r.start) + QStringLiteral(",\"finish\":") + jsonString(r.finish) +
+        QStringLiteral(",\"attempt\":") + QString::number(r.attempt) +
+        QStringLiteral(",\"check\":") + jsonString(r.check) + u'}';
+    return json.toUtf8();
+}
+
 // retake as "DV2" with its attempt.
 inline QString code(const PupilResult& r) {
     static const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567";
