@@ -101,9 +101,10 @@ void tst_Tanaekr::defaultTexts() {
     QCOMPARE(control<QLineEdit>("klasor")->text(), QDir::toNativeSeparators(QDir::currentPath()));
 
     auto* tabs = control<QTabWidget>("sayfalar");
-    QCOMPARE(tabs->count(), 2);
+    QCOMPARE(tabs->count(), 3);
     QCOMPARE(tabs->tabText(0), QStringLiteral(u"Soru sayfası"));
     QCOMPARE(tabs->tabText(1), QStringLiteral(u"Cevap ve Sonuç Sayfası"));
+    QCOMPARE(tabs->tabText(2), QStringLiteral(u"Bölümler"));
     QCOMPARE(tabs->currentIndex(), 0);
     QCOMPARE(control<QPushButton>("dogrugir")->text(), QStringLiteral(u"Doğru cevapları gir"));
     QCOMPARE(control<QPushButton>("sayfab")->text(), QStringLiteral(u"Sayfaları oluştur "));
