@@ -84,9 +84,6 @@ const QString kHintSure =
     QStringLiteral(u"Tek sayfada sınav süresi; 0 yazılırsa süre sınırı yoktur.");
 const QString kHintYanlis =
     QStringLiteral(u"Netin hesabı: kaç yanlış cevabın bir doğru cevabı götürdüğü.");
-const QString kHintBolumler =
-    QStringLiteral(u"Testin bölümleri (Türkçe 1-40 gibi); her bölümün neti ayrıca hesaplanır. "
-                   u"Bölümler test adıyla birlikte saklanır.");
 const QString kHintKitapcik =
     QStringLiteral(u"Tek sayfanın kaç kitapçık türüyle (A, B, …) yazılacağı; her kitapçıkta "
                    u"sorular bölümlerinin içinde başka bir sırayla gelir.");
@@ -394,7 +391,10 @@ void Tanaekr::buildSectionsPage(QWidget* page) {
     bolumler->setObjectName(QStringLiteral("bolumler"));
     bolumler->setGeometry(10, 30, 390, 290);
     labelAbove(bolumler, "bolumlerLabel", QStringLiteral(u"Bölüm listesi"));
-    watch(bolumler);
+    // No hint on entering the grid: its focus comes back from every cell
+    // editor and would cover the status bar's reason for a refused character.
+    bolumler->setToolTip(QStringLiteral(u"Testin bölümleri (Türkçe 1-40 gibi); her bölümün neti "
+                                        u"ayrıca hesaplanır. Bölümler test adıyla saklanır."));
     connect(bolumler, &SectionGrid::entryRefused, this,
             [this](const QString& why) { showHint(why); });
 
@@ -424,10 +424,14 @@ void Tanaekr::buildSectionsPage(QWidget* page) {
     labelAbove(kitapcik, "kitapcikLabel", QStringLiteral(u"Kitapçık sayısı"));
     watch(kitapcik);
 
-    // The grid follows the test name whenever its page is entered or left;
-    // the change of page may come inside a focus change, so a refusal is shown after it.
-    connect(sayfalar, &QTabWidget::currentChanged, this,
-            [this] { runCommandReportingLater(m_prompts, this, [this] { syncSections(); }); });
+    // The grid is stored when its page is left and follows the test name when
+    // the page is entered (rows refused before are not offered again then). The
+    // change of page may come inside a focus change, so a refusal is shown after it.
+    connect(sayfalar, &QTabWidget::currentChanged, this, [this](int index) {
+        if (sayfalar->widget(index) == bolsayfa && m_sectionsTestName == testadl->text())
+            return;
+        runCommandReportingLater(m_prompts, this, [this] { syncSections(); });
+    });
 }
 
 void Tanaekr::setTabOrders() {
@@ -512,8 +516,6 @@ void Tanaekr::fieldEntered(QWidget* field) {
         showHint(kHintDogrular);
     else if (field == yanlis)
         showHint(kHintYanlis);
-    else if (field == bolumler)
-        showHint(kHintBolumler);
     else if (field == kitapcik)
         showHint(kHintKitapcik);
     else if (field == dir)
