@@ -25,8 +25,9 @@ struct Draw {
 };
 
 quint64 seedOf(const QString& identity, QChar letter) {
-    const QByteArray digest = QCryptographicHash::hash(
-        (u"dorvana-kitapcik/1\n"_s + identity + u'\n' + letter).toUtf8(), QCryptographicHash::Sha256);
+    const QByteArray digest =
+        QCryptographicHash::hash((u"dorvana-kitapcik/1\n"_s + identity + u'\n' + letter).toUtf8(),
+                                 QCryptographicHash::Sha256);
     quint64 seed = 0;
     for (int i = 0; i < 8; ++i)
         seed = (seed << 8) | quint8(digest[i]);
@@ -34,7 +35,8 @@ quint64 seedOf(const QString& identity, QChar letter) {
 }
 
 // Runs of questions shuffled together: each section, or the whole test.
-std::vector<std::pair<qint32, qint32>> shuffledRuns(const std::vector<Section>& sections, qint32 count) {
+std::vector<std::pair<qint32, qint32>> shuffledRuns(const std::vector<Section>& sections,
+                                                    qint32 count) {
     std::vector<std::pair<qint32, qint32>> runs;
     if (sections.empty())
         runs.emplace_back(1, count);
@@ -79,9 +81,10 @@ std::vector<BookletOrder> bookletOrders(const QString& testIdentity, qint32 ques
             for (int attempt = 0; attempt < 8; ++attempt) {
                 for (qint32 i = last - first; i > 0; --i)
                     std::iter_swap(begin + i, begin + qint32(draw.next() % quint64(i + 1)));
-                const bool seen = std::any_of(booklets.begin(), booklets.end(), [&](const BookletOrder& earlier) {
-                    return std::equal(begin, end, earlier.order.begin() + (first - 1));
-                });
+                const bool seen =
+                    std::any_of(booklets.begin(), booklets.end(), [&](const BookletOrder& earlier) {
+                        return std::equal(begin, end, earlier.order.begin() + (first - 1));
+                    });
                 if (!seen)
                     break;
             }

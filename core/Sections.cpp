@@ -21,35 +21,43 @@ void checkSections(const std::vector<Section>& sections, qint32 questionCount) {
         const Section& s = sections[i];
         const QString name = s.name.trimmed();
         if (name.isEmpty())
-            throw AppError(u"Bölüm listesinin %1: bölümün adı boş."_s.arg(rowName(i)));
+            throw AppError(u"Bölüm listesi, %1: bölümün adı boş."_s.arg(rowName(i)));
         if (name.size() > kMaxSectionName)
-            throw AppError(u"Bölüm listesinin %1: bölüm adı en çok %2 harf olabilir."_s.arg(rowName(i))
-                               .arg(kMaxSectionName));
+            throw AppError(
+                u"Bölüm listesi, %1: bölüm adı en çok %2 harf olabilir."_s.arg(rowName(i))
+                    .arg(kMaxSectionName));
         for (std::size_t j = 0; j < i; ++j)
             if (sections[j].name.trimmed().compare(name, Qt::CaseInsensitive) == 0)
-                throw AppError(u"Bölüm listesinin %1 ile %2 aynı adı taşıyor: \"%3\"."_s.arg(rowName(j), rowName(i), name));
+                throw AppError(u"Bölüm listesi, %1 ile %2 aynı adı taşıyor: \"%3\"."_s.arg(
+                    rowName(j), rowName(i), name));
         if (s.first < 1 || s.first > questionCount)
-            throw AppError(u"Bölüm listesinin %1 (%2): ilk soru %3 testin dışında; test 1 ile %4 arasındaki soruları taşıyor."_s
-                               .arg(rowName(i), name)
-                               .arg(s.first)
-                               .arg(questionCount));
+            throw AppError(
+                u"Bölüm listesi, %1 (%2): ilk soru %3 testin dışında; test 1 ile %4 arasındaki soruları taşıyor."_s
+                    .arg(rowName(i), name)
+                    .arg(s.first)
+                    .arg(questionCount));
         if (s.last < 1 || s.last > questionCount)
-            throw AppError(u"Bölüm listesinin %1 (%2): son soru %3 testin dışında; test 1 ile %4 arasındaki soruları taşıyor."_s
-                               .arg(rowName(i), name)
-                               .arg(s.last)
-                               .arg(questionCount));
+            throw AppError(
+                u"Bölüm listesi, %1 (%2): son soru %3 testin dışında; test 1 ile %4 arasındaki soruları taşıyor."_s
+                    .arg(rowName(i), name)
+                    .arg(s.last)
+                    .arg(questionCount));
         if (s.first > s.last)
-            throw AppError(u"Bölüm listesinin %1 (%2): ilk soru (%3) son sorudan (%4) sonra geliyor."_s.arg(rowName(i), name)
-                               .arg(s.first)
-                               .arg(s.last));
+            throw AppError(
+                u"Bölüm listesi, %1 (%2): ilk soru (%3) son sorudan (%4) sonra geliyor."_s
+                    .arg(rowName(i), name)
+                    .arg(s.first)
+                    .arg(s.last));
         if (!(s.weight > 0) || s.weight > 100 || !std::isfinite(s.weight))
-            throw AppError(u"Bölüm listesinin %1 (%2): katsayı 0'dan büyük, en çok 100 olmalı."_s.arg(rowName(i), name));
+            throw AppError(u"Bölüm listesi, %1 (%2): katsayı 0'dan büyük, en çok 100 olmalı."_s.arg(
+                rowName(i), name));
         for (std::size_t j = 0; j < i; ++j) {
             const Section& o = sections[j];
             if (s.first <= o.last && o.first <= s.last)
-                throw AppError(u"Bölüm listesinin %1 (%2) ile %3 (%4) çakışıyor: %5. soru ikisinde de."_s
-                                   .arg(rowName(j), o.name.trimmed(), rowName(i), name)
-                                   .arg(qMax(s.first, o.first)));
+                throw AppError(
+                    u"Bölüm listesi, %1 (%2) ile %3 (%4) çakışıyor: %5. soru ikisinde de."_s
+                        .arg(rowName(j), o.name.trimmed(), rowName(i), name)
+                        .arg(qMax(s.first, o.first)));
         }
     }
 }

@@ -9,8 +9,8 @@
 // with its own net. Questions in no section count only in the totals.
 struct Section {
     QString name;
-    qint32 first = 1; // first question, 1-based
-    qint32 last = 1;  // last question, inclusive
+    qint32 first = 1;  // first question, 1-based
+    qint32 last = 1;   // last question, inclusive
     double weight = 1; // "Katsayı": the section net's weight in the weighted total
 
     bool operator==(const Section&) const = default;

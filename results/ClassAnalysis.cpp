@@ -1,6 +1,7 @@
 #include "results/ClassAnalysis.h"
 
 #include "results/PupilName.h"
+#include "results/ResultText.h"
 
 #include <QDate>
 #include <QSet>
@@ -51,8 +52,11 @@ std::vector<PupilRow> classRows(const GeneratedTest& test,
     for (const PupilResult& result : results) {
         PupilRow row;
         row.name = result.name;
-        row.answers = result.answers.toUpper();
+        row.booklet = result.booklet;
+        row.answers = answersInTeacherOrder(test, result.booklet, result.answers.toUpper());
         row.score = scoreAnswers(test, row.answers);
+        row.sections = sectionScores(test, row.answers);
+        row.weighted = weightedTotal(test, row.sections);
         row.seconds = secondsTaken(result.start, result.finish);
         row.attempt = result.attempt;
         rows.push_back(std::move(row));
@@ -117,6 +121,10 @@ ClassSummary summarize(const std::vector<PupilRow>& rows) {
     for (double net : nets)
         squares += (net - summary.mean) * (net - summary.mean);
     summary.standardDeviation = std::sqrt(squares / double(n));
+    summary.sectionMeans.assign(rows.front().sections.size(), 0);
+    for (const PupilRow& row : rows)
+        for (std::size_t s = 0; s < summary.sectionMeans.size() && s < row.sections.size(); ++s)
+            summary.sectionMeans[s] += row.sections[s].net / double(n);
     return summary;
 }
 
@@ -139,9 +147,11 @@ ItemAnalysis analyseItems(const GeneratedTest& test, const std::vector<PupilRow>
         lower[std::size_t(byNet[std::size_t(n - 1 - i)])] = true;
     }
 
+    const std::vector<int> sectionOf = sectionOfQuestions(test.sections, test.count);
     for (int q = 0; q < test.count; ++q) {
         ItemStats item;
         item.question = q + 1;
+        item.section = sectionOf[std::size_t(q)];
         item.key = q < test.keys.size() ? test.keys[q].toUpper() : QChar(u'?');
         int upperRight = 0;
         int lowerRight = 0;
@@ -168,6 +178,41 @@ ItemAnalysis analyseItems(const GeneratedTest& test, const std::vector<PupilRow>
         analysis.items.push_back(item);
     }
     return analysis;
+}
+
+bool showsBooklet(const GeneratedTest& test) {
+    return test.booklets.size() > 1;
+}
+
+QStringList sectionColumnTitles(const GeneratedTest& test) {
+    QStringList titles;
+    if (showsBooklet(test))
+        titles << QStringLiteral("Kitapçık");
+    for (const Section& section : test.sections)
+        titles << section.name + QStringLiteral(" Net");
+    if (hasWeights(test.sections))
+        titles << QStringLiteral("Ağırlıklı toplam");
+    return titles;
+}
+
+QStringList sectionColumnTexts(const GeneratedTest& test, const PupilRow& row) {
+    QStringList texts;
+    if (showsBooklet(test))
+        texts << row.booklet;
+    for (std::size_t s = 0; s < test.sections.size(); ++s)
+        texts << (s < row.sections.size() ? decimalText(row.sections[s].net) : QString());
+    if (hasWeights(test.sections))
+        texts << decimalText(row.weighted);
+    return texts;
+}
+
+QList<std::pair<QString, QString>> sectionSummaryLines(const GeneratedTest& test,
+                                                       const ClassSummary& summary) {
+    QList<std::pair<QString, QString>> lines;
+    for (std::size_t s = 0; s < test.sections.size() && s < summary.sectionMeans.size(); ++s)
+        lines.append({test.sections[s].name + QStringLiteral(" ortalama net"),
+                      decimalText(summary.sectionMeans[s])});
+    return lines;
 }
 
 std::vector<HistogramBin> netHistogram(const std::vector<PupilRow>& rows) {

@@ -4,19 +4,26 @@
 #include "results/ResultInput.h"
 #include "results/Scoring.h"
 
+#include <QStringList>
+
 #include <array>
 #include <vector>
 
 // One row of the class table, scored from the test's stored key.
 struct PupilRow {
     QString name;
-    QString answers; // upper-cased
+    QString answers; // upper-cased, in the teacher's order whatever the booklet
     Score score;
-    qint64 seconds = -1; // finish − start, -1 when the clock went backwards
-    int attempt = 1;     // the pupil's attempt on that browser
+    QString booklet;             // the booklet the pupil answered, "A" to "D"
+    std::vector<Score> sections; // one per section of the test, in its table's order
+    double weighted = 0;         // weight × net summed over the sections
+    qint64 seconds = -1;         // finish − start, -1 when the clock went backwards
+    int attempt = 1;             // the pupil's attempt on that browser
 };
 
-// Rows in the order of `results`, which must fit the test (checkAnswersFit).
+// Rows in the order of `results`, which must fit the test (checkAnswersFit),
+// each mapped back to the teacher's order through its booklet (AppError for
+// a booklet the test does not have).
 std::vector<PupilRow> classRows(const GeneratedTest& test, const std::vector<PupilResult>& results);
 
 // The rows the statistics count: one per pupil, the last added result of
@@ -42,6 +49,7 @@ struct ClassSummary {
     double standardDeviation = 0;
     double lowest = 0;
     double highest = 0;
+    std::vector<double> sectionMeans; // each section's mean net, in table order
 };
 ClassSummary summarize(const std::vector<PupilRow>& rows);
 
@@ -49,7 +57,8 @@ ClassSummary summarize(const std::vector<PupilRow>& rows);
 // answered right; discrimination is (right in the upper group − right in the
 // lower group) / group size, the groups being the top and bottom 27 % by net.
 struct ItemStats {
-    int question = 0; // 1-based
+    int question = 0; // 1-based, in the teacher's order
+    int section = -1; // index of its section in the test's table, -1 for none
     QChar key;
     int right = 0;
     double difficulty = 0;
@@ -72,6 +81,18 @@ struct ItemAnalysis {
     std::vector<ItemStats> items;
 };
 ItemAnalysis analyseItems(const GeneratedTest& test, const std::vector<PupilRow>& rows);
+
+// What the sections and booklets add to the class table, after the net, in
+// the window, the CSV and the printed report alike: "Kitapçık" when the test
+// has more than one booklet, "<Bölüm adı> Net" for each section, and
+// "Ağırlıklı toplam" when a weight differs from 1.
+bool showsBooklet(const GeneratedTest& test);
+QStringList sectionColumnTitles(const GeneratedTest& test);
+// The row's values for those columns (booklet first when shown), as shown.
+QStringList sectionColumnTexts(const GeneratedTest& test, const PupilRow& row);
+// The summary's lines for the sections: "<Bölüm adı> ortalama net" and its value.
+QList<std::pair<QString, QString>> sectionSummaryLines(const GeneratedTest& test,
+                                                       const ClassSummary& summary);
 
 // Bars of the nets' histogram: bins [from, to) of a whole-number width,
 // from the whole number at or below the lowest net to the one above the

@@ -70,24 +70,26 @@ QByteArray classResultsCsv(const GeneratedTest& test, const std::vector<PupilRow
     lines << QString();
     // "Doğru" and "Yanlış" alone are logical values to a Turkish spreadsheet.
     // Then each question's answer of the pupil, a blank one as an empty cell.
-    QStringList classHeader{QStringLiteral("Ad"),
-                            QStringLiteral("Doğru sayısı"),
-                            QStringLiteral("Yanlış sayısı"),
-                            QStringLiteral("Boş sayısı"),
-                            QStringLiteral("Net"),
-                            durationTitle(),
-                            QStringLiteral("Deneme")};
+    QStringList classHeader{QStringLiteral("Ad"), QStringLiteral("Doğru sayısı"),
+                            QStringLiteral("Yanlış sayısı"), QStringLiteral("Boş sayısı"),
+                            QStringLiteral("Net")};
+    // Section names are the teacher's text: kept as text like the pupils' names.
+    const bool booklet = showsBooklet(test);
+    const QStringList sectionTitles = sectionColumnTitles(test);
+    for (qsizetype c = 0; c < sectionTitles.size(); ++c)
+        classHeader << (booklet && c == 0 ? sectionTitles[c] : textField(sectionTitles[c]));
+    classHeader << durationTitle() << QStringLiteral("Deneme");
     for (int q = 1; q <= test.count; ++q)
         classHeader << QStringLiteral("Soru %1").arg(q);
     line(classHeader);
     for (const PupilRow& row : rows) {
-        QStringList fields{textField(row.name),
-                           QString::number(row.score.correct),
-                           QString::number(row.score.wrong),
-                           QString::number(row.score.blank),
-                           decimalText(row.score.net),
-                           durationText(row.seconds),
-                           QString::number(row.attempt)};
+        QStringList fields{textField(row.name), QString::number(row.score.correct),
+                           QString::number(row.score.wrong), QString::number(row.score.blank),
+                           decimalText(row.score.net)};
+        const QStringList sectionTexts = sectionColumnTexts(test, row);
+        for (qsizetype c = 0; c < sectionTexts.size(); ++c)
+            fields << (booklet && c == 0 ? textField(sectionTexts[c]) : sectionTexts[c]);
+        fields << durationText(row.seconds) << QString::number(row.attempt);
         for (QChar answer : row.answers)
             fields << (answer == u'-' ? QString() : QString(answer));
         line(fields);
@@ -99,17 +101,28 @@ QByteArray classResultsCsv(const GeneratedTest& test, const std::vector<PupilRow
     line({QStringLiteral("Standart sapma"), decimalText(summary.standardDeviation)});
     line({QStringLiteral("En düşük net"), decimalText(summary.lowest)});
     line({QStringLiteral("En yüksek net"), decimalText(summary.highest)});
+    for (const auto& [title, value] : sectionSummaryLines(test, summary))
+        line({textField(title), value});
     lines << QString();
 
-    QStringList header{QStringLiteral("Soru"), QStringLiteral("Cevap"), QStringLiteral("Güçlük"),
-                       QStringLiteral("Ayırt edicilik")};
+    // With sections, each question names its own; they follow in the teacher's order.
+    const bool sections = !test.sections.empty();
+    QStringList header{QStringLiteral("Soru")};
+    if (sections)
+        header << QStringLiteral("Bölüm");
+    header << QStringLiteral("Cevap") << QStringLiteral("Güçlük")
+           << QStringLiteral("Ayırt edicilik");
     for (int o = 0; o < test.optionCount; ++o)
         header << QString(QChar(u'A' + o));
     header << QStringLiteral("Boş") << QStringLiteral("İşaret");
     line(header);
     for (const ItemStats& item : items.items) {
-        QStringList fields{QString::number(item.question), QString(item.key),
-                           decimalText(item.difficulty), decimalText(item.discrimination)};
+        QStringList fields{QString::number(item.question)};
+        if (sections)
+            fields << (item.section >= 0 ? textField(test.sections[std::size_t(item.section)].name)
+                                         : QString());
+        fields << QString(item.key) << decimalText(item.difficulty)
+               << decimalText(item.discrimination);
         for (int o = 0; o < test.optionCount; ++o)
             fields << QString::number(item.chosen[std::size_t(o)]);
         fields << QString::number(item.blanks) << item.markText();

@@ -38,7 +38,8 @@ const std::vector<qint32>* bookletOrderOf(const GeneratedTest& test, const QStri
     return nullptr;
 }
 
-QString answersInTeacherOrder(const GeneratedTest& test, const QString& booklet, const QString& answers) {
+QString answersInTeacherOrder(const GeneratedTest& test, const QString& booklet,
+                              const QString& answers) {
     if (booklet == QStringLiteral("A") && test.booklets.empty())
         return answers;
     const std::vector<qint32>* order = bookletOrderOf(test, booklet);

@@ -26,7 +26,8 @@ Score scoreAnswers(const GeneratedTest& test, const QString& answers);
 // A pupil's answers in the order of `booklet` ("A".."D"), put back in the
 // teacher's order; refuses (AppError, Turkish reason) a booklet the test does
 // not have. The answers must have the test's length.
-QString answersInTeacherOrder(const GeneratedTest& test, const QString& booklet, const QString& answers);
+QString answersInTeacherOrder(const GeneratedTest& test, const QString& booklet,
+                              const QString& answers);
 
 // The score of each section of the test (in its table's order), from answers
 // in the teacher's order: right, wrong, blank and net by the test's net rule.

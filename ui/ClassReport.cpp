@@ -33,13 +33,14 @@ QString classReportHtml(const ClassReport& r) {
                          ? QStringLiteral("%1 yanlış bir doğruyu götürür").arg(r.test.netRule)
                          : QStringLiteral("yanlış doğruyu götürmez"));
     html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
-    const QList<std::pair<QString, QString>> summary{
+    QList<std::pair<QString, QString>> summary{
         {QStringLiteral("Öğrenci sayısı"), QString::number(s.pupils)},
         {QStringLiteral("Ortalama net"), decimalText(s.mean)},
         {QStringLiteral("Ortanca net"), decimalText(s.median)},
         {QStringLiteral("Standart sapma (sınıfın tamamı)"), decimalText(s.standardDeviation)},
         {QStringLiteral("En düşük net"), decimalText(s.lowest)},
         {QStringLiteral("En yüksek net"), decimalText(s.highest)}};
+    summary += sectionSummaryLines(r.test, s);
     for (const auto& [name, value] : summary)
         html += QStringLiteral("<tr>") + cell(name) + cell(value, true) + QStringLiteral("</tr>");
     html += QStringLiteral("</table>");
@@ -48,16 +49,22 @@ QString classReportHtml(const ClassReport& r) {
 
     html += QStringLiteral("<h3>Sınıf listesi</h3><table border=\"1\" cellspacing=\"0\" "
                            "cellpadding=\"3\">");
-    html += headerRow({QStringLiteral("Ad"), QStringLiteral("Doğru"), QStringLiteral("Yanlış"),
-                       QStringLiteral("Boş"), QStringLiteral("Net"), minutesTitle(),
-                       QStringLiteral("Deneme")});
-    for (const PupilRow& row : r.rows)
+    html += headerRow(
+        QStringList{QStringLiteral("Ad"), QStringLiteral("Doğru"), QStringLiteral("Yanlış"),
+                    QStringLiteral("Boş"), QStringLiteral("Net")} +
+        sectionColumnTitles(r.test) + QStringList{minutesTitle(), QStringLiteral("Deneme")});
+    for (const PupilRow& row : r.rows) {
         html += QStringLiteral("<tr>") + cell(shownName(row.name)) +
                 cell(QString::number(row.score.correct), true) +
                 cell(QString::number(row.score.wrong), true) +
                 cell(QString::number(row.score.blank), true) +
-                cell(decimalText(row.score.net), true) + cell(minutesText(row.seconds), true) +
-                cell(QString::number(row.attempt), true) + QStringLiteral("</tr>");
+                cell(decimalText(row.score.net), true);
+        const QStringList sectionTexts = sectionColumnTexts(r.test, row);
+        for (qsizetype c = 0; c < sectionTexts.size(); ++c)
+            html += cell(sectionTexts[c], !(showsBooklet(r.test) && c == 0));
+        html += cell(minutesText(row.seconds), true) + cell(QString::number(row.attempt), true) +
+                QStringLiteral("</tr>");
+    }
     html += QStringLiteral("</table>");
 
     html += QStringLiteral("<h3>Madde analizi</h3><p>Güçlük (p): doğru cevaplayanların oranı "
@@ -68,8 +75,12 @@ QString classReportHtml(const ClassReport& r) {
             QStringLiteral(" öğrenci) doğru oranları farkı. Güçlüğü ya da ayırt ediciliği "
                            "0,20'nin altındaki sorular işaretlidir.</p>");
     html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
-    QStringList header{QStringLiteral("Soru"), QStringLiteral("Cevap"),
-                       QStringLiteral("Güçlük (p)"), QStringLiteral("Ayırt edicilik")};
+    const bool sections = !r.test.sections.empty();
+    QStringList header{QStringLiteral("Soru")};
+    if (sections)
+        header << QStringLiteral("Bölüm");
+    header << QStringLiteral("Cevap") << QStringLiteral("Güçlük (p)")
+           << QStringLiteral("Ayırt edicilik");
     for (int o = 0; o < r.test.optionCount; ++o)
         header << QString(QChar(u'A' + o));
     header << QStringLiteral("Boş") << QStringLiteral("İşaret");
@@ -77,8 +88,11 @@ QString classReportHtml(const ClassReport& r) {
     for (const ItemStats& item : r.items.items) {
         html += item.marked() ? QStringLiteral("<tr style=\"background-color: #FCE4E4\">")
                               : QStringLiteral("<tr>");
-        html += cell(QString::number(item.question), true) + cell(QString(item.key)) +
-                cell(decimalText(item.difficulty), true) +
+        html += cell(QString::number(item.question), true);
+        if (sections)
+            html += cell(item.section >= 0 ? r.test.sections[std::size_t(item.section)].name
+                                           : QString());
+        html += cell(QString(item.key)) + cell(decimalText(item.difficulty), true) +
                 cell(decimalText(item.discrimination), true);
         for (int o = 0; o < r.test.optionCount; ++o) {
             const QString count = QString::number(item.chosen[std::size_t(o)]);

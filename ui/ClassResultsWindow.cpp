@@ -159,12 +159,7 @@ ClassResultsWindow::ClassResultsWindow(Prompts& prompts, std::shared_ptr<Databas
     top->addWidget(m_deleteButton);
 
     m_classModel = new QStandardItemModel(0, 8, this);
-    m_classModel->setHorizontalHeaderLabels({QStringLiteral("Ad"), QStringLiteral("Doğru"),
-                                             QStringLiteral("Yanlış"), QStringLiteral("Boş"),
-                                             QStringLiteral("Net"), minutesTitle(),
-                                             QStringLiteral("Deneme"), QStringLiteral("Başlama")});
-    m_classModel->horizontalHeaderItem(7)->setToolTip(
-        QStringLiteral("Öğrencinin teste başladığı an, kendi cihazının saatine göre"));
+    setClassHeader();
     m_classSorted = new QSortFilterProxyModel(this);
     m_classView = makeTable(m_classModel, m_classSorted, QStringLiteral("sinif"), this);
     m_classView->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -420,8 +415,21 @@ void ClassResultsWindow::showChosenTest() {
     m_deleteButton->setEnabled(false); // until a row is chosen
 }
 
+// The columns of the chosen test: its booklet and sections' columns after the net.
+void ClassResultsWindow::setClassHeader() {
+    const QStringList extra = m_test ? sectionColumnTitles(*m_test) : QStringList();
+    m_classModel->setColumnCount(8 + int(extra.size()));
+    m_classModel->setHorizontalHeaderLabels(
+        QStringList{QStringLiteral("Ad"), QStringLiteral("Doğru"), QStringLiteral("Yanlış"),
+                    QStringLiteral("Boş"), QStringLiteral("Net")} +
+        extra + QStringList{minutesTitle(), QStringLiteral("Deneme"), QStringLiteral("Başlama")});
+    m_classModel->horizontalHeaderItem(m_classModel->columnCount() - 1)
+        ->setToolTip(QStringLiteral("Öğrencinin teste başladığı an, kendi cihazının saatine göre"));
+}
+
 void ClassResultsWindow::fillClassTable() {
     m_classModel->removeRows(0, m_classModel->rowCount());
+    setClassHeader();
     const std::vector<int> sameName = sameNameCounts(m_rows);
     const std::vector<bool> counted = countedRows(m_rows);
     const QBrush repeatBrush(QColor(0xFF, 0xF2, 0xC4));
@@ -438,17 +446,22 @@ void ClassResultsWindow::fillClassTable() {
             name->setFont(italic);
         }
         const QString start = m_results[i].start;
-        const QList<QStandardItem*> cells{
-            name,
-            cellItem(QString::number(row.score.correct), row.score.correct, true),
+        QList<QStandardItem*> cells{
+            name, cellItem(QString::number(row.score.correct), row.score.correct, true),
             cellItem(QString::number(row.score.wrong), row.score.wrong, true),
             cellItem(QString::number(row.score.blank), row.score.blank, true),
-            cellItem(decimalText(row.score.net), row.score.net, true),
-            cellItem(minutesText(row.seconds), row.seconds, true),
-            cellItem(QString::number(row.attempt), row.attempt, true),
-            cellItem(QDateTime::fromString(start, Qt::ISODate)
-                         .toString(QStringLiteral("dd.MM.yyyy HH:mm")),
-                     start, false)};
+            cellItem(decimalText(row.score.net), row.score.net, true)};
+        if (showsBooklet(*m_test))
+            cells << cellItem(row.booklet, row.booklet, false);
+        for (const Score& section : row.sections)
+            cells << cellItem(decimalText(section.net), section.net, true);
+        if (hasWeights(m_test->sections))
+            cells << cellItem(decimalText(row.weighted), row.weighted, true);
+        cells << cellItem(minutesText(row.seconds), row.seconds, true)
+              << cellItem(QString::number(row.attempt), row.attempt, true)
+              << cellItem(QDateTime::fromString(start, Qt::ISODate)
+                              .toString(QStringLiteral("dd.MM.yyyy HH:mm")),
+                          start, false);
         if (sameName[i] > 1) {
             for (QStandardItem* cell : cells) {
                 cell->setBackground(repeatBrush);
@@ -471,6 +484,7 @@ void ClassResultsWindow::fillClassTable() {
                       .arg(decimalText(s.mean), decimalText(s.median),
                            decimalText(s.standardDeviation), decimalText(s.lowest),
                            decimalText(s.highest)) +
+                  sectionMeansText() +
                   (m_counted.size() < m_rows.size()
                        ? QStringLiteral("\nBirden çok sonucu olan öğrencilerin yalnız son eklenen "
                                         "sonucu sayıldı (%1 sonuç sayılmadı).")
@@ -478,20 +492,34 @@ void ClassResultsWindow::fillClassTable() {
                        : QString()));
 }
 
+// "Türkçe 12,50 · Matematik 8,25" on a line of its own, for a test with sections.
+QString ClassResultsWindow::sectionMeansText() const {
+    QStringList parts;
+    for (const auto& [title, value] : sectionSummaryLines(*m_test, m_summary))
+        parts << title + QStringLiteral(": ") + value;
+    return parts.isEmpty() ? QString() : u'\n' + parts.join(QStringLiteral("    "));
+}
+
 void ClassResultsWindow::fillItemTable() {
     m_itemModel->clear();
     if (!m_test)
         return;
-    QStringList header{QStringLiteral("Soru"), QStringLiteral("Cevap"),
-                       QStringLiteral("Güçlük (p)"), QStringLiteral("Ayırt edicilik")};
+    // With sections, a column names each question's section (the questions stay in the teacher's
+    // order).
+    const int first = m_test->sections.empty() ? 0 : 1;
+    QStringList header{QStringLiteral("Soru")};
+    if (first)
+        header << QStringLiteral("Bölüm");
+    header << QStringLiteral("Cevap") << QStringLiteral("Güçlük (p)")
+           << QStringLiteral("Ayırt edicilik");
     for (int o = 0; o < m_test->optionCount; ++o)
         header << QString(QChar(u'A' + o));
     header << QStringLiteral("Boş") << QStringLiteral("İşaret");
     m_itemModel->setHorizontalHeaderLabels(header);
-    m_itemModel->horizontalHeaderItem(2)->setToolTip(
+    m_itemModel->horizontalHeaderItem(first + 2)->setToolTip(
         QStringLiteral("p: soruyu doğru cevaplayanların oranı (1,00 = herkes doğru cevapladı, "
                        "0,00 = kimse doğru cevaplamadı); 0,20'nin altı işaretlenir"));
-    m_itemModel->horizontalHeaderItem(3)->setToolTip(
+    m_itemModel->horizontalHeaderItem(first + 3)->setToolTip(
         QStringLiteral("Netlere göre en üstteki ve en alttaki %27'lik grupların (her biri ") +
         QString::number(m_items.groupSize) +
         QStringLiteral(" öğrenci) doğru oranları farkı; 0,20'nin altı işaretlenir. Sınırda eşit "
@@ -499,8 +527,13 @@ void ClassResultsWindow::fillItemTable() {
     const QBrush markedBrush(QColor(0xFC, 0xE4, 0xE4));
     const QBrush keyBrush(QColor(0xD4, 0xEF, 0xD4));
     for (const ItemStats& item : m_items.items) {
-        QList<QStandardItem*> cells{
-            cellItem(QString::number(item.question), item.question, true),
+        QList<QStandardItem*> cells{cellItem(QString::number(item.question), item.question, true)};
+        if (first) {
+            const QString section =
+                item.section >= 0 ? m_test->sections[std::size_t(item.section)].name : QString();
+            cells << cellItem(section, section, false);
+        }
+        cells << QList<QStandardItem*>{
             cellItem(QString(item.key), QString(item.key), false),
             cellItem(decimalText(item.difficulty), item.difficulty, true),
             cellItem(decimalText(item.discrimination), item.discrimination, true)};
@@ -515,7 +548,7 @@ void ClassResultsWindow::fillItemTable() {
         // The count of the correct option stands out, so a popular wrong one shows at a glance.
         const int keyOption = item.key.unicode() - u'A';
         if (keyOption >= 0 && keyOption < m_test->optionCount) {
-            QStandardItem* keyCell = cells[4 + keyOption];
+            QStandardItem* keyCell = cells[first + 4 + keyOption];
             QFont bold = keyCell->font();
             bold.setBold(true);
             keyCell->setFont(bold);
@@ -586,13 +619,22 @@ void ClassResultsWindow::showPupilAnswers(std::size_t row) {
     dialog->setObjectName(QStringLiteral("cevappenceresi"));
     dialog->setWindowTitle(QStringLiteral("Cevaplar: ") + shownName(pupil.name));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    auto* label = new QLabel(QStringLiteral("%1 — Doğru: %2, Yanlış: %3, Boş: %4, Net: %5")
-                                 .arg(shownName(pupil.name))
-                                 .arg(pupil.score.correct)
-                                 .arg(pupil.score.wrong)
-                                 .arg(pupil.score.blank)
-                                 .arg(decimalText(pupil.score.net)),
-                             dialog);
+    // The booklet and each section's net under the totals; the answers below
+    // are in the teacher's order whatever the booklet.
+    QString summary = QStringLiteral("%1 — Doğru: %2, Yanlış: %3, Boş: %4, Net: %5")
+                          .arg(shownName(pupil.name))
+                          .arg(pupil.score.correct)
+                          .arg(pupil.score.wrong)
+                          .arg(pupil.score.blank)
+                          .arg(decimalText(pupil.score.net));
+    const QStringList titles = sectionColumnTitles(*m_test);
+    const QStringList values = sectionColumnTexts(*m_test, pupil);
+    QStringList parts;
+    for (qsizetype c = 0; c < titles.size() && c < values.size(); ++c)
+        parts << titles[c] + QStringLiteral(": ") + values[c];
+    if (!parts.isEmpty())
+        summary += u'\n' + parts.join(QStringLiteral(", "));
+    auto* label = new QLabel(summary, dialog);
     label->setTextFormat(Qt::PlainText);
     const std::vector<AnsweredQuestion> questions = answeredQuestions(*m_test, pupil.answers);
     auto* table = new QTableWidget(int(questions.size()), 4, dialog);

@@ -74,6 +74,8 @@ private:
     bool reportBatch(const ResultBatch& outcome);
     void refreshTests(const QString& identityToShow);
     void showChosenTest();
+    void setClassHeader();
+    QString sectionMeansText() const;
     void fillClassTable();
     void fillItemTable();
     void fillHistogram();

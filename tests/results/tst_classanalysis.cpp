@@ -7,6 +7,7 @@
 #include "ResultSamples.h"
 #include "core/AppError.h"
 #include "results/ClassAnalysis.h"
+#include "results/CsvExport.h"
 #include "results/ResultText.h"
 
 #include <QTest>
@@ -58,6 +59,7 @@ private slots:
     void summary_data();
     void summary();
     void exampleClass();
+    void sectionsAndBooklets();
     void groupSize_data();
     void groupSize();
     void items_data();
@@ -210,6 +212,43 @@ void tst_ClassAnalysis::exampleClass() {
     QCOMPARE(items, (QStringList{"A 3 0,60 1,00 | 3 1 1 0 | 0 | ", "B 4 0,80 1,00 | 0 4 1 0 | 0 | ",
                                  "C 2 0,40 1,00 | 1 0 2 1 | 1 | ", "D 3 0,60 1,00 | 1 0 0 3 | 1 | ",
                                  "A 2 0,40 1,00 | 2 2 0 0 | 1 | "}));
+}
+
+// Two sections (the second weighing double) and booklet B's order 3 1 2 6 4 5,
+// worked by hand: the pupil on B answered C A B - D C, which is A B C D C - in
+// the teacher's order: Türkçe 3 right (3,00), Fen 1 right, 1 wrong, 1 blank
+// (0,67), weighted 3 + 2 × 0,67 = 4,33.
+void tst_ClassAnalysis::sectionsAndBooklets() {
+    GeneratedTest test = testWith("ABCDAB");
+    test.sections = {{"Türkçe", 1, 3, 1}, {"Fen", 4, 6, 2}};
+    test.booklets = {{u'A', {1, 2, 3, 4, 5, 6}}, {u'B', {3, 1, 2, 6, 4, 5}}};
+    std::vector<PupilResult> results{samples::result(test.identity, "Ayşe", "ABCDAB"),
+                                     samples::result(test.identity, "Barış", "CAB-DC")};
+    results[1].booklet = "B";
+    const auto rows = classRows(test, results);
+    QCOMPARE(rows[1].answers, QStringLiteral("ABCDC-"));
+    QStringList nets;
+    for (const PupilRow& row : rows)
+        nets << sectionColumnTexts(test, row).join(u' ') + u' ' + decimalText(row.score.net);
+    QCOMPARE(nets, (QStringList{"A 3,00 3,00 9,00 6,00", "B 3,00 0,67 4,33 3,67"}));
+    QCOMPARE(sectionColumnTitles(test),
+             (QStringList{"Kitapçık", "Türkçe Net", "Fen Net", "Ağırlıklı toplam"}));
+    const ClassSummary summary = summarize(rows);
+    QCOMPARE(sectionSummaryLines(test, summary).at(1),
+             (std::pair<QString, QString>{"Fen ortalama net", "1,83"}));
+    const ItemAnalysis items = analyseItems(test, rows);
+    QCOMPARE(items.items[4].section, 1);
+    QCOMPARE(itemText(items.items[4], 4), QStringLiteral("1 0,50 1,00 | 1 0 1 0 | 0 | "));
+
+    const QString csv = QString::fromUtf8(classResultsCsv(test, rows, summary, items));
+    QVERIFY(csv.contains("Net;Kitapçık;Türkçe Net;Fen Net;Ağırlıklı toplam;Süre"));
+    QVERIFY(csv.contains("\r\nBarış;4;1;1;3,67;B;3,00;0,67;4,33;"));
+    QVERIFY(csv.contains("\r\nFen ortalama net;1,83\r\n"));
+    QVERIFY(csv.contains("\r\n5;Fen;A;0,50;"));
+
+    // A booklet the test does not have is refused, not scored in some order.
+    results[1].booklet = "C";
+    QVERIFY_THROWS_EXCEPTION(AppError, classRows(test, results));
 }
 
 void tst_ClassAnalysis::groupSize_data() {
