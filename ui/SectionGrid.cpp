@@ -178,14 +178,14 @@ std::vector<Section> SectionGrid::sections() const {
             const qint32 value = row[column].toInt(&ok);
             if (!ok)
                 throw AppError(
-                    u"Bölüm listesinin %1: %2 yazılmamış."_s.arg(rowText(i, row[Name]), what));
+                    u"Bölüm listesi, %1: %2 yazılmamış."_s.arg(rowText(i, row[Name]), what));
             return value;
         };
         section.first = number(First, u"ilk soru"_s);
         section.last = number(Last, u"son soru"_s);
         if (!row[Weight].isEmpty() && !parseWeight(row[Weight], section.weight))
             throw AppError(
-                u"Bölüm listesinin %1: katsayı bir sayı değil."_s.arg(rowText(i, row[Name])));
+                u"Bölüm listesi, %1: katsayı bir sayı değil."_s.arg(rowText(i, row[Name])));
         sections.push_back(std::move(section));
     }
     return sections;

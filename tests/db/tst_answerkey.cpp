@@ -314,11 +314,11 @@ void tst_AnswerKey::sectionsKeptPerTestName() {
     DB_EXPECT_ERROR(saveSections(db, QStringLiteral("Deneme"),
                                  {{QStringLiteral("A"), 1, 5, 1}, {QStringLiteral("B"), 5, 10, 1}},
                                  10),
-                    QStringLiteral(u"Bölüm listesinin 1. satır (A) ile 2. satır (B) çakışıyor: "
+                    QStringLiteral(u"Bölüm listesi, 1. satır (A) ile 2. satır (B) çakışıyor: "
                                    u"5. soru ikisinde de."));
     DB_EXPECT_ERROR(
         saveSections(db, QStringLiteral("Deneme"), {{QStringLiteral("A"), 1, 11, 1}}, 10),
-        QStringLiteral(u"Bölüm listesinin 1. satır (A): son soru 11 testin dışında; "
+        QStringLiteral(u"Bölüm listesi, 1. satır (A): son soru 11 testin dışında; "
                        u"test 1 ile 10 arasındaki soruları taşıyor."));
     QCOMPARE(loadSections(db, QStringLiteral("Deneme")), stored);
     QCOMPARE(loadSections(db, QStringLiteral("Başka")).size(), std::size_t(1));

@@ -482,7 +482,7 @@ void tst_GenerationRun::bookletsAndSections() {
     const auto before = folderSnapshot(folder->path());
     press();
     QCOMPARE(prompts->texts().last(),
-             u"Bölüm listesinin 2. satır (Fen): son soru 10 testin dışında; test 1 ile 8 "
+             u"Bölüm listesi, 2. satır (Fen): son soru 10 testin dışında; test 1 ile 8 "
              u"arasındaki soruları taşıyor. Lütfen \"Bölümler\" sayfasında düzeltiniz."_s);
     QCOMPARE(folderSnapshot(folder->path()), before);
 }

@@ -602,7 +602,7 @@ void tst_Tanaekr::sectionsPage() {
     typeCell(1, 1, u"5"_s);
 
     tabs->setCurrentIndex(0);
-    QTRY_COMPARE(prompts->texts(), QStringList{u"Bölüm listesinin 1. satır (Türkçe) ile 2. satır "
+    QTRY_COMPARE(prompts->texts(), QStringList{u"Bölüm listesi, 1. satır (Türkçe) ile 2. satır "
                                                u"(Fen) çakışıyor: 5. soru ikisinde de."_s});
     QVERIFY(loadSections(db, testName).empty());
     QCOMPARE(cell(1, 1), u"5"_s);
