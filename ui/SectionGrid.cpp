@@ -153,6 +153,9 @@ SectionGrid::SectionGrid(QWidget* parent) : QTableView(parent), m_rows(new Secti
     QFont titleFont = horizontalHeader()->font();
     titleFont.setBold(true);
     horizontalHeader()->setFont(titleFont);
+    QPalette titlePalette = horizontalHeader()->palette(); // red titles, as the answer-key grid's
+    titlePalette.setColor(QPalette::ButtonText, Qt::red);
+    horizontalHeader()->setPalette(titlePalette);
     setColumnWidth(Name, 170);
     setColumnWidth(First, 65);
     setColumnWidth(Last, 65);
