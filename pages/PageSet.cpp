@@ -15,7 +15,18 @@
 PageSetNames::PageSetNames(const QString& stem)
     : frameset(stem + QStringLiteral("ind.htm")), questionPage(stem + QStringLiteral("sor.htm")),
       answerSheet(stem + QStringLiteral("cev.htm")), resultPage(stem + QStringLiteral("son.htm")),
-      dataFile(stem + QStringLiteral("xml.xml")), singlePage(stem + QStringLiteral(".html")) {}
+      dataFile(stem + QStringLiteral("xml.xml")), singlePage(stem + QStringLiteral(".html")),
+      m_stem(stem) {}
+
+QStringList PageSetNames::singlePages(qint32 bookletCount) const {
+    const QString letters = bookletLetters(bookletCount);
+    if (letters.size() == 1)
+        return {singlePage};
+    QStringList pages;
+    for (const QChar letter : letters)
+        pages << m_stem + u'-' + letter + QStringLiteral(".html");
+    return pages;
+}
 
 PageSetTest pageSetTest(const PageSetInput& in) {
     PageSetTest test;
@@ -24,19 +35,20 @@ PageSetTest pageSetTest(const PageSetInput& in) {
     test.optionCount = effectiveOptionCount(in.settings.siksay);
     test.netRule = effectiveNetRule(in.settings.yanlis);
     const qint32 minutes = in.settings.teksayfa ? qMax(in.settings.sure, 0) : 0;
+    // A stored count that is not 1, 2 or 4 makes one booklet, here and in the pages.
+    const qint32 booklets = isBookletCount(in.settings.kitapcik) ? in.settings.kitapcik : 1;
     test.identity = testIdentity(
         {in.testName, in.stem, test.keys, test.optionCount, test.netRule, minutes,
          questionDigests(QList<EmbeddedQuestion>(in.questions.begin(), in.questions.end()),
                          test.keys.size()),
-         {},
-         1});
+         in.sections, booklets});
+    test.booklets = bookletOrders(test.identity, qint32(test.keys.size()), in.sections, booklets);
     return test;
 }
 
 namespace {
 
-SinglePageInput singlePageInput(const PageSetInput& in) {
-    const PageSetTest test = pageSetTest(in);
+SinglePageInput singlePageInput(const PageSetInput& in, const PageSetTest& test) {
     SinglePageInput page;
     page.testName = in.testName;
     page.stem = in.stem;
@@ -49,6 +61,8 @@ SinglePageInput singlePageInput(const PageSetInput& in) {
     page.nextImage = in.navigationImages[2];
     page.lastImage = in.navigationImages[3];
     page.testIdentity = test.identity;
+    page.sections = in.sections;
+    page.bookletCount = qint32(test.booklets.size());
     return page;
 }
 
@@ -89,7 +103,18 @@ std::vector<OutputFile> pageSetFiles(const PageSetInput& in) {
     files.push_back({path(names.resultPage), encodeCp1254Lines(resultPageLines(result))});
     files.push_back(
         {path(names.dataFile), encodeUtf8Lines(dataFileLines(in.questionCount, in.answerKey))});
-    if (settings.teksayfa)
-        files.push_back({path(names.singlePage), singlePageBytes(singlePageInput(in))});
+    if (settings.teksayfa) {
+        const PageSetTest test = pageSetTest(in);
+        SinglePageInput page = singlePageInput(in, test);
+        const QStringList pageNames = names.singlePages(page.bookletCount);
+        for (qsizetype b = 0; b < pageNames.size(); ++b) {
+            // A one-booklet test's page names no booklet, as before booklets existed.
+            if (pageNames.size() > 1) {
+                page.booklet = test.booklets[std::size_t(b)].letter;
+                page.order = test.booklets[std::size_t(b)].order;
+            }
+            files.push_back({path(pageNames[b]), singlePageBytes(page)});
+        }
+    }
     return files;
 }

@@ -55,10 +55,18 @@ struct PageSetNames {
     QString resultPage;   // stem + "son.htm"
     QString dataFile;     // stem + "xml.xml"
     QString singlePage;   // stem + ".html", the page for today's browsers
+
+    // The single page of each booklet, in booklet order: singlePage alone for
+    // one booklet (or a count that is not 2 or 4), else stem + "-A.html",
+    // stem + "-B.html", …
+    QStringList singlePages(qint32 bookletCount) const;
+
+private:
+    QString m_stem;
 };
 
 // The whole set in the order it is written: frameset, question page, answer
 // sheet, result page (Windows-1254), data file (UTF-8, XML's default) and,
-// when asked for, the single page (UTF-8).
+// when asked for, the single page of each booklet (UTF-8).
 // A pure function: nothing is read or written here.
 std::vector<OutputFile> pageSetFiles(const PageSetInput& in);

@@ -1,5 +1,6 @@
 #include "pages/SinglePage.h"
 
+#include "core/Booklets.h"
 #include "core/TestIdentity.h"
 #include "core/TestRules.h"
 
@@ -170,6 +171,29 @@ void appendQuestionElements(QByteArray& out, const SinglePageInput& in, qsizetyp
     }
 }
 
+// The booklet and its subjects for the page's script: the letter ("" for a
+// one-booklet test), the booklet count, the order when it is not the
+// teacher's, and each section's name, run and weight.
+QByteArray bookletData(const SinglePageInput& in, qsizetype count) {
+    QByteArray out =
+        ",\"kitapcik\":" + jsonString(in.booklet.isNull() ? QString() : QString(in.booklet)) +
+        ",\"kitapcikSayisi\":" +
+        QByteArray::number(isBookletCount(in.bookletCount) ? in.bookletCount : 1);
+    if (!in.order.empty() && isQuestionOrder(in.order, qint32(count))) {
+        QByteArrayList numbers;
+        numbers.reserve(qsizetype(in.order.size()));
+        for (const qint32 q : in.order)
+            numbers << QByteArray::number(q);
+        out += ",\"sira\":[" + numbers.join(',') + ']';
+    }
+    QByteArrayList sections;
+    for (const Section& s : in.sections)
+        sections << "{\"ad\":" + jsonString(s.name) + ",\"ilk\":" + QByteArray::number(s.first) +
+                        ",\"son\":" + QByteArray::number(s.last) +
+                        ",\"katsayi\":" + QByteArray::number(s.weight, 'g', 15) + '}';
+    return out + ",\"bolumler\":[" + sections.join(',') + ']';
+}
+
 } // namespace
 
 QStringList questionDigests(const QList<EmbeddedQuestion>& questions, qsizetype count) {
@@ -193,7 +217,7 @@ QByteArray singlePageBytes(const SinglePageInput& in) {
         ",\"secenek\":" + QByteArray::number(options) + ",\"net\":" + QByteArray::number(netRule) +
         ",\"sure\":" + QByteArray::number(qMax(in.settings.sure, 0)) +
         ",\"dogrular\":" + (in.settings.dogrular ? "true" : "false") + ",\"anahtar\":\"" +
-        encodedKeys(keys, in.testIdentity) + "\"}";
+        encodedKeys(keys, in.testIdentity) + '"' + bookletData(in, keys.size()) + '}';
 
     const Settings& set = in.settings;
     const Settings defaults;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Sections.h"
 #include "core/Settings.h"
 #include "pages/EmbeddedQuestion.h"
 
@@ -8,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+
+#include <vector>
 
 // Everything the single page shows, taken from the main window and the
 // answer-key rows at generation time.
@@ -34,6 +37,17 @@ struct SinglePageInput {
     QByteArray lastImage;
 
     QString testIdentity; // from testIdentity(): keys the pupil's saved state and result
+
+    // The practice exam's subjects: the answer sheet is grouped by them and
+    // the result view gives each its own net. Checked against the count.
+    std::vector<Section> sections;
+    // Which booklet this page is: none (a null letter) for a one-booklet test,
+    // else "A" to "D" of `bookletCount`. `order` is that booklet's order
+    // (order[p] is the teacher's number shown at position p + 1); empty: the
+    // teacher's order. `keys` and `questions` stay in the teacher's order.
+    QChar booklet;
+    std::vector<qint32> order;
+    qint32 bookletCount = 1;
 };
 
 // contentDigest of each question's bytes as the page embeds them, for the

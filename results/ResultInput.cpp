@@ -54,6 +54,11 @@ bool isLocalTime(const QString& text) {
     return QDateTime::fromString(text, Qt::ISODate).isValid();
 }
 
+// "A" to "D": a test has at most four booklets.
+bool isBookletLetter(const QString& text) {
+    return text.size() == 1 && text[0] >= u'A' && text[0] <= u'D';
+}
+
 QString fieldError(const char* field) {
     return QStringLiteral("dosya bozuk: \"%1\" alanı eksik ya da hatalı").arg(QLatin1String(field));
 }
@@ -64,6 +69,8 @@ void validate(const PupilResult& r, int version,
               const std::function<QString(const char*)>& fieldText) {
     if (!isHex(r.test, 32))
         refuse(fieldText("test"));
+    if (!isBookletLetter(r.booklet))
+        refuse(fieldText("booklet"));
     if (!isAnswerString(r.answers) || r.answers.isEmpty())
         refuse(fieldText("answers"));
     if (!isLocalTime(r.start))
@@ -117,12 +124,10 @@ int base32Value(char16_t c) {
 } // namespace
 
 QString resultCheck(const PupilResult& r, int version) {
-    QStringList lines{QStringLiteral("dvsonuc/") + QString::number(version),
-                      r.test,
-                      r.name,
-                      r.answers,
-                      r.start,
-                      r.finish};
+    QStringList lines{QStringLiteral("dvsonuc/") + QString::number(version), r.test};
+    if (version >= 3)
+        lines << r.booklet;
+    lines << r.name << r.answers << r.start << r.finish;
     if (version >= 2)
         lines << QString::number(r.attempt);
     return sha256OfLines(lines).left(16);
@@ -153,10 +158,12 @@ PupilResult parseResultFile(const QByteArray& bytes) {
     if (object.value(QLatin1String("format")).toString() != QLatin1String("dvsonuc"))
         refuse(QStringLiteral("bu bir Dorvana sonuç dosyası değil"));
     const double versionNumber = object.value(QLatin1String("version")).toDouble(0);
-    const int version = versionNumber == 1.0 || versionNumber == 2.0 ? int(versionNumber) : 0;
+    const int version = versionNumber == 1.0 || versionNumber == 2.0 || versionNumber == 3.0
+                            ? int(versionNumber)
+                            : 0;
     if (version == 0)
-        refuse(QStringLiteral("sonuç dosyasının sürümü tanınmıyor (bu program 1. ve 2. sürümleri "
-                              "okur)"));
+        refuse(QStringLiteral("sonuç dosyasının sürümü tanınmıyor (bu program 1., 2. ve 3. "
+                              "sürümleri okur)"));
 
     const auto text = [&](const char* key) {
         const QJsonValue value = object.value(QLatin1String(key));
@@ -172,6 +179,8 @@ PupilResult parseResultFile(const QByteArray& bytes) {
     result.finish = text("finish");
     result.check = text("check");
     result.testName = object.value(QLatin1String("testName")).toString();
+    if (version >= 3)
+        result.booklet = text("booklet");
     if (version >= 2) {
         // A whole number; 0 and fractions fail the range check in validate.
         const double attempt = object.value(QLatin1String("attempt")).toDouble(-1);
@@ -207,11 +216,13 @@ PupilResult parseResultCode(const QString& code) {
             continue;
         letters.append(c.toUpper());
     }
-    const int version = letters.startsWith(QLatin1String("DV2"))   ? 2
+    const int version = letters.startsWith(QLatin1String("DV3"))   ? 3
+                        : letters.startsWith(QLatin1String("DV2")) ? 2
                         : letters.startsWith(QLatin1String("DV1")) ? 1
                                                                    : 0;
     if (version == 0)
-        refuse(QStringLiteral("sonuç kodu değil (kod \"DV2\" ya da \"DV1\" ile başlar)"));
+        refuse(QStringLiteral("sonuç kodu değil (kod \"DV3\", \"DV2\" ya da \"DV1\" ile "
+                              "başlar)"));
 
     // Five bits per letter; the last letter may carry up to four unused bits.
     QByteArray bytes;
@@ -234,11 +245,13 @@ PupilResult parseResultCode(const QString& code) {
 
     const QString payload =
         utf8Text(bytes, QStringLiteral("kod bozuk: eksik ya da yanlış yazılmış harf var"));
-    const QStringList lines = payload.split(QLatin1Char('\n'));
-    if (lines.size() != (version >= 2 ? 7 : 6))
+    QStringList lines = payload.split(QLatin1Char('\n'));
+    if (lines.size() != 6 + (version >= 2) + (version >= 3))
         refuse(QStringLiteral("kod bozuk: eksik ya da yanlış yazılmış harf var"));
-    PupilResult result{lines[0], QString(), lines[1], lines[2],
-                       lines[3], lines[4],  1,        lines.last()};
+    // From version 3 the booklet follows the test; the rest keep their places.
+    const QString booklet = version >= 3 ? lines.takeAt(1) : QStringLiteral("A");
+    PupilResult result{lines[0], QString(), lines[1],     lines[2], lines[3],
+                       lines[4], 1,         lines.last(), booklet};
     if (version >= 2)
         result.attempt = attemptNumber(lines[5]);
     validate(result, version, [](const char*) {

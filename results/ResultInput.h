@@ -7,9 +7,10 @@
 #include <vector>
 
 // One pupil's result as the single page hands it out, in a result file
-// (.dvsonuc, JSON) or as a result code ("DV2" + base32); docs/result-file.md
-// describes both. Pages written before attempts were counted hand out
-// version 1 ("DV1"), read as attempt 1. Every reader refuses by throwing
+// (.dvsonuc, JSON) or as a result code ("DV3" + base32); docs/result-file.md
+// describes both. Pages written before booklets hand out version 2 ("DV2"),
+// read as booklet "A"; pages written before attempts were counted hand out
+// version 1 ("DV1"), read as attempt 1 of booklet "A". Every reader refuses by throwing
 // AppError with a Turkish reason that can follow the file's name.
 struct PupilResult {
     QString test;     // identity of the test (32 hex digits)
@@ -32,12 +33,13 @@ inline constexpr int kMaxAttempt = 999999;
 inline constexpr qint64 kResultSizeLimit = 1024 * 1024;
 
 // First 16 hex digits of SHA-256 over the lines "dvsonuc/<version>", test,
-// name, answers, start, finish and (from version 2) the attempt.
+// (from version 3) booklet, name, answers, start, finish and (from version 2)
+// the attempt.
 QString resultCheck(const PupilResult& result, int version);
 
 // The bytes of a result file: UTF-8 JSON with "format" "dvsonuc", "version"
-// 1 or 2 and the fields above ("attempt" from version 2); any key order,
-// extra keys allowed.
+// 1, 2 or 3 and the fields above ("attempt" from version 2, "booklet" from
+// version 3); any key order, extra keys allowed.
 PupilResult parseResultFile(const QByteArray& bytes);
 
 // Reads and parses the file at `path`: a regular file only (a FIFO or a
@@ -45,7 +47,7 @@ PupilResult parseResultFile(const QByteArray& bytes);
 // without reading it.
 PupilResult readResultFile(const QString& path);
 
-// One result code, "DV2" or "DV1"; spaces, line breaks and "-" are ignored, case too.
+// One result code, "DV3", "DV2" or "DV1"; spaces, line breaks and "-" are ignored, case too.
 PupilResult parseResultCode(const QString& code);
 
 // Text pasted by the teacher: one code per line, empty lines skipped.

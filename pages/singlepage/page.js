@@ -8,10 +8,21 @@
   var veri = JSON.parse(document.getElementById('dv-veri').textContent);
   var sayi = veri.sayi;
   var harfler = 'ABCDE'.slice(0, veri.secenek);
-  var anahtar = anahtarCoz(veri.anahtar, veri.test);
-  var depoAdi = 'dorvana/' + veri.test;
+  var anahtar = anahtarCoz(veri.anahtar, veri.test); // in the teacher's order
+  // This booklet's order (sira[p]: the teacher's number at position p + 1);
+  // positions are what the pupil sees, answers and the key follow them.
+  var sira = veri.sira || null;
+  var kitapcikAnahtari = sira ? sira.map(function (t) { return anahtar.charAt(t - 1); }).join('') : anahtar;
+  var bolumler = veri.bolumler || [];
+  var kitapcik = veri.kitapcikSayisi > 1 ? veri.kitapcik : '';
+  // Each booklet keeps its own progress: a pupil who opens booklet B after A
+  // in the same browser starts afresh.
+  var depoAdi = 'dorvana/' + veri.test + (kitapcik ? '/' + kitapcik : '');
 
   function $(id) { return document.getElementById(id); }
+  function metin(s) {
+    return String(s).replace(/[&<>"']/g, function (c) { return '&#' + c.charCodeAt(0) + ';'; });
+  }
 
   // ---- The keys: only kept from a glance, not a secret ----
   function anahtarCoz(kodlu, test) {
@@ -57,7 +68,7 @@
   // Attempts at the test in this browser: counted at each start and kept
   // apart from the progress, so "Yeniden başla" does not reset the count and
   // a retake after seeing the result says so in its file and code.
-  var denemeAdi = depoAdi + '/deneme';
+  var denemeAdi = 'dorvana/' + veri.test + '/deneme'; // one count for all booklets of the test
   function denemeSayisi(n) {
     n = Math.floor(Number(n));
     return n >= 1 ? Math.min(n, 999999) : 1;
@@ -100,10 +111,15 @@
   var satirlar = $('satirlar');
   var kurulan = 0; // rows of the answer sheet built so far
   var kurmaSaati = 0;
+  // Sections keep their runs in every booklet: each name stands above its first row.
+  var bolumBasi = {};
+  bolumler.forEach(function (b, k) { bolumBasi[b.ilk - 1] = k; });
   function satirHtml(i) {
     var n = i + 1;
-    var parca = ['<div class="satir" id="satir-' + i + '"><button type="button" class="no" data-soru="' + i +
-      '">' + n + '</button><div class="secenekler" role="radiogroup" aria-label="Soru ' + n + '">'];
+    var k = bolumBasi[i];
+    var parca = [k === undefined ? '' : '<h2 class="bolum-adi">' + metin(bolumler[k].ad) + '</h2>'];
+    parca.push('<div class="satir" id="satir-' + i + '"><button type="button" class="no" data-soru="' + i +
+      '">' + n + '</button><div class="secenekler" role="radiogroup" aria-label="Soru ' + n + '">');
     for (var h = 0; h < harfler.length; h++) {
       var harf = harfler.charAt(h);
       parca.push('<label class="secenek"><input type="radio" name="s' + n + '" value="' + harf +
@@ -173,8 +189,9 @@
   function soruIcerigi(i) {
     var kutu = $('soru');
     var n = i + 1;
+    var no = sira ? sira[i] : n; // the question's number in the teacher's order
     kutu.textContent = '';
-    var kaynak = $('dv-soru-' + n);
+    var kaynak = $('dv-soru-' + no);
     if (!kaynak && document.readyState === 'loading') {
       // The questions follow this script in the file: a pupil may be faster
       // than the parser on a slow phone.
@@ -182,7 +199,7 @@
       var bekle = function () {
         if (durum.gecerli !== i || $('soru-gorunum').hidden)
           return;
-        if ($('dv-soru-' + n) || document.readyState !== 'loading')
+        if ($('dv-soru-' + no) || document.readyState !== 'loading')
           soruIcerigi(i);
         else
           setTimeout(bekle, 50);
@@ -208,10 +225,10 @@
       // A sandboxed frame would keep the browser's PDF viewer out, so the PDF
       // is shown from a blob (the viewer runs apart from this page), with a
       // link that opens it on its own where a browser has no viewer.
-      var adres = pdfAdresleri[n];
+      var adres = pdfAdresleri[no];
       if (!adres) {
         adres = URL.createObjectURL(new Blob([bytesOf(kaynak.textContent)], { type: 'application/pdf' }));
-        pdfAdresleri[n] = adres;
+        pdfAdresleri[no] = adres;
       }
       var pdf = document.createElement('iframe');
       pdf.setAttribute('title', 'Soru ' + n);
@@ -423,7 +440,7 @@
     for (; tabloKurulan < kadar; tabloKurulan++) {
       var i = tabloKurulan;
       var c = durum.cevaplar.charAt(i);
-      var k = anahtar.charAt(i);
+      var k = kitapcikAnahtari.charAt(i);
       var isaret = c === '-' ? 'B' : (c.toUpperCase() === k.toUpperCase() ? 'D' : 'Y');
       // Without the correct answers the row does not tell right from wrong either.
       parca.push('<tr><td>' + (i + 1) + '</td><td>' + (c === '-' ? '' : c) + '</td>' +
@@ -444,7 +461,7 @@
   }
 
   function sonucGoster() {
-    var p = dvSonuc.puanla(anahtar, durum.cevaplar, veri.net);
+    var p = dvSonuc.puanla(kitapcikAnahtari, durum.cevaplar, veri.net);
     $('t-dogru').textContent = p.dogru;
     $('t-yanlis').textContent = p.yanlis;
     $('t-bos').textContent = p.bos;
@@ -453,6 +470,7 @@
     $('s-basla').textContent = gosterimZamani(durum.basla);
     $('s-bitis').textContent = gosterimZamani(durum.bitis);
     $('sure-doldu').hidden = !durum.doldu;
+    bolumleriGoster();
     $('sonuc-satirlar').textContent = '';
     tabloKurulan = 0;
     tabloEkle(Math.min(sayi, 200));
@@ -463,10 +481,25 @@
     gorunum('sonuc-gorunum');
   }
 
+  // Scored as the program scores: the answers back in the teacher's order.
+  function bolumleriGoster() {
+    $('bolumler').hidden = bolumler.length === 0;
+    $('agirlikli').hidden = !dvSonuc.agirlikVar(bolumler);
+    if (!bolumler.length)
+      return;
+    var puanlar = dvSonuc.bolumPuanlari(anahtar, dvSonuc.ogretmenSirasi(sira, durum.cevaplar), veri.net, bolumler);
+    $('bolum-satirlar').innerHTML = puanlar.map(function (p, k) {
+      return '<tr><th scope="row">' + metin(bolumler[k].ad) + '</th><td>' + p.dogru + '</td><td>' + p.yanlis +
+        '</td><td>' + p.bos + '</td><td>' + dvSonuc.netMetni(p.net) + '</td></tr>';
+    }).join('');
+    $('agirlikli-toplam').textContent = dvSonuc.netMetni(dvSonuc.agirlikliToplam(bolumler, puanlar));
+  }
+
   // ---- The result file and code ----
   function sonucKaydi() {
     return {
       test: veri.test,
+      booklet: kitapcik || 'A',
       name: durum.ad,
       answers: durum.cevaplar,
       start: dosyaZamani(durum.basla),
@@ -542,6 +575,13 @@
   });
   window.addEventListener('beforeprint', tabloTamamla);
 
+  // The booklet on the start view and on the result, printed too: its
+  // questions are numbered in the booklet's own order.
+  if (kitapcik) {
+    $('kitapcik-bilgi').textContent = 'Kitapçık ' + kitapcik;
+    $('s-kitapcik').textContent = kitapcik;
+    document.querySelectorAll('#kitapcik-bilgi, .kitapcikli').forEach(function (e) { e.hidden = false; });
+  }
   if (veri.sure > 0) {
     $('sure-bilgi').textContent = 'Süre: ' + veri.sure + ' dakika';
     $('sure-bilgi').hidden = false;

@@ -20,6 +20,36 @@ var dvSonuc = (function () {
     return { dogru: dogru, yanlis: yanlis, bos: bos, net: net };
   }
 
+  // Answers given in a booklet's order, put back in the teacher's: sira[p] is
+  // the teacher's number (1-based) of the question shown at position p + 1.
+  // No order: the teacher's own.
+  function ogretmenSirasi(sira, cevaplar) {
+    if (!sira)
+      return cevaplar;
+    var ogretmen = new Array(cevaplar.length);
+    for (var p = 0; p < cevaplar.length; p++)
+      ogretmen[sira[p] - 1] = cevaplar.charAt(p);
+    return ogretmen.join('');
+  }
+
+  // Each section's score (bolumler: {ad, ilk, son, katsayi}, questions 1-based
+  // and inclusive) from the key and answers in the teacher's order.
+  function bolumPuanlari(anahtar, cevaplar, netKurali, bolumler) {
+    return bolumler.map(function (b) {
+      return puanla(anahtar.slice(b.ilk - 1, b.son), cevaplar.slice(b.ilk - 1, b.son), netKurali);
+    });
+  }
+  // Shown only when a weight differs from 1.
+  function agirlikVar(bolumler) {
+    return bolumler.some(function (b) { return b.katsayi !== 1; });
+  }
+  function agirlikliToplam(bolumler, puanlar) {
+    var toplam = 0;
+    for (var i = 0; i < bolumler.length; i++)
+      toplam += bolumler[i].katsayi * puanlar[i].net;
+    return toplam;
+  }
+
   function netMetni(net) {
     var metin = (Math.round(net * 100) / 100).toFixed(2);
     if (metin === '-0.00')
@@ -27,22 +57,23 @@ var dvSonuc = (function () {
     return metin.replace('.', ',');
   }
 
-  // kayit: test, name, answers, start, finish, attempt.
+  // kayit: test, booklet, name, answers (in the booklet's order), start,
+  // finish, attempt.
   function denetim(kayit) {
-    return sha256Hex(['dvsonuc/2', kayit.test, kayit.name, kayit.answers, kayit.start,
-      kayit.finish, String(kayit.attempt)].join('\n')).slice(0, 16);
+    return sha256Hex(['dvsonuc/3', kayit.test, kayit.booklet, kayit.name, kayit.answers,
+      kayit.start, kayit.finish, String(kayit.attempt)].join('\n')).slice(0, 16);
   }
   function dosyaMetni(kayit, testAdi) {
     return JSON.stringify({
-      format: 'dvsonuc', version: 2, test: kayit.test, testName: testAdi, name: kayit.name,
-      answers: kayit.answers, start: kayit.start, finish: kayit.finish, attempt: kayit.attempt,
-      check: denetim(kayit)
+      format: 'dvsonuc', version: 3, test: kayit.test, testName: testAdi, booklet: kayit.booklet,
+      name: kayit.name, answers: kayit.answers, start: kayit.start, finish: kayit.finish,
+      attempt: kayit.attempt, check: denetim(kayit)
     });
   }
   function kod(kayit) {
-    var yuk = [kayit.test, kayit.name, kayit.answers, kayit.start, kayit.finish,
+    var yuk = [kayit.test, kayit.booklet, kayit.name, kayit.answers, kayit.start, kayit.finish,
       String(kayit.attempt), denetim(kayit)].join('\n');
-    return 'DV2' + base32(utf8(yuk));
+    return 'DV3' + base32(utf8(yuk));
   }
 
   function utf8(metin) { return new TextEncoder().encode(metin); }
@@ -118,7 +149,11 @@ var dvSonuc = (function () {
   }
   function ror(x, n) { return (x >>> n) | (x << (32 - n)); }
 
-  return { puanla: puanla, netMetni: netMetni, denetim: denetim, dosyaMetni: dosyaMetni, kod: kod };
+  return {
+    puanla: puanla, ogretmenSirasi: ogretmenSirasi, bolumPuanlari: bolumPuanlari,
+    agirlikVar: agirlikVar, agirlikliToplam: agirlikliToplam, netMetni: netMetni,
+    denetim: denetim, dosyaMetni: dosyaMetni, kod: kod
+  };
 })();
 if (typeof module !== 'undefined' && module.exports)
   module.exports = dvSonuc;

@@ -8,20 +8,29 @@
 //  "navigationImages": true, "showKeys": false,
 //  "questions": [{"kind": "html", "html": "...", "repeatTo": 200000},
 //                {"kind": "png", "colour": "#3366cc"}, {"kind": "pdf", "file": "x.pdf"},
-//                {"kind": "missing"}]}
+//                {"kind": "missing"}],
+//  "sections": [{"name": "Türkçe", "first": 1, "last": 40, "weight": 1}, ...],
+//  "booklets": 2}
 //
-// Prints the test identity on standard output. Exit status 0 when written,
+// With 2 or 4 booklets OUT names the set: OUT-A.html, OUT-B.html, … (OUT
+// without ".html"), as the page set names them. Prints the test identity on
+// standard output and, for more than one booklet, the orders on a second line
+// ("A:1,2,…;B:…"). Exit status 0 when written,
 // 2 on bad arguments, 1 when a file cannot be read or written.
 
+#include "core/Booklets.h"
 #include "core/TestIdentity.h"
 #include "core/TestRules.h"
+#include "pages/PageSet.h"
 #include "pages/SinglePage.h"
 
 #include <QBuffer>
 #include <QColor>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -115,22 +124,41 @@ int main(int argc, char** argv) {
     for (const QJsonValue& q : d.value(u"questions"_s).toArray())
         in.questions << question(q.toObject());
     in.settings.dogrular = d.value(u"showKeys"_s).toBool(true);
-    in.testIdentity = testIdentity({in.testName, in.stem, in.keys.toUpper(),
-                                    effectiveOptionCount(in.settings.siksay),
-                                    effectiveNetRule(in.settings.yanlis), in.settings.sure,
-                                    questionDigests(in.questions, in.keys.size()), {}, 1});
+    for (const QJsonValue s : d.value(u"sections"_s).toArray())
+        in.sections.push_back({s[u"name"_s].toString(), s[u"first"_s].toInt(), s[u"last"_s].toInt(),
+                               s[u"weight"_s].toDouble(1)});
+    in.bookletCount = d.value(u"booklets"_s).toInt(1);
+    const qint32 count = qint32(in.keys.size());
+    in.testIdentity = testIdentity(
+        {in.testName, in.stem, in.keys.toUpper(), effectiveOptionCount(in.settings.siksay),
+         effectiveNetRule(in.settings.yanlis), in.settings.sure,
+         questionDigests(in.questions, count), in.sections, in.bookletCount});
+    const std::vector<BookletOrder> booklets =
+        bookletOrders(in.testIdentity, count, in.sections, in.bookletCount);
 
-    QElapsedTimer clock;
-    clock.start();
-    const QByteArray page = singlePageBytes(in);
-    if (qEnvironmentVariableIsSet("SINGLEPAGE_TIMING"))
-        std::fprintf(stderr, "singlePageBytes: %lld ms, %lld bytes\n", qlonglong(clock.elapsed()),
-                     qlonglong(page.size()));
-    QFile out(QString::fromLocal8Bit(argv[2]));
-    if (!out.open(QIODevice::WriteOnly) || out.write(page) < 0) {
-        std::fprintf(stderr, "make_singlepage: cannot write %s\n", argv[2]);
-        return 1;
+    const QFileInfo target(QString::fromLocal8Bit(argv[2]));
+    const QStringList names =
+        PageSetNames(target.fileName().chopped(target.fileName().endsWith(u".html"_s) ? 5 : 0))
+            .singlePages(in.bookletCount);
+    for (qsizetype b = 0; b < names.size(); ++b) {
+        if (names.size() > 1) {
+            in.booklet = booklets[std::size_t(b)].letter;
+            in.order = booklets[std::size_t(b)].order;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        const QByteArray page = singlePageBytes(in);
+        if (qEnvironmentVariableIsSet("SINGLEPAGE_TIMING"))
+            std::fprintf(stderr, "singlePageBytes: %lld ms, %lld bytes\n",
+                         qlonglong(clock.elapsed()), qlonglong(page.size()));
+        QFile out(target.dir().filePath(names[b]));
+        if (!out.open(QIODevice::WriteOnly) || out.write(page) < 0) {
+            std::fprintf(stderr, "make_singlepage: cannot write %s\n", qPrintable(out.fileName()));
+            return 1;
+        }
     }
     std::printf("%s\n", qPrintable(in.testIdentity));
+    if (names.size() > 1)
+        std::printf("%s\n", qPrintable(bookletOrdersText(booklets)));
     return 0;
 }

@@ -2,7 +2,9 @@
 // window does, for the browser round trip: a new database, the generated test
 // remembered, each result file or code read, fitted to the test and stored,
 // then the class table, summary and item analysis printed as JSON and the
-// CSV written.
+// CSV written. Each result read is also scored per section ("sections": its
+// answers back in the teacher's order through its booklet, each section's
+// counts and net), in the order given.
 //
 //   read_results DESCRIPTION.json DATABASE OUT.csv (RESULT_FILE | --code CODES)...
 //
@@ -12,14 +14,15 @@
 // standard error), 2 on bad arguments.
 
 #include "core/AppError.h"
-#include "core/TestRules.h"
 #include "core/TestIdentity.h"
+#include "core/TestRules.h"
 #include "db/Database.h"
 #include "db/NewDatabase.h"
 #include "db/ResultStore.h"
 #include "results/ClassAnalysis.h"
 #include "results/CsvExport.h"
 #include "results/ResultInput.h"
+#include "results/Scoring.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -54,22 +57,47 @@ GeneratedTest describedTest(const QJsonObject& d) {
                         ? contentDigest(q.value(u"html"_s).toString().toUtf8())
                         : QString());
     }
-    test.identity = testIdentity({test.name, test.stem, test.keys, test.optionCount, test.netRule,
-                                  d.value(u"minutes"_s).toInt(0), digests, {}, 1});
+    for (const QJsonValue s : d.value(u"sections"_s).toArray())
+        test.sections.push_back({s[u"name"_s].toString(), s[u"first"_s].toInt(),
+                                 s[u"last"_s].toInt(), s[u"weight"_s].toDouble(1)});
+    const qint32 booklets = d.value(u"booklets"_s).toInt(1);
+    test.identity =
+        testIdentity({test.name, test.stem, test.keys, test.optionCount, test.netRule,
+                      d.value(u"minutes"_s).toInt(0), digests, test.sections, booklets});
+    test.booklets = bookletOrders(test.identity, test.count, test.sections, booklets);
     return test;
 }
 
+// Each result's section scores, as the program computes them.
+QJsonArray sectionsOf(const GeneratedTest& test, const PupilResult& result) {
+    QJsonArray sections;
+    const std::vector<Score> scores =
+        sectionScores(test, answersInTeacherOrder(test, result.booklet, result.answers));
+    for (std::size_t s = 0; s < scores.size(); ++s)
+        sections.append(QJsonObject{{u"name"_s, test.sections[s].name},
+                                    {u"correct"_s, scores[s].correct},
+                                    {u"wrong"_s, scores[s].wrong},
+                                    {u"blank"_s, scores[s].blank},
+                                    {u"net"_s, netText(scores[s].net)}});
+    return sections;
+}
+
 // Stores one result as the window does; a refusal stops the tool with its reason.
-void add(Database& db, const QString& what, const std::function<PupilResult()>& read) {
+void add(Database& db, const QString& what, const std::function<PupilResult()>& read,
+         const GeneratedTest& test, QJsonArray& sections) {
     const ResultBatch batch = storeResults(db, 1, [&](int, QString& name) {
         name = what;
-        return read();
+        const PupilResult result = read();
+        sections.append(
+            QJsonObject{{u"booklet"_s, result.booklet}, {u"sections"_s, sectionsOf(test, result)}});
+        return result;
     });
     if (!batch.refused.empty())
         throw AppError(batch.refused.front().reason);
 }
 
-QJsonObject report(const GeneratedTest& test, const std::vector<PupilRow>& rows) {
+QJsonObject report(const GeneratedTest& test, const std::vector<PupilRow>& rows,
+                   const QJsonArray& sections) {
     QJsonArray table;
     for (const PupilRow& row : rows)
         table.append(QJsonObject{{u"name"_s, row.name},
@@ -104,6 +132,7 @@ QJsonObject report(const GeneratedTest& test, const std::vector<PupilRow>& rows)
                                        {u"lowest"_s, s.lowest},
                                        {u"highest"_s, s.highest}}},
             {u"groupSize"_s, analysis.groupSize},
+            {u"results"_s, sections},
             {u"items"_s, items}};
 }
 
@@ -126,6 +155,7 @@ int main(int argc, char** argv) {
         describedTest(QJsonDocument::fromJson(description.readAll()).object());
 
     QString what;
+    QJsonArray sections;
     try {
         createDatabase(args[2]);
         Database db(args[2]);
@@ -134,7 +164,8 @@ int main(int argc, char** argv) {
         for (qsizetype i = 4; i < args.size(); ++i) {
             if (args[i] != u"--code"_s) {
                 what = QFileInfo(args[i]).fileName();
-                add(db, what, [&] { return readResultFile(args[i]); });
+                add(
+                    db, what, [&] { return readResultFile(args[i]); }, test, sections);
                 continue;
             }
             if (++i == args.size()) {
@@ -143,7 +174,8 @@ int main(int argc, char** argv) {
             }
             for (const PastedCode& code : splitPastedCodes(args[i])) {
                 what = u"Kod (satır %1)"_s.arg(code.line);
-                add(db, what, [&] { return parseResultCode(code.text); });
+                add(
+                    db, what, [&] { return parseResultCode(code.text); }, test, sections);
             }
         }
         what.clear();
@@ -153,7 +185,8 @@ int main(int argc, char** argv) {
         if (!csv.open(QIODevice::WriteOnly) ||
             csv.write(classResultsCsv(test, rows, summarize(rows), analyseItems(test, rows))) < 0)
             throw AppError(u"CSV dosyası yazılamadı: "_s + args[3]);
-        const QByteArray json = QJsonDocument(report(test, rows)).toJson(QJsonDocument::Compact);
+        const QByteArray json =
+            QJsonDocument(report(test, rows, sections)).toJson(QJsonDocument::Compact);
         std::fwrite(json.constData(), 1, std::size_t(json.size()), stdout);
         std::fputc('\n', stdout);
     } catch (const AppError& error) {

@@ -5,7 +5,7 @@
 // own builders.
 //
 // Run by CTest as tst_browser_single, with MAKE_SINGLEPAGE set to the
-// generator and BROWSER_TEST_OUT to the folder for screenshots of failures.
+// generator, READ_RESULTS to the program's result reader and BROWSER_TEST_OUT to the folder for screenshots of failures.
 import { describe, test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -20,13 +20,15 @@ const HERE = path.dirname(fileURLToPath(import.meta.url));
 const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
 const FIREFOX = process.env.FIREFOX || '/usr/bin/firefox-esr';
 const MAKE_SINGLEPAGE = process.env.MAKE_SINGLEPAGE;
+const READ_RESULTS = process.env.READ_RESULTS;
 const OUT = process.env.BROWSER_TEST_OUT || os.tmpdir();
 const HINT = 'run the README\'s test command (bash scripts/test.sh), which installs chromium, firefox-esr and the npm packages of tests/browser';
 
 // ---- What the test needs: fail, never skip, when something is missing ----
 
-if (!MAKE_SINGLEPAGE || !fs.existsSync(MAKE_SINGLEPAGE))
-  throw new Error(`MAKE_SINGLEPAGE does not name the built make_singlepage (${MAKE_SINGLEPAGE}); run the test through ctest`);
+for (const [name, tool] of [['MAKE_SINGLEPAGE', MAKE_SINGLEPAGE], ['READ_RESULTS', READ_RESULTS]])
+  if (!tool || !fs.existsSync(tool))
+    throw new Error(`${name} does not name the built tool (${tool}); run the test through ctest`);
 for (const exe of [CHROMIUM, FIREFOX])
   if (!fs.existsSync(exe)) throw new Error(`${exe} is missing: ${HINT}`);
 let chromium, puppeteer, AXE;
@@ -65,12 +67,21 @@ async function reload(page) {
   await page.reload();
 }
 
+// With booklets, `booklet(letter)` gives each booklet's page and `orders` the
+// order of each, as the program derived them.
 function makePage(name, description) {
   const json = path.join(root, `${name}.json`);
   const html = path.join(root, `${name}.html`);
   fs.writeFileSync(json, JSON.stringify(description));
-  const identity = execFileSync(MAKE_SINGLEPAGE, [json, html], { encoding: 'utf8' }).trim();
-  return { url: pathToFileURL(html).href, file: html, identity };
+  const [identity, orders = ''] = execFileSync(MAKE_SINGLEPAGE, [json, html], { encoding: 'utf8' }).trim().split('\n');
+  const booklet = (letter) => {
+    const file = path.join(root, `${name}-${letter}.html`);
+    return { url: pathToFileURL(file).href, file };
+  };
+  return {
+    url: pathToFileURL(html).href, file: html, identity, json, booklet,
+    orders: Object.fromEntries(orders.split(';').filter(Boolean).map((b) => [b[0], b.slice(2).split(',').map(Number)])),
+  };
 }
 
 const TURKISH_NAME = 'Türkçe sınavı: ığüşöç İĞÜŞÖÇ';
@@ -473,9 +484,10 @@ describe('single page in Chromium, from file://', () => {
       assert.notEqual(raw[0], 0xef, 'no byte-order mark');
       const text = raw.toString('utf8');
       const r = JSON.parse(text);
-      assert.deepEqual(Object.keys(r), ['format', 'version', 'test', 'testName', 'name', 'answers', 'start', 'finish', 'attempt', 'check']);
+      assert.deepEqual(Object.keys(r), ['format', 'version', 'test', 'testName', 'booklet', 'name', 'answers', 'start', 'finish', 'attempt', 'check']);
       assert.equal(r.format, 'dvsonuc');
-      assert.equal(r.version, 2);
+      assert.equal(r.version, 3);
+      assert.equal(r.booklet, 'A');
       assert.equal(r.attempt, 1);
       assert.equal(r.test, p.identity);
       assert.equal(r.testName, TURKISH_NAME);
@@ -483,7 +495,7 @@ describe('single page in Chromium, from file://', () => {
       assert.equal(r.answers, 'AB-E');
       assert.equal(r.start, '2026-12-09T10:15:02');
       assert.equal(r.finish, '2026-12-09T10:20:13');
-      assert.equal(r.check, sha256(['dvsonuc/2', r.test, r.name, r.answers, r.start, r.finish, '1']).slice(0, 16));
+      assert.equal(r.check, sha256(['dvsonuc/3', r.test, 'A', r.name, r.answers, r.start, r.finish, '1']).slice(0, 16));
       // The identity is the digest of what was generated, the questions' bytes included.
       const html = fs.readFileSync(p.file, 'utf8');
       const digests = [1, 2, 3, 4].map((n) => {
@@ -495,11 +507,11 @@ describe('single page in Chromium, from file://', () => {
 
       await button(page, 'Sonuç kodu').click();
       const code = await page.locator('#kod').textContent();
-      assert.match(code, /^DV2[A-Z2-7]{2}( [A-Z2-7]{5})*( [A-Z2-7]{1,5})?$/);
+      assert.match(code, /^DV3[A-Z2-7]{2}( [A-Z2-7]{5})*( [A-Z2-7]{1,5})?$/);
       assert.ok(code.split(' ').every((g, i, all) => g.length === 5 || i === all.length - 1));
       const joined = code.replace(/ /g, '');
       assert.equal(base32Decode(joined.slice(3)),
-        [r.test, r.name, r.answers, r.start, r.finish, '1', r.check].join('\n'));
+        [r.test, 'A', r.name, r.answers, r.start, r.finish, '1', r.check].join('\n'));
 
       // A retake after seeing the key is the second attempt, in the file and its check.
       await button(page, 'Yeniden başla').click();
@@ -510,7 +522,7 @@ describe('single page in Chromium, from file://', () => {
       const [again] = await Promise.all([page.waitForEvent('download'), button(page, 'Sonucu kaydet').click()]);
       const retake = JSON.parse(fs.readFileSync(await again.path(), 'utf8'));
       assert.equal(retake.attempt, 2);
-      assert.equal(retake.check, sha256(['dvsonuc/2', retake.test, retake.name, 'ABDD', retake.start, retake.finish, '2']).slice(0, 16));
+      assert.equal(retake.check, sha256(['dvsonuc/3', retake.test, 'A', retake.name, 'ABDD', retake.start, retake.finish, '2']).slice(0, 16));
     });
   });
 
@@ -596,6 +608,79 @@ describe('single page in Chromium, from file://', () => {
       });
     });
 
+  test('practice exam: 120 questions in four sections, booklet B, nets read back by the program', async (t) => {
+    // Hand-worked per section, in the teacher's numbers: the first `right`
+    // questions of each section answered right, the next `wrong` wrong, the rest blank.
+    const SECTIONS = [
+      { name: 'Türkçe', first: 1, last: 40, right: 30, wrong: 8, net: '27,33' },
+      { name: 'Sosyal', first: 41, last: 60, right: 12, wrong: 3, net: '11,00' },
+      { name: 'Matematik', first: 61, last: 100, right: 20, wrong: 10, net: '16,67' },
+      { name: 'Fen', first: 101, last: 120, right: 5, wrong: 0, net: '5,00' },
+    ];
+    const TABLE = SECTIONS.map((s) => [s.name, String(s.right), String(s.wrong), String(s.last - s.first + 1 - s.right - s.wrong), s.net]);
+    const keys = Array.from({ length: 120 }, (_, i) => 'ABCDE'[(i * 7 + 3) % 5]).join('');
+    const teacherAnswer = (t) => { // '-' for blank
+      const s = SECTIONS.find((x) => t >= x.first && t <= x.last);
+      const j = t - s.first;
+      const key = keys[t - 1];
+      return j < s.right ? key : j < s.right + s.wrong ? (key === 'A' ? 'B' : 'A') : '-';
+    };
+    const p = makePage('booklets', {
+      testName: 'Deneme sınavı', stem: 'deneme', keys, options: 5, netRule: 3,
+      questions: Array.from({ length: 120 }, (_, i) => ({ kind: 'html', html: `<!doctype html><meta charset="utf-8"><p>Öğretmenin ${i + 1}. sorusu</p>` })),
+      sections: SECTIONS.map(({ name, first, last }) => ({ name, first, last, weight: 1 })),
+      booklets: 2,
+    });
+    const order = p.orders.B;
+    assert.equal(fs.existsSync(p.file), false, 'no page without a booklet letter');
+    assert.notDeepEqual(order, p.orders.A);
+    const answers = order.map(teacherAnswer).join(''); // in booklet B's order
+    await withPage(t, p.booklet('B').url, {}, async ({ page, context }) => {
+      assert.equal(await page.locator('#kitapcik-bilgi').textContent(), 'Kitapçık B');
+      await start(page, 'Elif Çınar');
+      assert.deepEqual(await page.locator('#satirlar h2').allTextContents(), SECTIONS.map((s) => s.name));
+      // Position 1 of booklet B is the teacher's question order[0]; so is position 2.
+      for (const n of [1, 2]) {
+        await page.frameLocator('#soru iframe').getByText(`Öğretmenin ${order[n - 1]}. sorusu`).waitFor();
+        if (n === 1) await button(page, 'Sonraki soru').click();
+      }
+      // By keyboard, as a pupil goes through a long booklet: a letter answers the shown question.
+      await button(page, 'İlk soru').click();
+      for (const letter of answers) {
+        if (letter !== '-') await page.keyboard.press(letter.toLowerCase());
+        await page.keyboard.press('ArrowRight');
+      }
+      await answerAndFinish(page, '');
+      const table = await page.getByRole('table', { name: 'Bölümler' }).evaluate((tb) =>
+        [...tb.rows].map((tr) => [...tr.cells].map((c) => c.textContent)));
+      assert.deepEqual(table, [['Bölüm', 'Doğru', 'Yanlış', 'Boş', 'Net'], ...TABLE]);
+      assert.equal(await page.getByText('Ağırlıklı toplam').isVisible(), false);
+      assert.equal(await page.locator('#s-kitapcik').textContent(), 'B');
+      assert.deepEqual(await totals(page), { dogru: '67', yanlis: '21', bos: '32', net: '60,00' });
+      const first = await page.locator('#sonuc-tablosu tbody tr').first().evaluate((tr) => [...tr.cells].map((c) => c.textContent));
+      assert.deepEqual(first, ['1', answers[0] === '-' ? '' : answers[0], keys[order[0] - 1], answers[0] === '-' ? 'B' : 'D']);
+      assert.deepEqual(await axeViolations(page), [], 'result view with sections');
+
+      const [download] = await Promise.all([page.waitForEvent('download'), button(page, 'Sonucu kaydet').click()]);
+      const saved = path.join(root, 'deneme-Elif Çınar.dvsonuc');
+      await download.saveAs(saved);
+      const r = JSON.parse(fs.readFileSync(saved, 'utf8'));
+      assert.deepEqual([r.version, r.booklet, r.answers, r.test], [3, 'B', answers, p.identity]);
+      // The program maps the file back through booklet B and scores each section the same.
+      const report = JSON.parse(execFileSync(READ_RESULTS, [p.json, path.join(root, 'booklets.mdb'),
+        path.join(root, 'booklets.csv'), saved], { encoding: 'utf8' }));
+      assert.equal(report.identity, p.identity);
+      assert.deepEqual(report.results, [{ booklet: 'B', sections: TABLE.map(([name, right, wrong, blank, net]) =>
+        ({ name, correct: Number(right), wrong: Number(wrong), blank: Number(blank), net })) }]);
+
+      // Booklet A in the same browser starts afresh, not with booklet B's result.
+      await page.goto(p.booklet('A').url);
+      assert.equal(await page.locator('#basla-gorunum').isVisible(), true);
+      assert.equal(await page.locator('#kitapcik-bilgi').textContent(), 'Kitapçık A');
+      assert.equal(context.pages().length, 1);
+    });
+  });
+
   test('a PDF question is shown with an "Aç" link', async (t) => {
     // A PDF printed by Chromium itself.
     const session = await open('about:blank');
@@ -665,15 +750,38 @@ describe('single page in Firefox ESR, from file://', () => {
       assert.equal(await text(page, '#s-ad'), 'Şükrü Işık');
       await click(page, '#kod-goster');
       const code = (await text(page, '#kod')).replace(/ /g, '');
-      const [test, name, answers, start, finish, attempt, check] = base32Decode(code.slice(3)).split('\n');
-      assert.deepEqual([test, name, answers, attempt], [p.identity, 'Şükrü Işık', 'AB-E', '1']);
+      const [test, booklet, name, answers, start, finish, attempt, check] = base32Decode(code.slice(3)).split('\n');
+      assert.deepEqual([test, booklet, name, answers, attempt], [p.identity, 'A', 'Şükrü Işık', 'AB-E', '1']);
       assert.match(start, LOCAL_TIME);
-      assert.equal(check, sha256(['dvsonuc/2', test, name, answers, start, finish, attempt]).slice(0, 16));
+      assert.equal(check, sha256(['dvsonuc/3', test, booklet, name, answers, start, finish, attempt]).slice(0, 16));
       await page.keyboard.press('Tab');
       await page.addScriptTag({ content: AXE });
       const serious = await page.evaluate(async () => (await window.axe.run()).violations
         .filter((v) => v.impact === 'serious' || v.impact === 'critical').map((v) => v.id));
       assert.deepEqual(serious, []);
+      assert.deepEqual(problems, []);
+    } finally {
+      await page.close();
+    }
+  });
+
+  test('booklet B with weighted sections', async () => {
+    const p = makePage('ffbooklet', fourQuestions({
+      sections: [{ name: 'Birinci', first: 1, last: 2, weight: 1.5 }, { name: 'İkinci', first: 3, last: 4, weight: 1 }],
+      booklets: 2,
+    }));
+    const { page, problems } = await ffPage(p.booklet('B').url);
+    try {
+      assert.equal(await text(page, '#kitapcik-bilgi'), 'Kitapçık B');
+      await click(page, '#basla');
+      await click(page, '#evet');
+      await page.waitForSelector('#sayac');
+      await click(page, `input[name=s1][value=${'ABDD'[p.orders.B[0] - 1]}]`); // right, in "Birinci"
+      await click(page, '#bitir');
+      await click(page, '#evet');
+      assert.deepEqual(await page.$$eval('#bolum-satirlar td', (tds) => tds.map((c) => c.textContent)),
+        ['1', '0', '1', '1,00', '0', '0', '2', '0,00']);
+      assert.equal(await text(page, '#agirlikli'), 'Ağırlıklı toplam: 1,50');
       assert.deepEqual(problems, []);
     } finally {
       await page.close();

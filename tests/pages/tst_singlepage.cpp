@@ -1,6 +1,8 @@
 #include "pages/PageSet.h"
 #include "pages/SinglePage.h"
 
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -20,6 +22,8 @@ private slots:
     void settingsInData();
     void keysEncoded();
     void questionsAndImages();
+    void bookletPages_data();
+    void bookletPages();
 };
 
 namespace {
@@ -264,6 +268,62 @@ void tst_SinglePage::questionsAndImages() {
     QVERIFY(page.contains("aria-label=\"Önceki soru\"><img alt=\"\" src=\"data:image/gif;base64," +
                           QByteArray("GIF89a....").toBase64() + "\">"));
     QCOMPARE(page.count("<svg aria-hidden=\"true\""), 3);
+}
+
+// One page per booklet, each with its own order and the test's sections; the
+// classic files stay as a one-booklet test writes them.
+void tst_SinglePage::bookletPages_data() {
+    QTest::addColumn<int>("booklets");
+    QTest::addColumn<bool>("withSections");
+    QTest::addColumn<QStringList>("pages");
+    QTest::newRow("one booklet, no sections") << 1 << false << QStringList{u"deneme.html"_s};
+    QTest::newRow("two booklets and sections")
+        << 2 << true << QStringList{u"deneme-A.html"_s, u"deneme-B.html"_s};
+    QTest::newRow("four booklets") << 4 << false
+                                   << QStringList{u"deneme-A.html"_s, u"deneme-B.html"_s,
+                                                  u"deneme-C.html"_s, u"deneme-D.html"_s};
+    QTest::newRow("a count that is not 1, 2 or 4 is one booklet")
+        << 3 << true << QStringList{u"deneme.html"_s};
+}
+
+void tst_SinglePage::bookletPages() {
+    QFETCH(int, booklets);
+    QFETCH(bool, withSections);
+    QFETCH(QStringList, pages);
+    PageSetInput in;
+    in.stem = u"deneme"_s;
+    in.testName = u"Deneme sınavı"_s;
+    in.questionCount = 6;
+    in.settings.teksayfa = true;
+    for (const QChar key : u"ABCDAB"_s)
+        in.answerKey.push_back({u"s.htm"_s, QString(key)});
+    const std::vector<OutputFile> classic = pageSetFiles(in);
+    in.settings.kitapcik = booklets;
+    if (withSections)
+        in.sections = {{u"Türkçe <b>"_s, 1, 3, 1}, {u"Fen"_s, 4, 5, 1.5}};
+    const std::vector<OutputFile> files = pageSetFiles(in);
+    const PageSetTest test = pageSetTest(in);
+    QCOMPARE(files.size(), classic.size() - 1 + std::size_t(pages.size()));
+    for (std::size_t f = 0; f + 1 < classic.size(); ++f)
+        QCOMPARE(files[f].bytes, classic[f].bytes);
+    for (qsizetype b = 0; b < pages.size(); ++b) {
+        const OutputFile& page = files[classic.size() - 1 + std::size_t(b)];
+        QCOMPARE(QFileInfo(page.path).fileName(), pages[b]);
+        const QJsonObject data = pageData(page.bytes);
+        QCOMPARE(data.value(u"test"_s).toString(), test.identity);
+        QCOMPARE(data.value(u"kitapcik"_s).toString(),
+                 pages.size() > 1 ? QString(test.booklets[std::size_t(b)].letter) : QString());
+        QVariantList order;
+        for (const qint32 q : test.booklets[std::size_t(b)].order)
+            order << q;
+        QCOMPARE(data.value(u"sira"_s).toVariant().toList(),
+                 pages.size() > 1 ? order : QVariantList());
+        QCOMPARE(QJsonDocument(data.value(u"bolumler"_s).toArray()).toJson(QJsonDocument::Compact),
+                 withSections
+                     ? QByteArray("[{\"ad\":\"Türkçe <b>\",\"ilk\":1,\"katsayi\":1,\"son\":3},"
+                                  "{\"ad\":\"Fen\",\"ilk\":4,\"katsayi\":1.5,\"son\":5}]")
+                     : QByteArray("[]"));
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_SinglePage)

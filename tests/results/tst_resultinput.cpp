@@ -96,12 +96,13 @@ void tst_ResultInput::identityAndCheckMatchTheFormat() {
 void tst_ResultInput::sharedVectors_data() {
     QTest::addColumn<QJsonObject>("v");
     const QJsonArray cases = vectorCases();
-    QVERIFY(cases.size() >= 8);
+    QVERIFY(cases.size() >= 11);
     for (const QJsonValue& c : cases)
         QTest::newRow(qPrintable(c[u"about"].toString())) << c.toObject();
 }
 
-// Counts, net text, check value, file and code as the page makes them.
+// Counts, section scores, net text, check value, file and code as the page
+// makes them; a booklet's answers are scored back in the teacher's order.
 void tst_ResultInput::sharedVectors() {
     QFETCH(QJsonObject, v);
     const auto text = [&v](const char* key) { return v.value(QLatin1String(key)).toString(); };
@@ -113,19 +114,44 @@ void tst_ResultInput::sharedVectors() {
     test.count = qint32(test.keys.size());
     test.optionCount = effectiveOptionCount(number("options"));
     test.netRule = number("netRule");
+    for (const QJsonValue s : v[u"sections"].toArray())
+        test.sections.push_back({s[u"name"].toString(), s[u"first"].toInt(), s[u"last"].toInt(),
+                                 s[u"weight"].toDouble()});
+    const QString booklet = v.value(u"booklet").toString(QStringLiteral("A"));
+    if (v.contains(u"order")) {
+        test.booklets = {{u'A', teacherOrder(test.count)}, {booklet[0], {}}};
+        for (const QJsonValue q : v[u"order"].toArray())
+            test.booklets.back().order.push_back(q.toInt());
+    }
     const QString answers = text("answers");
     QCOMPARE(refusal([&] { checkAnswersFit(test, answers); }), QStringLiteral("<accepted>"));
-    const Score score = scoreAnswers(test, answers);
-    QCOMPARE((QList<int>{score.correct, score.wrong, score.blank}),
-             (QList<int>{number("correct"), number("wrong"), number("blank")}));
-    QCOMPARE(netText(score.net), text("net"));
+    const QString inTeacherOrder = answersInTeacherOrder(test, booklet, answers);
+    const auto counts = [](const Score& s) {
+        return QStringList{QString::number(s.correct), QString::number(s.wrong),
+                           QString::number(s.blank), netText(s.net)};
+    };
+    QCOMPARE(counts(scoreAnswers(test, inTeacherOrder)),
+             (QStringList{QString::number(number("correct")), QString::number(number("wrong")),
+                          QString::number(number("blank")), text("net")}));
+    QList<QStringList> sections, expected;
+    for (const Score& s : sectionScores(test, inTeacherOrder))
+        sections << counts(s);
+    for (const QJsonValue s : v[u"sectionScores"].toArray())
+        expected << QStringList{QString::number(s[u"correct"].toInt()),
+                                QString::number(s[u"wrong"].toInt()),
+                                QString::number(s[u"blank"].toInt()), s[u"net"].toString()};
+    QCOMPARE(sections, expected);
+    if (v.contains(u"weighted"))
+        QCOMPARE(netText(weightedTotal(test, sectionScores(test, inTeacherOrder))),
+                 text("weighted"));
 
     const auto fields = [](const PupilResult& r) {
-        return QStringList{r.test, r.name, r.answers, r.start, r.finish, QString::number(r.attempt),
-                           r.check};
+        return QStringList{
+            r.test, r.booklet, r.name, r.answers, r.start, r.finish, QString::number(r.attempt),
+            r.check};
     };
-    const PupilResult made{text("test"),  QString(),      text("name"),      answers,
-                           text("start"), text("finish"), number("attempt"), text("check")};
+    const PupilResult made{text("test"),   QString(),         text("name"),  answers, text("start"),
+                           text("finish"), number("attempt"), text("check"), booklet};
     QCOMPARE(resultCheck(made, number("version")), made.check);
     QCOMPARE(fields(parseResultFile(text("file").toUtf8())), fields(made));
     QCOMPARE(fields(parseResultCode(text("code"))), fields(made));
@@ -191,10 +217,22 @@ void tst_ResultInput::refusedFiles_data() {
                                    << QStringLiteral("dosya bozuk: UTF-8 metin değil");
     QTest::newRow("other format") << QByteArray(file).replace("dvsonuc", "dvsinav")
                                   << QStringLiteral("bu bir Dorvana sonuç dosyası değil");
-    const QString version =
-        QStringLiteral("sonuç dosyasının sürümü tanınmıyor (bu program 1. ve 2. sürümleri okur)");
-    QTest::newRow("version 3") << QByteArray(file).replace("\"version\":1", "\"version\":3")
+    const QString version = QStringLiteral(
+        "sonuç dosyasının sürümü tanınmıyor (bu program 1., 2. ve 3. sürümleri okur)");
+    QTest::newRow("version 4") << QByteArray(file).replace("\"version\":1", "\"version\":4")
                                << version;
+    // Another booklet's answers passed off under this one, and letters no page writes.
+    const QByteArray third = vectorCases().at(8)[u"file"].toString().toUtf8();
+    QTest::newRow("changed booklet, old check")
+        << QByteArray(third).replace("\"booklet\":\"B\"", "\"booklet\":\"A\"") << kCheckFails;
+    const QString bookletField =
+        QStringLiteral("dosya bozuk: \"booklet\" alanı eksik ya da hatalı");
+    for (const char* bad : {"\"E\"", "\"b\"", "\"AB\"", "\"\"", "2"})
+        QTest::addRow("booklet %s", bad)
+            << QByteArray(third).replace("\"booklet\":\"B\"", QByteArray("\"booklet\":") + bad)
+            << bookletField;
+    QTest::newRow("version 3 without booklet")
+        << QByteArray(third).replace("\"booklet\":\"B\",", "") << bookletField;
     // A retake passed off as a first attempt, and attempts no page writes.
     const QByteArray second = vectorCases().at(0)[u"file"].toString().toUtf8();
     QTest::newRow("changed attempt, old check")
@@ -329,10 +367,12 @@ void tst_ResultInput::refusedCodes_data() {
     QTest::addColumn<QString>("reason");
 
     const QString notCode =
-        QStringLiteral("sonuç kodu değil (kod \"DV2\" ya da \"DV1\" ile başlar)");
+        QStringLiteral("sonuç kodu değil (kod \"DV3\", \"DV2\" ya da \"DV1\" ile başlar)");
     QTest::newRow("empty") << QString() << notCode;
     QTest::newRow("a file's text") << QString::fromUtf8(fixtureFile()) << notCode;
-    QTest::newRow("other prefix") << QString(kCode).replace(0, 3, QStringLiteral("DV3")) << notCode;
+    QTest::newRow("other prefix") << QString(kCode).replace(0, 3, QStringLiteral("DV4")) << notCode;
+    QTest::newRow("version 1 payload as version 3")
+        << QString(kCode).replace(0, 3, QStringLiteral("DV3")) << kDamagedCode;
     QTest::newRow("version 1 payload as version 2")
         << QString(kCode).replace(0, 3, QStringLiteral("DV2")) << kDamagedCode;
     QTest::newRow("zero for O") << QString(kCode).replace(5, 1, QStringLiteral("0"))
