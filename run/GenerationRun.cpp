@@ -70,13 +70,11 @@ std::vector<Section> checkedSections(const GenerationInput& in, Database& db) {
     }
 }
 
-// The pages for pupils: the set's single page, or one page per booklet
-// (A first); the classic pages are .htm, so these are the set's .html files.
-QStringList pupilPages(const std::vector<OutputFile>& files) {
+// The pages for pupils, full paths: the single page, or one page per booklet (A first).
+QStringList pupilPages(const PageSetInput& in) {
     QStringList pages;
-    for (const OutputFile& file : files)
-        if (file.path.endsWith(QStringLiteral(".html")))
-            pages << file.path;
+    for (const QString& name : PageSetNames(in.stem).singlePages(in.settings.kitapcik))
+        pages << QDir(in.folder).filePath(name);
     return pages;
 }
 
@@ -131,7 +129,7 @@ QString closingText(const PageSetInput& in, const GenerationOutcome& outcome,
             text += QStringLiteral(u"\n\nÖğrencilere verilecek dosya: %1 (bugünün tarayıcılarında, "
                                    u"bilgisayarda ve telefonda açılır; %2ind.htm eski tarayıcılar "
                                    u"içindir).")
-                        .arg(names.value(0, PageSetNames(in.stem).singlePage), in.stem);
+                        .arg(names.value(0), in.stem);
         QStringList missing;
         for (const int n : outcome.missingQuestions)
             missing << QString::number(n);
@@ -208,7 +206,7 @@ GenerationOutcome runGeneration(const GenerationInput& input, TableDataset& webs
         outcome.missingQuestions = missingQuestionNumbers(in.questions);
     }
     std::vector<OutputFile> files = pageSetFiles(in);
-    const QStringList pupilPagePaths = in.settings.teksayfa ? pupilPages(files) : QStringList();
+    const QStringList pupilPagePaths = in.settings.teksayfa ? pupilPages(in) : QStringList();
     outcome.singlePagePath = pupilPagePaths.value(0);
     QString imageFolder; // a new folder for the images, made with the set
     for (OutputFile& image : missingNavigationImages(in.folder, in.settings.gezyer, &imageFolder)) {
