@@ -1,6 +1,7 @@
 #include "db/ResultStore.h"
 
 #include "core/AppError.h"
+#include "db/Sections.h"
 #include "results/PupilName.h"
 #include "results/Scoring.h"
 
@@ -20,8 +21,33 @@ QString timeText(const QDateTime& time) {
     return time.toString(kTimeFormat);
 }
 
-const QString kTestColumns =
-    QStringLiteral("testadi, sayfaad, sorusay, cevaplar, siksay, netkural, zaman, kimlik");
+const QString kTestColumns = QStringLiteral(
+    "testadi, sayfaad, sorusay, cevaplar, siksay, netkural, zaman, kimlik, bolumler, kitapciklar");
+
+// The longest booklet orders text: four booklets of the most questions a run
+// takes, each number with its comma.
+constexpr qsizetype kMaxBookletsText = 4 * (2 + 10000 * 6);
+
+// The stored sections and booklet orders, refused with the test's name when
+// they are not what a run could have stored.
+void readSectionsAndBooklets(const Statement& row, GeneratedTest& test) {
+    try {
+        const QVariant sections = row.value(8);
+        const QVariant booklets = row.value(9);
+        if ((!sections.isNull() && sections.typeId() != QMetaType::QString) ||
+            (!booklets.isNull() && booklets.typeId() != QMetaType::QString))
+            throw AppError(QStringLiteral(u"Testin kayıtlı bölümleri ya da kitapçıkları bozuk."));
+        test.sections = parseSectionsJson(sections.toString(), test.count);
+        const QString orders = booklets.toString();
+        if (orders.size() > kMaxBookletsText)
+            throw AppError(QStringLiteral(u"Testin kayıtlı kitapçık sıraları bozuk."));
+        if (!orders.isEmpty())
+            test.booklets = parseBookletOrders(orders, test.count);
+    } catch (const AppError& error) {
+        throw AppError(QStringLiteral(u"\"%1\" testi okunamadı: %2")
+                           .arg(test.name.left(kMaxSectionName), error.text()));
+    }
+}
 
 GeneratedTest testFrom(const Statement& row) {
     GeneratedTest test;
@@ -33,6 +59,7 @@ GeneratedTest testFrom(const Statement& row) {
     test.netRule = row.value(5).toInt();
     test.generatedAt = QDateTime::fromString(row.value(6).toString(), kTimeFormat);
     test.identity = row.value(7).toString();
+    readSectionsAndBooklets(row, test);
     return test;
 }
 
@@ -64,11 +91,12 @@ void createResultTables(Database& db) {
     db.exec(QStringLiteral(
         "CREATE TABLE IF NOT EXISTS websinav (kimlik TEXT PRIMARY KEY NOT NULL, testadi TEXT, "
         "sayfaad TEXT, sorusay INTEGER, cevaplar TEXT, siksay INTEGER, netkural INTEGER, "
-        "zaman TEXT);"
+        "zaman TEXT, bolumler TEXT NOT NULL DEFAULT '', kitapciklar TEXT NOT NULL DEFAULT '');"
         "CREATE TABLE IF NOT EXISTS websonuc (no INTEGER PRIMARY KEY, "
         "kimlik TEXT NOT NULL REFERENCES websinav(kimlik), ad TEXT NOT NULL, "
         "cevap TEXT NOT NULL, baslangic TEXT NOT NULL, bitis TEXT NOT NULL, "
         "denetim TEXT NOT NULL, eklenme TEXT, deneme INTEGER NOT NULL DEFAULT 1, "
+        "kitapcik TEXT NOT NULL DEFAULT 'A', "
         "UNIQUE (kimlik, ad, cevap, baslangic, bitis));"));
     transaction.commit();
 }
@@ -77,14 +105,21 @@ void addAttemptColumn(Database& db) {
     db.exec(QStringLiteral("ALTER TABLE websonuc ADD COLUMN deneme INTEGER NOT NULL DEFAULT 1;"));
 }
 
+void addSectionAndBookletColumns(Database& db) {
+    db.exec(QStringLiteral("ALTER TABLE websinav ADD COLUMN bolumler TEXT NOT NULL DEFAULT '';"
+                           "ALTER TABLE websinav ADD COLUMN kitapciklar TEXT NOT NULL DEFAULT '';"
+                           "ALTER TABLE websonuc ADD COLUMN kitapcik TEXT NOT NULL DEFAULT 'A';"));
+}
+
 void rememberTest(Database& db, const GeneratedTest& test) {
     Transaction transaction(db);
     if (test.identity.isEmpty())
         throw AppError(QStringLiteral(u"Testin kimliği boş; test kaydedilemedi."));
-    Statement insert(db, QStringLiteral("INSERT INTO websinav (kimlik, testadi, sayfaad, sorusay, "
-                                        "cevaplar, siksay, netkural, zaman) VALUES (?, ?, ?, ?, ?, "
-                                        "?, ?, ?) ON CONFLICT (kimlik) DO UPDATE SET zaman = "
-                                        "excluded.zaman"));
+    Statement insert(db,
+                     QStringLiteral("INSERT INTO websinav (kimlik, testadi, sayfaad, sorusay, "
+                                    "cevaplar, siksay, netkural, zaman, bolumler, kitapciklar) "
+                                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (kimlik) "
+                                    "DO UPDATE SET zaman = excluded.zaman"));
     insert.bind(1, test.identity.toLower());
     insert.bind(2, test.name);
     insert.bind(3, test.stem);
@@ -93,6 +128,8 @@ void rememberTest(Database& db, const GeneratedTest& test) {
     insert.bind(6, test.optionCount);
     insert.bind(7, test.netRule);
     insert.bind(8, timeText(test.generatedAt));
+    insert.bind(9, sectionsJson(test.sections));
+    insert.bind(10, bookletOrdersText(test.booklets));
     insert.step();
     transaction.commit();
 }
@@ -118,8 +155,8 @@ std::vector<GeneratedTest> testsWithResults(Database& db) {
 
 std::vector<PupilResult> resultsOf(Database& db, const QString& identity) {
     Statement select(db,
-                     QStringLiteral("SELECT kimlik, ad, cevap, baslangic, bitis, denetim, deneme "
-                                    "FROM websonuc WHERE kimlik = ? ORDER BY no"));
+                     QStringLiteral("SELECT kimlik, ad, cevap, baslangic, bitis, denetim, deneme, "
+                                    "kitapcik FROM websonuc WHERE kimlik = ? ORDER BY no"));
     select.bind(1, identity.toLower());
     std::vector<PupilResult> results;
     while (select.step()) {
@@ -131,6 +168,7 @@ std::vector<PupilResult> resultsOf(Database& db, const QString& identity) {
         result.finish = select.value(4).toString();
         result.check = select.value(5).toString();
         result.attempt = select.value(6).toInt();
+        result.booklet = select.value(7).toString();
         results.push_back(std::move(result));
     }
     return results;
@@ -157,11 +195,11 @@ void deleteResults(Database& db, const std::vector<PupilResult>& results) {
 
 StoreOutcome storeResult(Database& db, const PupilResult& result, const QDateTime& addedAt) {
     Transaction transaction(db);
-    Statement insert(
-        db, QStringLiteral("INSERT INTO websonuc (kimlik, ad, cevap, baslangic, "
-                           "bitis, denetim, eklenme, deneme) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
-                           "ON CONFLICT (kimlik, ad, cevap, baslangic, bitis) "
-                           "DO NOTHING"));
+    Statement insert(db, QStringLiteral("INSERT INTO websonuc (kimlik, ad, cevap, baslangic, "
+                                        "bitis, denetim, eklenme, deneme, kitapcik) "
+                                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                                        "ON CONFLICT (kimlik, ad, cevap, baslangic, bitis) "
+                                        "DO NOTHING"));
     insert.bind(1, result.test.toLower());
     insert.bind(2, result.name);
     insert.bind(3, result.answers);
@@ -170,6 +208,7 @@ StoreOutcome storeResult(Database& db, const PupilResult& result, const QDateTim
     insert.bind(6, result.check.toLower());
     insert.bind(7, timeText(addedAt));
     insert.bind(8, result.attempt);
+    insert.bind(9, result.booklet);
     insert.step();
     const bool stored = sqlite3_changes(db.handle()) > 0;
     transaction.commit();
@@ -206,8 +245,14 @@ ResultBatch storeResults(Database& db, int count, const ResultReader& read) {
         }
         const PupilResult& result = *one.result;
         auto known = tests.find(result.test.toLower());
-        if (known == tests.end())
-            known = tests.emplace(result.test.toLower(), findTest(db, result.test)).first;
+        if (known == tests.end()) {
+            try {
+                known = tests.emplace(result.test.toLower(), findTest(db, result.test)).first;
+            } catch (const AppError& error) {
+                batch.refused.push_back({what, error.text(), std::nullopt});
+                continue; // asked again for the next result of that test: the same reason
+            }
+        }
         const std::optional<GeneratedTest>& test = known->second;
         if (!test) {
             batch.refused.push_back(
@@ -223,6 +268,7 @@ ResultBatch storeResults(Database& db, int count, const ResultReader& read) {
         }
         try {
             checkAnswersFit(*test, result.answers);
+            answersInTeacherOrder(*test, result.booklet, result.answers);
         } catch (const AppError& error) {
             batch.refused.push_back({what, error.text(), std::nullopt});
             continue;

@@ -14,10 +14,13 @@ class Database;
 // The tests this program generated and the pupils' results read back for
 // them, in two tables beside the answer key:
 //   websinav: kimlik (identity, key), testadi, sayfaad (stem), sorusay,
-//             cevaplar (keys), siksay, netkural, zaman (time of the last run)
-//   websonuc: no, kimlik, ad (pupil), cevap (answers), baslangic, bitis,
-//             denetim (check), eklenme (time read in), deneme (attempt,
-//             from schema version 3); one row per result,
+//             cevaplar (keys), siksay, netkural, zaman (time of the last run),
+//             bolumler (sections, db/Sections.h) and kitapciklar (booklet
+//             orders, bookletOrdersText; empty for tests stored before them)
+//   websonuc: no, kimlik, ad (pupil), cevap (answers, in the booklet's order),
+//             baslangic, bitis, denetim (check), eklenme (time read in),
+//             deneme (attempt, from schema version 3), kitapcik (booklet,
+//             from version 4); one row per result,
 //             an exact repeat refused by a unique constraint.
 // Times are local, "YYYY-MM-DDTHH:MM:SS".
 
@@ -26,14 +29,17 @@ void createResultTables(Database& db);
 
 // Adds the attempt column to a version 2 file's results (schema upgrade to 3).
 void addAttemptColumn(Database& db);
+// Adds the sections and booklets of tests and results (schema upgrade to 4).
+void addSectionAndBookletColumns(Database& db);
 
 // Stores a generated test; the same test generated again only gets the new time.
 void rememberTest(Database& db, const GeneratedTest& test);
 
-// The stored test of an identity, if any.
+// The stored test of an identity, if any. A stored test whose sections or
+// booklet orders are damaged is refused (AppError, Turkish).
 std::optional<GeneratedTest> findTest(Database& db, const QString& identity);
 
-// Stored tests that have at least one result, newest run first.
+// Stored tests that have at least one result, newest run first; refused as findTest.
 std::vector<GeneratedTest> testsWithResults(Database& db);
 
 // The stored results of a test, in the order they were added.
@@ -72,8 +78,9 @@ struct ResultBatch {
 using ResultReader = std::function<PupilResult(int index, QString& what)>;
 
 // Reads `count` results, all before the transaction begins, checks each
-// against its stored test (a test this database does not know, answers that
-// do not fit, an exact repeat are refused; a result whose pupil already has one
+// against its stored test (a test this database does not know or cannot
+// read, answers that do not fit, a booklet the test does not have, an exact
+// repeat are refused; a result whose pupil already has one
 // on the test, stored or earlier in the batch, is held back as a likely repeat)
 // and stores the rest, all in one transaction: a refused result leaves the
 // others stored.

@@ -3,6 +3,7 @@
 #include "core/AppError.h"
 #include "db/Database.h"
 #include "db/ResultStore.h"
+#include "db/Sections.h"
 #include "db/Settings.h"
 
 #include <QStringList>
@@ -34,7 +35,7 @@ QString newDatabaseSql() {
     return QStringLiteral("CREATE TABLE webtablo (id INTEGER PRIMARY KEY);") + settingsTableSql() +
            QStringLiteral(
                "CREATE TABLE websoru (testadi TEXT, soruno INTEGER, dosya TEXT, dc TEXT);") +
-           defaultSettingsRowSql() +
+           sectionsTableSql() + defaultSettingsRowSql() +
            QStringLiteral("PRAGMA user_version = %1;").arg(kCurrentSchemaVersion);
 }
 
@@ -87,10 +88,16 @@ void upgradeSchema(Database& db) {
             db.exec(QStringLiteral("ALTER TABLE webrenk ADD COLUMN %1 %2 DEFAULT %3;")
                         .arg(field.column, field.sqlType(), field.sqlDefault()));
     }
-    if (fileVersion < 2)
+    if (fileVersion < 2) {
         createResultTables(db);
-    else if (fileVersion < 3)
-        addAttemptColumn(db);
+    } else {
+        if (fileVersion < 3)
+            addAttemptColumn(db);
+        if (fileVersion < 4)
+            addSectionAndBookletColumns(db);
+    }
+    if (fileVersion < 4)
+        db.exec(sectionsTableSql());
     setVersion(db, kCurrentSchemaVersion);
     transaction.commit();
 }

@@ -1,6 +1,7 @@
 #include "db/Settings.h"
 
 #include "core/AppError.h"
+#include "core/Booklets.h"
 #include "db/Database.h"
 #include "db/TableDataset.h"
 
@@ -19,7 +20,8 @@ void setMember(const SettingsField& field, Settings& settings, const QVariant& v
     if (auto text_member = std::get_if<QString Settings::*>(&field.member))
         settings.** text_member = text;
     else if (auto number = std::get_if<qint32 Settings::*>(&field.member))
-        settings.** number = value.toInt();
+        settings.** number =
+            !field.accepts || field.accepts(value.toInt()) ? value.toInt() : Settings{}.**number;
     else
         settings.*std::get<bool Settings::*>(field.member) = value.toInt() != 0;
 }
@@ -61,6 +63,7 @@ const std::vector<SettingsField>& settingsFields() {
         {QStringLiteral("sure"), 2, &Settings::sure},
         {QStringLiteral("yanlis"), 2, &Settings::yanlis},
         {QStringLiteral("dogrular"), 3, &Settings::dogrular},
+        {QStringLiteral("kitapcik"), 4, &Settings::kitapcik, isBookletCount},
     };
     return fields;
 }

@@ -23,6 +23,8 @@ struct SettingsField {
     QString column;
     int version;
     SettingsMember member;
+    // The whole numbers the field takes; a stored value it refuses reads as the default.
+    bool (*accepts)(qint32) = nullptr;
 
     Type type() const;
     QVariant defaultValue() const;

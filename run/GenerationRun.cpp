@@ -8,6 +8,7 @@
 #include "db/AnswerKey.h"
 #include "db/Database.h"
 #include "db/ResultStore.h"
+#include "db/Sections.h"
 #include "db/TableDataset.h"
 #include "pages/NavigationImages.h"
 #include "pages/PageSet.h"
@@ -54,6 +55,29 @@ std::vector<DataRecord> checkedAnswerKey(const GenerationInput& in, TableDataset
     return key;
 }
 
+// The sections kept under the test name, checked against the count; the
+// booklet count of the settings. Either refused stops the run before anything is written.
+std::vector<Section> checkedSections(const GenerationInput& in, Database& db) {
+    if (!isBookletCount(in.settings.kitapcik))
+        throw GenerationRefused(QStringLiteral(u"Kitapçık sayısı 1, 2 ya da 4 olmalıdır."));
+    try {
+        std::vector<Section> sections = loadSections(db, in.testName);
+        checkSections(sections, in.questionCount);
+        return sections;
+    } catch (const AppError& error) {
+        throw GenerationRefused(error.text() +
+                                QStringLiteral(u" Lütfen \"Bölümler\" sayfasında düzeltiniz."));
+    }
+}
+
+// The pages for pupils, full paths: the single page, or one page per booklet (A first).
+QStringList pupilPages(const PageSetInput& in) {
+    QStringList pages;
+    for (const QString& name : PageSetNames(in.stem).singlePages(in.settings.kitapcik))
+        pages << QDir(in.folder).filePath(name);
+    return pages;
+}
+
 // False when the folder is missing and is not to be made.
 bool outputFolderReady(const GenerationInput& in) {
     if (in.folder.isEmpty() || QFileInfo::exists(in.folder))
@@ -87,14 +111,25 @@ QStringList embedForSinglePage(PageSetInput& in) {
     return notRead;
 }
 
-QString closingText(const PageSetInput& in, const GenerationOutcome& outcome) {
+QString closingText(const PageSetInput& in, const GenerationOutcome& outcome,
+                    const QStringList& pupilPagePaths) {
     QString text = QStringLiteral(u"Sayfalar oluşturuldu. Lütfen ") + in.stem +
                    QStringLiteral(u"ind.htm dosyasını çalıştırınız.");
     if (in.settings.teksayfa) {
-        text += QStringLiteral(u"\n\nÖğrencilere verilecek dosya: %1 (bugünün tarayıcılarında, "
-                               u"bilgisayarda ve telefonda açılır; %2ind.htm eski tarayıcılar "
-                               u"içindir).")
-                    .arg(PageSetNames(in.stem).singlePage, in.stem);
+        QStringList names;
+        for (const QString& path : pupilPagePaths)
+            names << QFileInfo(path).fileName();
+        if (names.size() > 1)
+            text += QStringLiteral(u"\n\nÖğrencilere verilecek dosyalar, her kitapçık için bir "
+                                   u"tane: %1 (bugünün tarayıcılarında, bilgisayarda ve telefonda "
+                                   u"açılır; %2ind.htm eski tarayıcılar içindir ve tek "
+                                   u"kitapçıktır).")
+                        .arg(names.join(QStringLiteral(", ")), in.stem);
+        else
+            text += QStringLiteral(u"\n\nÖğrencilere verilecek dosya: %1 (bugünün tarayıcılarında, "
+                                   u"bilgisayarda ve telefonda açılır; %2ind.htm eski tarayıcılar "
+                                   u"içindir).")
+                        .arg(names.value(0), in.stem);
         QStringList missing;
         for (const int n : outcome.missingQuestions)
             missing << QString::number(n);
@@ -161,6 +196,7 @@ GenerationOutcome runGeneration(const GenerationInput& input, TableDataset& webs
     in.settings = input.settings;
     in.privatePaths = input.privatePaths;
     in.answerKey = checkedAnswerKey(input, websoru);
+    in.sections = checkedSections(input, websoru.database());
 
     GenerationOutcome outcome;
     if (!outputFolderReady(input))
@@ -168,9 +204,10 @@ GenerationOutcome runGeneration(const GenerationInput& input, TableDataset& webs
     if (in.settings.teksayfa) {
         outcome.refusedFiles = embedForSinglePage(in);
         outcome.missingQuestions = missingQuestionNumbers(in.questions);
-        outcome.singlePagePath = QDir(in.folder).filePath(PageSetNames(in.stem).singlePage);
     }
     std::vector<OutputFile> files = pageSetFiles(in);
+    const QStringList pupilPagePaths = in.settings.teksayfa ? pupilPages(in) : QStringList();
+    outcome.singlePagePath = pupilPagePaths.value(0);
     QString imageFolder; // a new folder for the images, made with the set
     for (OutputFile& image : missingNavigationImages(in.folder, in.settings.gezyer, &imageFolder)) {
         outcome.imagesWritten << QFileInfo(image.path).fileName();
@@ -181,12 +218,12 @@ GenerationOutcome runGeneration(const GenerationInput& input, TableDataset& webs
     const PageSetTest test = pageSetTest(in);
     rememberTest(websoru.database(),
                  {in.testName, in.stem, in.questionCount, test.keys, test.optionCount, test.netRule,
-                  QDateTime::currentDateTime(), test.identity, {}, {}});
+                  QDateTime::currentDateTime(), test.identity, in.sections, test.booklets});
     writeFileSet(files, imageFolder.isEmpty() ? QStringList() : QStringList{imageFolder});
 
     outcome.written = true;
     for (const OutputFile& file : files)
         outcome.filesWritten << file.path;
-    outcome.closingText = closingText(in, outcome);
+    outcome.closingText = closingText(in, outcome, pupilPagePaths);
     return outcome;
 }

@@ -56,8 +56,9 @@ struct GenerationOutcome {
     QList<int> missingQuestions; // questions the single page shows as not found
     QStringList refusedFiles;    // files the reading rule kept out of the single page, said why
     QStringList imagesWritten;   // names of the navigation images added
-    QString singlePagePath;      // the page for pupils, empty without the single page
-    QString closingText;         // the closing message
+    // The page for pupils (booklet A's with several booklets), empty without the single page.
+    QString singlePagePath;
+    QString closingText; // the closing message
 };
 
 // The largest question count a run accepts.
@@ -70,7 +71,8 @@ void checkStem(const QString& stem);
 void checkQuestionCount(qint32 count);
 
 // The whole run over the answer-key rows of `websoru` (their database also
-// keeps the remembered test). Throws GenerationRefused for input it refuses,
+// keeps the test name's sections and the remembered test, with its sections
+// and every booklet's order). Throws GenerationRefused for input it refuses,
 // before anything is written; a failure to write throws AppError
 // "Cannot create file "<path>". <reason>" and leaves the folder as it was.
 // With a missing key the dataset stays on that question's row.

@@ -7,6 +7,7 @@
 #include "ui/ErrorHandler.h"
 #include "ui/PaletteIcon.h"
 #include "ui/Prompts.h"
+#include "ui/SectionGrid.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -83,6 +84,9 @@ const QString kHintSure =
     QStringLiteral(u"Tek sayfada sınav süresi; 0 yazılırsa süre sınırı yoktur.");
 const QString kHintYanlis =
     QStringLiteral(u"Netin hesabı: kaç yanlış cevabın bir doğru cevabı götürdüğü.");
+const QString kHintKitapcik =
+    QStringLiteral(u"Tek sayfanın kaç kitapçık türüyle (A, B, …) yazılacağı; her kitapçıkta "
+                   u"sorular bölümlerinin içinde başka bir sırayla gelir.");
 const QString kHintDir = QStringLiteral(u"Bu alanda çift tıklama yapıldığında klasör ismi "
                                         u"\"Sayfaların kaydedileceği klasör\" alanına yazılır.");
 
@@ -135,8 +139,12 @@ void Tanaekr::buildControls() {
     cevsayfa->setObjectName(QStringLiteral("cevsayfa"));
     sayfalar->addTab(sorsayfa, QStringLiteral(u"Soru sayfası"));
     sayfalar->addTab(cevsayfa, QStringLiteral(u"Cevap ve Sonuç Sayfası"));
+    bolsayfa = new QWidget;
+    bolsayfa->setObjectName(QStringLiteral("bolsayfa"));
+    sayfalar->addTab(bolsayfa, QStringLiteral(u"Bölümler"));
     buildQuestionPage(sorsayfa);
     buildAnswerPage(cevsayfa);
+    buildSectionsPage(bolsayfa);
 
     const auto commandButton = [central](const char* name, const QString& caption, QRect geometry) {
         auto* button = new QPushButton(caption, central);
@@ -182,6 +190,7 @@ void Tanaekr::buildControls() {
         {&Settings::sure, sure},
         {&Settings::yanlis, yanlis},
         {&Settings::dogrular, dogrular},
+        {&Settings::kitapcik, kitapcik},
     });
 }
 
@@ -366,6 +375,65 @@ void Tanaekr::buildAnswerPage(QWidget* page) {
     connect(sonucoku, &QPushButton::clicked, this, [this] { sonucokuClick(); });
 }
 
+void Tanaekr::buildSectionsPage(QWidget* page) {
+    const QFont labelFont = arial(11, true);
+    const auto labelAbove = [&](QWidget* buddy, const char* name, const QString& text) {
+        auto* label = new QLabel(text, page);
+        label->setObjectName(QLatin1String(name));
+        label->setFont(labelFont);
+        setTextColour(label, Qt::red);
+        label->adjustSize();
+        label->move(buddy->x(), buddy->y() - label->height() - 3);
+        label->setBuddy(buddy);
+        buddy->setAccessibleName(text);
+    };
+    bolumler = new SectionGrid(page);
+    bolumler->setObjectName(QStringLiteral("bolumler"));
+    bolumler->setGeometry(10, 30, 390, 290);
+    labelAbove(bolumler, "bolumlerLabel", QStringLiteral(u"Bölüm listesi"));
+    // No hint on entering the grid: its focus comes back from every cell
+    // editor and would cover the status bar's reason for a refused character.
+    bolumler->setToolTip(QStringLiteral(u"Testin bölümleri (Türkçe 1-40 gibi); her bölümün neti "
+                                        u"ayrıca hesaplanır. Bölümler test adıyla saklanır."));
+    connect(bolumler, &SectionGrid::entryRefused, this,
+            [this](const QString& why) { showHint(why); });
+
+    const auto pageButton = [&](const char* name, const QString& caption, QRect geometry) {
+        auto* button = new QPushButton(caption, page);
+        button->setObjectName(QLatin1String(name));
+        button->setGeometry(geometry);
+        button->setFont(labelFont);
+        setTextColour(button, Qt::red);
+        return button;
+    };
+    bolumekle = pageButton("bolumekle", QStringLiteral(u"Bölüm ekle"), QRect(10, 325, 100, 22));
+    bolumsil = pageButton("bolumsil", QStringLiteral(u"Bölümü sil"), QRect(115, 325, 100, 22));
+    connect(bolumekle, &QPushButton::clicked, this, [this] {
+        runCommand(m_prompts, [this] {
+            bolumler->addSection(sorusaye->text().toInt()); // 0 when not a number yet
+        });
+    });
+    connect(bolumsil, &QPushButton::clicked, this,
+            [this] { runCommand(m_prompts, [this] { bolumler->removeCurrentSection(); }); });
+
+    kitapcik = new QComboBox(page);
+    kitapcik->setObjectName(QStringLiteral("kitapcik"));
+    kitapcik->setGeometry(450, 30, 80, 22);
+    for (const int count : {1, 2, 4})
+        kitapcik->addItem(QString::number(count), count);
+    labelAbove(kitapcik, "kitapcikLabel", QStringLiteral(u"Kitapçık sayısı"));
+    watch(kitapcik);
+
+    // The grid is stored when its page is left and follows the test name when
+    // the page is entered (rows refused before are not offered again then). The
+    // change of page may come inside a focus change, so a refusal is shown after it.
+    connect(sayfalar, &QTabWidget::currentChanged, this, [this](int index) {
+        if (sayfalar->widget(index) == bolsayfa && m_sectionsTestName == testadl->text())
+            return;
+        runCommandReportingLater(m_prompts, this, [this] { syncSections(); });
+    });
+}
+
 void Tanaekr::setTabOrders() {
     const QList<QWidget*> questionPage{testadl,   sorusaye, liste,   yapistir, soruac,
                                        sorusrenk, sacikl,   BitBtn1, BitBtn2,  klasor,
@@ -373,8 +441,9 @@ void Tanaekr::setTabOrders() {
     const QList<QWidget*> answerPage{cevapzrl, BitBtn3,  acer,     ber,     BitBtn4,
                                      BitBtn5,  BitBtn6,  sonuczrl, siksayl, teksayfa,
                                      sure,     dogrular, yanlis,   sonucoku};
+    const QList<QWidget*> sectionsPage{bolumler, bolumekle, bolumsil, kitapcik};
     const QList<QWidget*> buttons{dogrugir, sayfab, BitBtn7};
-    QList<QWidget*> chain = questionPage + answerPage + buttons;
+    QList<QWidget*> chain = questionPage + answerPage + sectionsPage + buttons;
     chain.prepend(sayfalar);
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
@@ -447,6 +516,8 @@ void Tanaekr::fieldEntered(QWidget* field) {
         showHint(kHintDogrular);
     else if (field == yanlis)
         showHint(kHintYanlis);
+    else if (field == kitapcik)
+        showHint(kHintKitapcik);
     else if (field == dir)
         dirChange();
     // The other fields of the answer page have no hint and leave the status text as it is.

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 class AnswerKeyGrid;
@@ -19,6 +20,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class SectionGrid;
 class QPushButton;
 class QTabWidget;
 class QToolButton;
@@ -76,6 +78,7 @@ private:
     void buildControls();
     void buildQuestionPage(QWidget* page);
     void buildAnswerPage(QWidget* page);
+    void buildSectionsPage(QWidget* page);
     QLineEdit* labelledEdit(QWidget* page, const char* name, const QString& label,
                             const QString& text, QRect geometry, const QFont& labelFont);
     QToolButton* colourButton(QWidget* page, const char* name, QRect geometry,
@@ -107,6 +110,12 @@ private:
     [[noreturn]] void refuse(const GenerationRefused& refusal);
     // Saves the settings the controls hold; false when the save failed.
     bool saveSettingsFromControls();
+    // The sections grid belongs to one test name. Stores the grid's rows
+    // under it when they changed (a refused table throws its reason, leaving
+    // the rows in the grid and the stored ones as they were), then shows the
+    // sections of the test name typed now if that is another.
+    void syncSections();
+    void saveSectionsFromGrid();
     // The option count as the grid uses it: that of "Cevap şıkkı sayısı" when it
     // is a number from 2 to 5, else 5.
     qint32 keyOptionCount() const;
@@ -123,6 +132,7 @@ private:
     QTabWidget* sayfalar = nullptr;
     QWidget* sorsayfa = nullptr;
     QWidget* cevsayfa = nullptr;
+    QWidget* bolsayfa = nullptr; // "Bölümler": the sections and the booklet count
     QLineEdit* testadl = nullptr;
     QLineEdit* sorusaye = nullptr;
     AnswerKeyGrid* liste = nullptr;
@@ -151,6 +161,11 @@ private:
     QLineEdit* sure = nullptr;
     QComboBox* yanlis = nullptr;
     QPushButton* sonucoku = nullptr;
+    SectionGrid* bolumler = nullptr;
+    QPushButton* bolumekle = nullptr;
+    QPushButton* bolumsil = nullptr;
+    QComboBox* kitapcik = nullptr;
+    std::optional<QString> m_sectionsTestName; // the test name whose sections the grid shows
     QPushButton* dogrugir = nullptr;
     QPushButton* sayfab = nullptr;
     QPushButton* BitBtn7 = nullptr;

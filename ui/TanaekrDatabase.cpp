@@ -16,6 +16,7 @@
 #include "ui/DirectoryList.h"
 #include "ui/ErrorHandler.h"
 #include "ui/Prompts.h"
+#include "ui/SectionGrid.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -60,6 +61,7 @@ void Tanaekr::FormShow() {
         m_settingsControls.show(settings, field.member);
     });
     sorusaye->setFocus(Qt::OtherFocusReason);
+    syncSections();
 }
 
 void Tanaekr::sorusayeExit() {
@@ -112,12 +114,19 @@ bool Tanaekr::saveSettingsFromControls() {
 }
 
 void Tanaekr::closeEvent(QCloseEvent* event) {
-    if (m_database && m_database->isConnected() && m_settingsControls.changedSinceSaved()) {
+    bolumler->commitOpenEditor();
+    const bool settingsChanged = m_settingsControls.changedSinceSaved();
+    const bool sectionsChanged = bolumler->changedSinceSaved();
+    if (m_database && m_database->isConnected() && (settingsChanged || sectionsChanged)) {
         const int choice = m_prompts.choose(
             applicationTitle(), QStringLiteral(u"Değişiklikler kaydedilsin mi?"),
             {QStringLiteral(u"Kaydet"), QStringLiteral(u"Kaydetme"), QStringLiteral(u"Vazgeç")});
+        const auto saved = [&] {
+            return (!settingsChanged || saveSettingsFromControls()) &&
+                   (!sectionsChanged || runCommand(m_prompts, [this] { saveSectionsFromGrid(); }));
+        };
         // A failed save keeps the window open with what was typed.
-        if (choice == 2 || (choice == 0 && !saveSettingsFromControls())) {
+        if (choice == 2 || (choice == 0 && !saved())) {
             event->ignore();
             return;
         }

@@ -55,6 +55,8 @@ GenerationInput Tanaekr::generationInput() {
 
 void Tanaekr::sayfabClick() {
     runCommand(m_prompts, [this] {
+        // The sections the run reads are those of the grid, stored first.
+        syncSections();
         GenerationOutcome outcome;
         try {
             outcome = runGeneration(generationInput(), m_database->websoru());

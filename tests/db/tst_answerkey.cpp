@@ -5,6 +5,7 @@
 #include "core/AppError.h"
 #include "db/AnswerKey.h"
 #include "db/Database.h"
+#include "db/Sections.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -61,6 +62,7 @@ private slots:
     void walkNullFileName();
     void tenThousandRows();
     void killedPreparation();
+    void sectionsKeptPerTestName();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -295,6 +297,39 @@ void tst_AnswerKey::killedPreparation() {
     auto websoru = openWebsoru(m_path);
     QCOMPARE(websoru->recordCount(), 1000);
     QCOMPARE(websoru->fieldValue(QStringLiteral("testadi")), QVariant(QStringLiteral("new")));
+}
+
+// Each test name keeps its own sections beside its key; a refused table (an
+// overlap, a question outside the count) changes neither.
+void tst_AnswerKey::sectionsKeptPerTestName() {
+    auto websoru = openWebsoru(m_path);
+    prepareAnswerKey(*websoru, QStringLiteral("Deneme"), QStringLiteral("dn"),
+                     QStringLiteral("ABCDABCDAB"));
+    Database& db = websoru->database();
+    const std::vector<Section> stored{{QStringLiteral(u"Türkçe"), 1, 4, 1},
+                                      {QStringLiteral("Fen"), 5, 10, 1.5}};
+    saveSections(db, QStringLiteral("Deneme"), stored, 10);
+    saveSections(db, QStringLiteral("Başka"), {{QStringLiteral("Tek"), 1, 2, 1}}, 2);
+    const auto before = query(m_path, QStringLiteral("SELECT * FROM websoru ORDER BY rowid"));
+    DB_EXPECT_ERROR(saveSections(db, QStringLiteral("Deneme"),
+                                 {{QStringLiteral("A"), 1, 5, 1}, {QStringLiteral("B"), 5, 10, 1}},
+                                 10),
+                    QStringLiteral(u"Bölüm listesi, 1. satır (A) ile 2. satır (B) çakışıyor: "
+                                   u"5. soru ikisinde de."));
+    DB_EXPECT_ERROR(
+        saveSections(db, QStringLiteral("Deneme"), {{QStringLiteral("A"), 1, 11, 1}}, 10),
+        QStringLiteral(u"Bölüm listesi, 1. satır (A): son soru 11 testin dışında; "
+                       u"test 1 ile 10 arasındaki soruları taşıyor."));
+    QCOMPARE(loadSections(db, QStringLiteral("Deneme")), stored);
+    QCOMPARE(loadSections(db, QStringLiteral("Başka")).size(), std::size_t(1));
+    QCOMPARE(query(m_path, QStringLiteral("SELECT * FROM websoru ORDER BY rowid")), before);
+    // No sections removes the name's rows; a damaged stored row is refused, not shown.
+    saveSections(db, QStringLiteral("Deneme"), {}, 10);
+    QVERIFY(loadSections(db, QStringLiteral("Deneme")).empty());
+    db.exec(QStringLiteral("UPDATE bolum SET ilk = 'bir'"));
+    DB_EXPECT_ERROR(loadSections(db, QStringLiteral("Başka")),
+                    QStringLiteral(u"\"Başka\" testinin kayıtlı bölüm listesi bozuk; bölümler "
+                                   u"okunamadı."));
 }
 
 int main(int argc, char* argv[]) {

@@ -36,12 +36,13 @@ void tst_NewDb::createsTablesAndDefaultRecord() {
                           QStringLiteral("dosya"), QStringLiteral("dc")}));
     QCOMPARE(websoru->recordCount(), 0);
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), path);
-    QCOMPARE(webrenk->fieldNames(),
-             (QStringList{QStringLiteral("sorus"), QStringLiteral("cevaps"),
-                          QStringLiteral("sonucs"), QStringLiteral("soruac"), QStringLiteral("ace"),
-                          QStringLiteral("bd"), QStringLiteral("gezyer"), QStringLiteral("siksay"),
-                          QStringLiteral("teksayfa"), QStringLiteral("sure"),
-                          QStringLiteral("yanlis"), QStringLiteral("dogrular")}));
+    QCOMPARE(
+        webrenk->fieldNames(),
+        (QStringList{QStringLiteral("sorus"), QStringLiteral("cevaps"), QStringLiteral("sonucs"),
+                     QStringLiteral("soruac"), QStringLiteral("ace"), QStringLiteral("bd"),
+                     QStringLiteral("gezyer"), QStringLiteral("siksay"), QStringLiteral("teksayfa"),
+                     QStringLiteral("sure"), QStringLiteral("yanlis"), QStringLiteral("dogrular"),
+                     QStringLiteral("kitapcik")}));
     QCOMPARE(webrenk->recordCount(), 1);
     QCOMPARE(webrenk->fieldValue(QStringLiteral("gezyer")), QVariant(QString()));
     QCOMPARE(webrenk->fieldValue(QStringLiteral("siksay")), QVariant(qint32(4)));

@@ -25,6 +25,7 @@ private slots:
     void tablesSurviveASecondCreate();
     void resultsOfAnOlderFileAreFirstAttempts();
     void filesAreReadBeforeTheTransaction();
+    void sectionsAndBookletsAreKept();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -150,13 +151,17 @@ void tst_ResultStore::resultsOfAnOlderFileAreFirstAttempts() {
     storeResult(*m_db, samples::retake(samples::result(id, u"Ali"_s, u"ABCDA"_s), 3));
     m_db->exec(
         u"ALTER TABLE websonuc DROP COLUMN deneme; ALTER TABLE webrenk DROP COLUMN dogrular; "
-        u"PRAGMA user_version = 2;"_s);
+        u"ALTER TABLE websonuc DROP COLUMN kitapcik; DROP TABLE bolum; "
+        u"ALTER TABLE websinav DROP COLUMN bolumler; "
+        u"ALTER TABLE websinav DROP COLUMN kitapciklar; "
+        u"ALTER TABLE webrenk DROP COLUMN kitapcik; PRAGMA user_version = 2;"_s);
     upgradeSchema(*m_db);
     storeResult(*m_db, samples::retake(samples::result(id, u"Ece"_s, u"ABCD-"_s), 2));
     const auto stored = resultsOf(*m_db, id);
     QCOMPARE(int(stored.size()), 2);
     QCOMPARE(stored[0].attempt, 1);
     QCOMPARE(stored[1].attempt, 2);
+    QCOMPARE(stored[0].booklet, u"A"_s);
 }
 
 // A batch of files is read whole before its transaction begins; a FIFO named
@@ -182,6 +187,39 @@ void tst_ResultStore::filesAreReadBeforeTheTransaction() {
     QCOMPARE(int(batch.refused.size()), 1);
     QCOMPARE(batch.refused[0].reason,
              QStringLiteral(u"sıradan bir dosya değil (klasör, aygıt ya da adlandırılmış boru)"));
+}
+
+// A test's sections and booklet orders come back as stored; a result keeps its
+// booklet, one of a booklet the test lacks is refused, and so is one of a test
+// whose stored sections are damaged, the batch's other results stored all the same.
+void tst_ResultStore::sectionsAndBookletsAreKept() {
+    GeneratedTest test = samples::exampleTest();
+    test.sections = {{u"Türkçe"_s, 1, 2, 1.5}, {u"Fen"_s, 4, 5, 1}};
+    test.booklets = {{u'A', {1, 2, 3, 4, 5}}, {u'B', {2, 1, 3, 5, 4}}};
+    rememberTest(*m_db, test);
+    QCOMPARE(findTest(*m_db, test.identity)->sections, test.sections);
+    QCOMPARE(findTest(*m_db, test.identity)->booklets, test.booklets);
+    GeneratedTest damaged = samples::exampleTest();
+    damaged.name = u"Bozuk"_s;
+    damaged.identity = QString(32, u'd');
+    rememberTest(*m_db, damaged);
+    m_db->exec(u"UPDATE websinav SET bolumler = '[{\"ad\": 1}]' WHERE testadi = 'Bozuk'"_s);
+    const QString damagedText = u"\"Bozuk\" testi okunamadı: Testin kayıtlı bölümleri bozuk."_s;
+    DB_EXPECT_ERROR(findTest(*m_db, damaged.identity), damagedText);
+
+    PupilResult onB = samples::result(test.identity, u"Ali"_s, u"BADCA"_s);
+    onB.booklet = u"B"_s;
+    PupilResult onC = onB;
+    onC.name = u"Ece"_s;
+    onC.booklet = u"C"_s;
+    const std::vector<PupilResult> read{onB, onC,
+                                        samples::result(damaged.identity, u"Can"_s, u"ABCDA"_s)};
+    const ResultBatch batch = storeResults(*m_db, 3, [&](int i, QString&) { return read[i]; });
+    QCOMPARE(batch.stored, 1);
+    QCOMPARE(int(batch.refused.size()), 2);
+    QCOMPARE(batch.refused[0].reason, u"bu testin \"C\" kitapçığı yok"_s);
+    QCOMPARE(batch.refused[1].reason, damagedText);
+    QCOMPARE(resultsOf(*m_db, test.identity).at(0).booklet, u"B"_s);
 }
 
 QTEST_GUILESS_MAIN(tst_ResultStore)

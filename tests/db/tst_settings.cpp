@@ -34,6 +34,7 @@ void saveTexts(TableDataset& webrenk, const QString& options) {
     settings.sure = 40;
     settings.yanlis = 4;
     settings.dogrular = false;
+    settings.kitapcik = 4;
     saveSettings(webrenk, settings);
 }
 
@@ -58,7 +59,8 @@ const QStringList kSaved = {
     QStringLiteral("#000001"),   QStringLiteral("#000002"), QStringLiteral("kırmızı"),
     QStringLiteral("#000004"),   QStringLiteral("#000005"), QStringLiteral("#000006"),
     QStringLiteral("C:\\img\\"), QStringLiteral("5"),       QStringLiteral("true"),
-    QStringLiteral("40"),        QStringLiteral("4"),       QStringLiteral("false")};
+    QStringLiteral("40"),        QStringLiteral("4"),       QStringLiteral("false"),
+    QStringLiteral("4")};
 
 // The record of a new file, as loaded.
 const QStringList kDefaults = {QStringLiteral("#B86397"),
@@ -72,7 +74,8 @@ const QStringList kDefaults = {QStringLiteral("#B86397"),
                                QStringLiteral("true"),
                                QStringLiteral("0"),
                                QStringLiteral("3"),
-                               QStringLiteral("true")};
+                               QStringLiteral("true"),
+                               QStringLiteral("1")};
 
 QByteArray bytesOf(const QString& path) {
     QFile file(path);
@@ -107,6 +110,8 @@ void tst_Settings::init() {
 void tst_Settings::defaultRecordLoads() {
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
     QCOMPARE(load(*webrenk), kDefaults);
+    query(m_path, QStringLiteral("UPDATE webrenk SET kitapcik = 3")); // not a booklet count
+    QCOMPARE(load(*webrenk).constLast(), QStringLiteral("1"));
     QCOMPARE(variantText(QVariant(qint32(-12))), QStringLiteral("-12"));
 }
 
@@ -152,7 +157,7 @@ void tst_Settings::failedConversionStoresNothingThenOrLater() {
 
 void tst_Settings::severalRowsUseTheFirst() {
     query(m_path,
-          QStringLiteral("INSERT INTO webrenk VALUES ('x','x','x','x','x','x','x',2,0,0,0,0)"));
+          QStringLiteral("INSERT INTO webrenk VALUES ('x','x','x','x','x','x','x',2,0,0,0,0,2)"));
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), m_path);
     QCOMPARE(load(*webrenk).value(7), QStringLiteral("4"));
     webrenk->next(); // the cursor elsewhere: saving still goes to the first row
@@ -187,6 +192,19 @@ void tst_Settings::olderFileIsUpgraded_data() {
                           "CREATE TABLE websonuc (no INTEGER PRIMARY KEY, kimlik TEXT, ad TEXT);"
                           "PRAGMA user_version = 2")
         << saved;
+    saved[7] = QStringLiteral("5");
+    saved[11] = QStringLiteral("false");
+    QTest::newRow("version 3, settings and a test kept")
+        << QStringLiteral("ALTER TABLE webrenk ADD COLUMN teksayfa INTEGER DEFAULT 0;"
+                          "ALTER TABLE webrenk ADD COLUMN sure INTEGER DEFAULT 0;"
+                          "ALTER TABLE webrenk ADD COLUMN yanlis INTEGER DEFAULT 4;"
+                          "ALTER TABLE webrenk ADD COLUMN dogrular INTEGER DEFAULT 0;"
+                          "UPDATE webrenk SET siksay=5;"
+                          "CREATE TABLE websinav (kimlik TEXT PRIMARY KEY, testadi TEXT);"
+                          "INSERT INTO websinav VALUES ('abc', 'Deneme');"
+                          "CREATE TABLE websonuc (no INTEGER PRIMARY KEY, kimlik TEXT, deneme INT);"
+                          "PRAGMA user_version = 3")
+        << saved;
 }
 
 void tst_Settings::olderFileIsUpgraded() {
@@ -207,6 +225,10 @@ void tst_Settings::olderFileIsUpgraded() {
     auto webrenk = openTable(QStringLiteral("webrenk"), QStringLiteral("webrenk"), path);
     QCOMPARE(load(*webrenk), expected);
     QCOMPARE(count(path, QStringLiteral("webrenk")), 1);
+    QCOMPARE(count(path, QStringLiteral("sqlite_master WHERE name = 'bolum'")), 1);
+    if (change.contains(QStringLiteral("'Deneme'"))) // a stored test reads as one booklet
+        QCOMPARE(query(path, QStringLiteral("SELECT testadi, bolumler, kitapciklar FROM websinav")),
+                 (QList<QVariantList>{{QStringLiteral("Deneme"), QString(), QString()}}));
 }
 
 void tst_Settings::newerFileIsRefusedUntouched() {

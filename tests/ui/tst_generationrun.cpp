@@ -9,6 +9,8 @@
 
 #include "../db/DbTestSupport.h"
 #include "core/TestIdentity.h"
+#include "db/ResultStore.h"
+#include "db/Sections.h"
 #include "pages/NavigationImages.h"
 
 #include <QCheckBox>
@@ -43,6 +45,7 @@ private slots:
     void gridKeysFollowTheOptions_data();
     void gridKeysFollowTheOptions();
     void singlePageBesideTheSet();
+    void bookletsAndSections();
 
 private:
     QLineEdit* edit(const char* name) const { return lineEdit(*window, name); }
@@ -447,6 +450,41 @@ void tst_GenerationRun::singlePageBesideTheSet() {
     clickButton(*window, "sonucoku");
     auto* results = window->findChild<ClassResultsWindow*>();
     QVERIFY(results && results->isVisible());
+}
+
+// Two booklets: one page per booklet and no single page, booklet A's offered;
+// the test remembered with its sections and both orders. Sections stored for
+// another count refuse the run before anything is written.
+void tst_GenerationRun::bookletsAndSections() {
+    window->findChild<QCheckBox*>(u"teksayfa"_s)->setChecked(true);
+    window->findChild<QComboBox*>(u"kitapcik"_s)->setCurrentIndex(1); // 2 booklets
+    Database& db = TanaekrTestAccess::websoru(*window).database();
+    const std::vector<Section> sections{{u"Türkçe"_s, 1, 6, 1}, {u"Fen"_s, 7, 10, 2}};
+    saveSections(db, u"2. sınıf Matematik Test - 1"_s, sections, 10);
+    prepareKeys(u"ABCDEABCDE"_s);
+    prompts->nextActionPresses.push_back(true);
+    press();
+    QCOMPARE(prompts->shown.size(), 1);
+    QVERIFY2(prompts->shown[0].text.contains(u"test01-A.html, test01-B.html"_s),
+             qPrintable(prompts->shown[0].text));
+    QCOMPARE(prompts->openedFiles, QStringList{out(u"test01-A.html"_s)});
+    QVERIFY(QFile::exists(out(u"test01-B.html"_s)));
+    QVERIFY(!QFile::exists(out(u"test01.html"_s)));
+    const auto rows = dbtest::query(programFolder->databasePath, u"SELECT kimlik FROM websinav"_s);
+    QCOMPARE(rows.size(), 1);
+    const auto test = findTest(db, rows[0][0].toString());
+    QCOMPARE(test->sections, sections);
+    QCOMPARE(int(test->booklets.size()), 2);
+    QCOMPARE(test->booklets[1].letter, QChar(u'B'));
+
+    typeInto(edit("sorusaye"), u"8"_s);
+    prepareKeys(u"ABCDEABC"_s);
+    const auto before = folderSnapshot(folder->path());
+    press();
+    QCOMPARE(prompts->texts().last(),
+             u"Bölüm listesi, 2. satır (Fen): son soru 10 testin dışında; test 1 ile 8 "
+             u"arasındaki soruları taşıyor. Lütfen \"Bölümler\" sayfasında düzeltiniz."_s);
+    QCOMPARE(folderSnapshot(folder->path()), before);
 }
 
 int main(int argc, char* argv[]) {

@@ -1,6 +1,7 @@
 #include "ScriptedPrompts.h"
 #include "WindowTestSupport.h"
 #include "db/Database.h"
+#include "db/Sections.h"
 #include "ui/AppSetup.h"
 #include "ui/DirectoryList.h"
 #include "ui/Tanaekr.h"
@@ -8,6 +9,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,6 +50,7 @@ private slots:
     void pasteAnswerKey();
     void typeAnswerKey_data();
     void typeAnswerKey();
+    void sectionsPage();
 
 private:
     QString storedKeys() const;
@@ -101,9 +104,10 @@ void tst_Tanaekr::defaultTexts() {
     QCOMPARE(control<QLineEdit>("klasor")->text(), QDir::toNativeSeparators(QDir::currentPath()));
 
     auto* tabs = control<QTabWidget>("sayfalar");
-    QCOMPARE(tabs->count(), 2);
+    QCOMPARE(tabs->count(), 3);
     QCOMPARE(tabs->tabText(0), QStringLiteral(u"Soru sayfası"));
     QCOMPARE(tabs->tabText(1), QStringLiteral(u"Cevap ve Sonuç Sayfası"));
+    QCOMPARE(tabs->tabText(2), QStringLiteral(u"Bölümler"));
     QCOMPARE(tabs->currentIndex(), 0);
     QCOMPARE(control<QPushButton>("dogrugir")->text(), QStringLiteral(u"Doğru cevapları gir"));
     QCOMPARE(control<QPushButton>("sayfab")->text(), QStringLiteral(u"Sayfaları oluştur "));
@@ -550,6 +554,82 @@ void tst_Tanaekr::typeAnswerKey() {
     if (row >= 0)
         QCOMPARE(grid->currentIndex(), grid->model()->index(row, 2));
     QCOMPARE(window->statusText().startsWith(u"Doğru cevap olarak yalnızca"_s), refused);
+}
+
+// The "Bölümler" page as a teacher uses it: rows added and typed, a letter
+// refused in a number cell, an overlap refused when the page is left (the rows
+// kept to correct, nothing stored), the corrected table stored under the test
+// name and shown again for it only, the booklet count saved with the settings,
+// and a removed row saved at closing.
+void tst_Tanaekr::sectionsPage() {
+    using namespace Qt::Literals::StringLiterals;
+    auto* tabs = control<QTabWidget>("sayfalar");
+    auto* grid = control<QTableView>("bolumler");
+    Database& db = TanaekrTestAccess::websoru(*window).database();
+    const QString testName = control<QLineEdit>("testadl")->text();
+    QCOMPARE(grid->accessibleName(), u"Bölüm listesi"_s);
+    QCOMPARE(grid->model()->headerData(2, Qt::Horizontal).toString(), u"Son soru"_s);
+    const auto cell = [grid](int row, int column) {
+        return grid->model()->index(row, column).data().toString();
+    };
+    // Types into the open editor, Return ends it; the grid has the focus again once it is closed.
+    const auto type = [grid](const QString& text) {
+        for (QChar c : text + u'\n')
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(),
+                                c == u'\n' ? Qt::Key_Return : Qt::Key_unknown, QString(c),
+                                Qt::NoModifier);
+        QTRY_COMPARE(QApplication::focusWidget(), grid);
+    };
+    const auto typeCell = [&](int row, int column, const QString& text) {
+        grid->setFocus(Qt::MouseFocusReason);
+        grid->setCurrentIndex(grid->model()->index(row, column));
+        type(text);
+    };
+    tabs->setCurrentIndex(2);
+    clickButton(*window, "bolumekle");
+    type(u"Türkçe"_s);
+    QCOMPARE(cell(0, 0), u"Türkçe"_s);
+    QCOMPARE(cell(0, 2), u"10"_s);
+    typeCell(0, 2, u"x"_s);
+    QCOMPARE(window->statusText(), u"Bu sütuna yalnızca bir soru numarası girilebilir."_s);
+    QCOMPARE(cell(0, 2), u"10"_s);
+    typeCell(0, 2, u"5"_s);
+    QCOMPARE(cell(0, 2), u"5"_s);
+    clickButton(*window, "bolumekle");
+    type(u"Fen"_s);
+    QCOMPARE(cell(1, 1), u"6"_s);
+    typeCell(1, 3, u"1,5"_s);
+    typeCell(1, 1, u"5"_s);
+
+    tabs->setCurrentIndex(0);
+    QTRY_COMPARE(prompts->texts(), QStringList{u"Bölüm listesi, 1. satır (Türkçe) ile 2. satır "
+                                               u"(Fen) çakışıyor: 5. soru ikisinde de."_s});
+    QVERIFY(loadSections(db, testName).empty());
+    QCOMPARE(cell(1, 1), u"5"_s);
+    tabs->setCurrentIndex(2);
+    typeCell(1, 1, u"6"_s);
+    tabs->setCurrentIndex(0);
+    const std::vector<Section> stored{{u"Türkçe"_s, 1, 5, 1}, {u"Fen"_s, 6, 10, 1.5}};
+    QCOMPARE(loadSections(db, testName), stored);
+
+    typeInto(control<QLineEdit>("testadl"), u"Başka"_s);
+    tabs->setCurrentIndex(2);
+    QCOMPARE(grid->model()->rowCount(), 0);
+    tabs->setCurrentIndex(0);
+    typeInto(control<QLineEdit>("testadl"), testName);
+    tabs->setCurrentIndex(2);
+    QCOMPARE(cell(1, 3), u"1,5"_s);
+
+    control<QComboBox>("kitapcik")->setCurrentIndex(2);
+    clickButton(*window, "BitBtn7");
+    Statement settings(db, u"SELECT kitapcik FROM webrenk"_s);
+    QVERIFY(settings.step());
+    QCOMPARE(settings.value(0).toInt(), 4);
+    grid->setCurrentIndex(grid->model()->index(1, 0));
+    clickButton(*window, "bolumsil");
+    prompts->nextChoices.push_back(0); // "Kaydet"
+    QVERIFY(window->close());
+    QCOMPARE(loadSections(db, testName), std::vector<Section>{stored[0]});
 }
 
 int main(int argc, char* argv[]) {
