@@ -2,9 +2,9 @@
 // window does, for the browser round trip: a new database, the generated test
 // remembered, each result file or code read, fitted to the test and stored,
 // then the class table, summary and item analysis printed as JSON and the
-// CSV written. Each result read is also scored per section ("sections": its
-// answers back in the teacher's order through its booklet, each section's
-// counts and net), in the order given.
+// CSV written. The class table is scored from the test as the database gives
+// it back; a row of a test with booklets or sections has "columns": what the
+// window shows in its booklet and section columns.
 //
 //   read_results DESCRIPTION.json DATABASE OUT.csv (RESULT_FILE | --code CODES)...
 //
@@ -22,7 +22,6 @@
 #include "results/ClassAnalysis.h"
 #include "results/CsvExport.h"
 #include "results/ResultInput.h"
-#include "results/Scoring.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -68,45 +67,31 @@ GeneratedTest describedTest(const QJsonObject& d) {
     return test;
 }
 
-// Each result's section scores, as the program computes them.
-QJsonArray sectionsOf(const GeneratedTest& test, const PupilResult& result) {
-    QJsonArray sections;
-    const std::vector<Score> scores =
-        sectionScores(test, answersInTeacherOrder(test, result.booklet, result.answers));
-    for (std::size_t s = 0; s < scores.size(); ++s)
-        sections.append(QJsonObject{{u"name"_s, test.sections[s].name},
-                                    {u"correct"_s, scores[s].correct},
-                                    {u"wrong"_s, scores[s].wrong},
-                                    {u"blank"_s, scores[s].blank},
-                                    {u"net"_s, netText(scores[s].net)}});
-    return sections;
-}
-
 // Stores one result as the window does; a refusal stops the tool with its reason.
-void add(Database& db, const QString& what, const std::function<PupilResult()>& read,
-         const GeneratedTest& test, QJsonArray& sections) {
+void add(Database& db, const QString& what, const std::function<PupilResult()>& read) {
     const ResultBatch batch = storeResults(db, 1, [&](int, QString& name) {
         name = what;
-        const PupilResult result = read();
-        sections.append(
-            QJsonObject{{u"booklet"_s, result.booklet}, {u"sections"_s, sectionsOf(test, result)}});
-        return result;
+        return read();
     });
     if (!batch.refused.empty())
         throw AppError(batch.refused.front().reason);
 }
 
-QJsonObject report(const GeneratedTest& test, const std::vector<PupilRow>& rows,
-                   const QJsonArray& sections) {
+QJsonObject report(const GeneratedTest& test, const std::vector<PupilRow>& rows) {
     QJsonArray table;
-    for (const PupilRow& row : rows)
-        table.append(QJsonObject{{u"name"_s, row.name},
-                                 {u"answers"_s, row.answers},
-                                 {u"correct"_s, row.score.correct},
-                                 {u"wrong"_s, row.score.wrong},
-                                 {u"blank"_s, row.score.blank},
-                                 {u"net"_s, row.score.net},
-                                 {u"seconds"_s, row.seconds}});
+    for (const PupilRow& row : rows) {
+        QJsonObject entry{{u"name"_s, row.name},
+                          {u"answers"_s, row.answers},
+                          {u"correct"_s, row.score.correct},
+                          {u"wrong"_s, row.score.wrong},
+                          {u"blank"_s, row.score.blank},
+                          {u"net"_s, row.score.net},
+                          {u"seconds"_s, row.seconds}};
+        const QStringList columns = sectionColumnTexts(test, row);
+        if (!columns.isEmpty())
+            entry.insert(u"columns"_s, QJsonArray::fromStringList(columns));
+        table.append(entry);
+    }
     const ClassSummary s = summarize(rows);
     const ItemAnalysis analysis = analyseItems(test, rows);
     QJsonArray items;
@@ -132,7 +117,6 @@ QJsonObject report(const GeneratedTest& test, const std::vector<PupilRow>& rows,
                                        {u"lowest"_s, s.lowest},
                                        {u"highest"_s, s.highest}}},
             {u"groupSize"_s, analysis.groupSize},
-            {u"results"_s, sections},
             {u"items"_s, items}};
 }
 
@@ -155,7 +139,6 @@ int main(int argc, char** argv) {
         describedTest(QJsonDocument::fromJson(description.readAll()).object());
 
     QString what;
-    QJsonArray sections;
     try {
         createDatabase(args[2]);
         Database db(args[2]);
@@ -164,8 +147,7 @@ int main(int argc, char** argv) {
         for (qsizetype i = 4; i < args.size(); ++i) {
             if (args[i] != u"--code"_s) {
                 what = QFileInfo(args[i]).fileName();
-                add(
-                    db, what, [&] { return readResultFile(args[i]); }, test, sections);
+                add(db, what, [&] { return readResultFile(args[i]); });
                 continue;
             }
             if (++i == args.size()) {
@@ -174,19 +156,18 @@ int main(int argc, char** argv) {
             }
             for (const PastedCode& code : splitPastedCodes(args[i])) {
                 what = u"Kod (satır %1)"_s.arg(code.line);
-                add(
-                    db, what, [&] { return parseResultCode(code.text); }, test, sections);
+                add(db, what, [&] { return parseResultCode(code.text); });
             }
         }
         what.clear();
 
-        const std::vector<PupilRow> rows = classRows(test, resultsOf(db, test.identity));
+        const GeneratedTest stored = findTest(db, test.identity).value();
+        const std::vector<PupilRow> rows = classRows(stored, resultsOf(db, test.identity));
         QFile csv(args[3]);
         if (!csv.open(QIODevice::WriteOnly) ||
             csv.write(classResultsCsv(test, rows, summarize(rows), analyseItems(test, rows))) < 0)
             throw AppError(u"CSV dosyası yazılamadı: "_s + args[3]);
-        const QByteArray json =
-            QJsonDocument(report(test, rows, sections)).toJson(QJsonDocument::Compact);
+        const QByteArray json = QJsonDocument(report(stored, rows)).toJson(QJsonDocument::Compact);
         std::fwrite(json.constData(), 1, std::size_t(json.size()), stdout);
         std::fputc('\n', stdout);
     } catch (const AppError& error) {
