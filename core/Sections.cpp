@@ -30,18 +30,14 @@ void checkSections(const std::vector<Section>& sections, qint32 questionCount) {
             if (sections[j].name.trimmed().compare(name, Qt::CaseInsensitive) == 0)
                 throw AppError(u"Bölüm listesi, %1 ile %2 aynı adı taşıyor: \"%3\"."_s.arg(
                     rowName(j), rowName(i), name));
-        if (s.first < 1 || s.first > questionCount)
-            throw AppError(
-                u"Bölüm listesi, %1 (%2): ilk soru %3 testin dışında; test 1 ile %4 arasındaki soruları taşıyor."_s
-                    .arg(rowName(i), name)
-                    .arg(s.first)
-                    .arg(questionCount));
-        if (s.last < 1 || s.last > questionCount)
-            throw AppError(
-                u"Bölüm listesi, %1 (%2): son soru %3 testin dışında; test 1 ile %4 arasındaki soruları taşıyor."_s
-                    .arg(rowName(i), name)
-                    .arg(s.last)
-                    .arg(questionCount));
+        for (const auto& [end, number] :
+             {std::pair{u"ilk"_s, s.first}, std::pair{u"son"_s, s.last}})
+            if (number < 1 || number > questionCount)
+                throw AppError(
+                    u"Bölüm listesi, %1 (%2): %3 soru %4 testin dışında; test 1 ile %5 arasındaki "
+                    u"soruları taşıyor."_s.arg(rowName(i), name, end)
+                        .arg(number)
+                        .arg(questionCount));
         if (s.first > s.last)
             throw AppError(
                 u"Bölüm listesi, %1 (%2): ilk soru (%3) son sorudan (%4) sonra geliyor."_s

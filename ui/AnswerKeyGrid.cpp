@@ -103,7 +103,7 @@ private:
 
 } // namespace
 
-AnswerKeyGrid::AnswerKeyGrid(QWidget* parent) : QTableView(parent) {
+AnswerKeyGrid::AnswerKeyGrid(QWidget* parent) : EditingTable(parent) {
     setItemDelegate(new AnswerKeyDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -174,19 +174,6 @@ void AnswerKeyGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableView::keyPressEvent(event);
-}
-
-void AnswerKeyGrid::commitOpenEditor() {
-    if (state() != QAbstractItemView::EditingState)
-        return;
-    // Cell editors are children of the viewport; the open one holds the typed text.
-    const QList<QWidget*> editors = viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    for (QWidget* editor : editors) {
-        if (editor->isVisible() && editor->metaObject()->userProperty().isValid()) {
-            commitData(editor);
-            closeEditor(editor, QAbstractItemDelegate::NoHint);
-        }
-    }
 }
 
 void AnswerKeyGrid::focusFirstKey() {

@@ -2,7 +2,7 @@
 
 #include "db/DatasetModel.h"
 
-#include <QTableView>
+#include "ui/EditingTable.h"
 
 class TableDataset;
 
@@ -10,7 +10,7 @@ class TableDataset;
 // correct letter, which takes one answer letter and nothing else. It can hand
 // a value still in an open cell editor to its row, so that a letter being
 // typed is not lost when a command reads the rows.
-class AnswerKeyGrid : public QTableView {
+class AnswerKeyGrid : public EditingTable {
     Q_OBJECT
 public:
     explicit AnswerKeyGrid(QWidget* parent = nullptr);
@@ -21,8 +21,6 @@ public:
     void bindColumns(int fileColumnWidth);
     // The options per question; the key column takes their letters only.
     void setOptionCount(std::function<qint32()> optionCount);
-
-    void commitOpenEditor();
 
     // Makes the first question's key cell current and gives the grid the focus.
     void focusFirstKey();

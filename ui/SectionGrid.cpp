@@ -139,7 +139,7 @@ Row rowOf(const Section& section) {
 
 } // namespace
 
-SectionGrid::SectionGrid(QWidget* parent) : QTableView(parent), m_rows(new SectionRows(this)) {
+SectionGrid::SectionGrid(QWidget* parent) : EditingTable(parent), m_rows(new SectionRows(this)) {
     setModel(m_rows);
     setItemDelegate(new SectionDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -217,19 +217,6 @@ void SectionGrid::removeCurrentSection() {
     if (row < 0 || row >= m_rows->rows.size())
         return;
     m_rows->remove(row);
-}
-
-void SectionGrid::commitOpenEditor() {
-    if (state() != QAbstractItemView::EditingState)
-        return;
-    // Cell editors are children of the viewport; the open one holds the typed text.
-    const QList<QWidget*> editors = viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    for (QWidget* editor : editors) {
-        if (editor->isVisible() && editor->metaObject()->userProperty().isValid()) {
-            commitData(editor);
-            closeEditor(editor, QAbstractItemDelegate::NoHint);
-        }
-    }
 }
 
 void SectionGrid::markSaved() {

@@ -2,7 +2,7 @@
 
 #include "core/Sections.h"
 
-#include <QTableView>
+#include "ui/EditingTable.h"
 
 #include <vector>
 
@@ -13,7 +13,7 @@ class SectionRows;
 // Nothing typed is checked on its way into a cell beyond what the cell can
 // hold (digits in the question cells, a decimal number in the weight), so no
 // commit of a cell can fail; the whole table is checked when it is read.
-class SectionGrid : public QTableView {
+class SectionGrid : public EditingTable {
     Q_OBJECT
 public:
     explicit SectionGrid(QWidget* parent = nullptr);
@@ -31,9 +31,6 @@ public:
     void addSection(qint32 questionCount);
     // Removes the current row.
     void removeCurrentSection();
-
-    // Hands a value still in an open cell editor to its row.
-    void commitOpenEditor();
 
     void markSaved();
     bool changedSinceSaved() const;
