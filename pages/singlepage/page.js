@@ -669,7 +669,7 @@
     document.head.appendChild(alt);
   }
   // Printed once every frame has told its height and every image is there,
-  // or after a few seconds, whatever a question does.
+  // or after ten seconds at most, whatever a question does.
   function baskiyaHazir() {
     var bekleyen = [];
     baskiCerceveleri.forEach(function (c) {
@@ -680,7 +680,7 @@
     $('baski-sorular').querySelectorAll('img').forEach(function (r) {
       bekleyen.push(r.decode ? r.decode().catch(function () {}) : Promise.resolve());
     });
-    return Promise.race([Promise.all(bekleyen), new Promise(function (t) { setTimeout(t, 5000); })]);
+    return Promise.race([Promise.all(bekleyen), new Promise(function (t) { setTimeout(t, 10000); })]);
   }
   function kitapcigiYazdir() {
     baskiKur();
