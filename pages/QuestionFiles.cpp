@@ -2,6 +2,7 @@
 
 #include "pages/HtmlInline.h"
 #include "pages/Mhtml.h"
+#include "pages/PdfPages.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -89,6 +90,27 @@ EmbeddedQuestion made(EmbeddedQuestion::Kind kind, const QByteArray& mimeType, Q
     return question;
 }
 
+// A PDF shown as its pages' images; one that cannot be shown is a question
+// that could not be read, named with the reason. What is left out of it is
+// said both to the pupil and to the teacher.
+EmbeddedQuestion pdfQuestion(const QByteArray& bytes, const QString& filePath,
+                             const FolderInput& input) {
+    PdfPageImages pages = renderPdfPages(bytes);
+    const QString name = input.nameOf(filePath);
+    if (!pages.refusal.isEmpty()) {
+        EmbeddedQuestion unread;
+        unread.notRead << name + u": "_s + pages.refusal;
+        return unread;
+    }
+    EmbeddedQuestion question =
+        made(EmbeddedQuestion::Kind::Pdf, "application/pdf", bytes, filePath, input);
+    question.pageImages = std::move(pages.images);
+    question.leftOut = pages.leftOut;
+    if (!question.leftOut.isEmpty())
+        question.notRead << name + u": "_s + question.leftOut;
+    return question;
+}
+
 } // namespace
 
 namespace {
@@ -128,8 +150,9 @@ EmbeddedQuestion embedQuestionBytes(const QByteArray& bytes, const QString& file
     if (!binaryType.isEmpty()) {
         if (!isComplete(bytes, binaryType))
             return {};
-        return made(binaryType == "application/pdf" ? Kind::Pdf : Kind::Image, binaryType, bytes,
-                    filePath, input);
+        if (binaryType == "application/pdf")
+            return pdfQuestion(bytes, filePath, input);
+        return made(Kind::Image, binaryType, bytes, filePath, input);
     }
     if (looksLikeMhtml(bytes)) {
         std::optional<QByteArray> html = mhtmlToHtml(bytes);

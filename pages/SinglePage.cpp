@@ -133,8 +133,11 @@ QByteArray encodedKeys(const QString& keys, const QString& identity) {
 
 qsizetype questionElementsSize(const SinglePageInput& in, qsizetype count) {
     qsizetype size = 0;
-    for (qsizetype i = 0; i < count && i < in.questions.size(); ++i)
+    for (qsizetype i = 0; i < count && i < in.questions.size(); ++i) {
         size += (in.questions.at(i).data.size() + 2) / 3 * 4 + 200;
+        for (const QByteArray& image : in.questions.at(i).pageImages)
+            size += (image.size() + 2) / 3 * 4 + 200;
+    }
     return size;
 }
 
@@ -163,11 +166,23 @@ void appendQuestionElements(QByteArray& out, const SinglePageInput& in, qsizetyp
         if (!isEmbedded(q))
             continue;
         // Base64 cannot close the element, whatever the question holds.
-        out += "<script type=\"application/octet-stream\" id=\"dv-soru-" +
-               QByteArray::number(i + 1) + "\" data-tur=\"" + kind + "\" data-mime=\"" +
-               htmlText(q.mimeType) + "\">";
+        const QByteArray id = "dv-soru-" + QByteArray::number(i + 1);
+        out += "<script type=\"application/octet-stream\" id=\"" + id + "\" data-tur=\"" + kind +
+               "\" data-mime=\"" + htmlText(q.mimeType) + '"';
+        if (q.kind == EmbeddedQuestion::Kind::Pdf)
+            out += " data-sayfalar=\"" + QByteArray::number(q.pageImages.size()) +
+                   "\" data-eksik=\"" + htmlText(q.leftOut) + '"';
+        out += '>';
         appendBase64(out, q.data);
         out += "</script>\n";
+        // A PDF's pages as images: "dv-soru-n-1", "dv-soru-n-2", ...
+        for (qsizetype p = 0; p < q.pageImages.size(); ++p) {
+            out += "<script type=\"application/octet-stream\" id=\"" + id + '-' +
+                   QByteArray::number(p + 1) + "\" data-mime=\"" + imageMime(q.pageImages.at(p)) +
+                   "\">";
+            appendBase64(out, q.pageImages.at(p));
+            out += "</script>\n";
+        }
     }
 }
 
@@ -196,11 +211,25 @@ QByteArray bookletData(const SinglePageInput& in, qsizetype count) {
 
 } // namespace
 
+namespace {
+
+// A PDF question's digest covers the images and the note the page shows of it too.
+QString questionDigest(const EmbeddedQuestion& q) {
+    if (q.pageImages.isEmpty() && q.leftOut.isEmpty())
+        return contentDigest(q.data);
+    QStringList parts{contentDigest(q.data), q.leftOut};
+    for (const QByteArray& image : q.pageImages)
+        parts << contentDigest(image);
+    return contentDigest(parts.join(u'\n').toUtf8());
+}
+
+} // namespace
+
 QStringList questionDigests(const QList<EmbeddedQuestion>& questions, qsizetype count) {
     QStringList digests;
     for (qsizetype i = 0; i < count; ++i)
         digests << (i < questions.size() && isEmbedded(questions.at(i))
-                        ? contentDigest(questions.at(i).data)
+                        ? questionDigest(questions.at(i))
                         : QString());
     return digests;
 }

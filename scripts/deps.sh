@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libsqlite3-dev
   fonts-liberation2 fonts-dejavu-core
   nodejs chromium firefox-esr libbenchmark-dev
-  libgmime-3.0-dev
+  libgmime-3.0-dev qt6-pdf-dev poppler-utils
   dpkg-dev file lintian desktop-file-utils appstream man-db
   qt6-charts-dev libqt6opengl6-dev
   libreoffice-calc-nogui

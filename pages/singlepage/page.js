@@ -104,7 +104,7 @@
 
   // ---- Views ----
   function gorunum(ad) {
-    ['basla-gorunum', 'soru-gorunum', 'sonuc-gorunum'].forEach(function (g) { $(g).hidden = g !== ad; });
+    ['basla-gorunum', 'baski-gorunum', 'soru-gorunum', 'sonuc-gorunum'].forEach(function (g) { $(g).hidden = g !== ad; });
   }
 
   // ---- The answer sheet ----
@@ -186,6 +186,29 @@
       dizi[i] = ham.charCodeAt(i);
     return dizi;
   }
+  // A PDF question's pages, rendered to images when the page was written,
+  // and a line saying what of it is not shown.
+  function pdfSayfalari(kaynak, no, n) {
+    var ogeler = [];
+    var sayfalar = Number(kaynak.getAttribute('data-sayfalar')) || 0;
+    for (var k = 1; k <= sayfalar; k++) {
+      var sayfa = $('dv-soru-' + no + '-' + k);
+      if (!sayfa)
+        continue;
+      var resim = document.createElement('img');
+      resim.alt = sayfalar > 1 ? 'Soru ' + n + ', sayfa ' + k : 'Soru ' + n;
+      resim.src = 'data:' + sayfa.getAttribute('data-mime') + ';base64,' + sayfa.textContent.trim();
+      ogeler.push(resim);
+    }
+    var eksik = kaynak.getAttribute('data-eksik');
+    if (eksik) {
+      var not = document.createElement('p');
+      not.className = 'ac';
+      not.textContent = 'Gösterilmeyen: ' + eksik;
+      ogeler.push(not);
+    }
+    return ogeler;
+  }
   function soruIcerigi(i) {
     var kutu = $('soru');
     var n = i + 1;
@@ -222,18 +245,14 @@
       resim.src = 'data:' + kaynak.getAttribute('data-mime') + ';base64,' + kaynak.textContent.trim();
       kutu.appendChild(resim);
     } else if (tur === 'pdf') {
-      // A sandboxed frame would keep the browser's PDF viewer out, so the PDF
-      // is shown from a blob (the viewer runs apart from this page), with a
-      // link that opens it on its own where a browser has no viewer.
+      pdfSayfalari(kaynak, no, n).forEach(function (e) { kutu.appendChild(e); });
+      // The PDF itself from a blob (the browser's viewer runs apart from
+      // this page), for a closer look where a browser has a viewer.
       var adres = pdfAdresleri[no];
       if (!adres) {
         adres = URL.createObjectURL(new Blob([bytesOf(kaynak.textContent)], { type: 'application/pdf' }));
         pdfAdresleri[no] = adres;
       }
-      var pdf = document.createElement('iframe');
-      pdf.setAttribute('title', 'Soru ' + n);
-      pdf.src = adres;
-      kutu.appendChild(pdf);
       var ac = document.createElement('p');
       ac.className = 'ac';
       var bag = document.createElement('a');
@@ -575,10 +594,115 @@
   });
   window.addEventListener('beforeprint', tabloTamamla);
 
+  // ---- The booklet, printed ----
+  // Every question in this booklet's order, whole and numbered. A question's
+  // frame cannot be measured from here (its origin is opaque): a script
+  // added to it tells its height, and narrows content too wide for the paper.
+  var OLCUM = '<script>(function(){var olculdu=0;function olc(){var d=document.documentElement,' +
+    'b=document.body||d;if(!olculdu++){var w=Math.max(d.scrollWidth,b.scrollWidth);' +
+    'if(w>d.clientWidth+1)d.style.zoom=d.clientWidth/w}parent.postMessage({dvYukseklik:' +
+    'Math.max(d.scrollHeight,b.scrollHeight)},"*")}if(document.readyState==="complete")olc();' +
+    'else addEventListener("load",olc);setTimeout(olc,500)})()<\/script>';
+  var baskiCerceveleri = [];
+  var baskiKuruldu = false;
+  window.addEventListener('message', function (e) {
+    if (e.origin !== 'null' || !e.data || typeof e.data.dvYukseklik !== 'number')
+      return;
+    baskiCerceveleri.forEach(function (c) {
+      if (c.contentWindow !== e.source)
+        return;
+      var h = Math.min(Math.ceil(e.data.dvYukseklik), 30000); // a runaway question stays bounded
+      if (h > c.offsetHeight)
+        c.style.height = h + 'px';
+      c.setAttribute('data-olculdu', '1');
+    });
+  });
+  // A CSS string holds any text: every character outside a plain set escaped.
+  function cssMetni(s) {
+    return '"' + String(s).replace(/[^A-Za-z0-9 .,:;!?()\u00c0-\uffff-]/g, function (c) {
+      return '\\' + c.charCodeAt(0).toString(16) + ' ';
+    }) + '"';
+  }
+  function baskiKur() {
+    if (baskiKuruldu)
+      return;
+    baskiKuruldu = true;
+    var liste = $('baski-sorular');
+    for (var i = 0; i < sayi; i++) {
+      var n = i + 1;
+      var no = sira ? sira[i] : n;
+      var kutu = document.createElement('section');
+      kutu.className = 'baski-soru';
+      kutu.setAttribute('aria-label', 'Soru ' + n);
+      var baslik = document.createElement('h2');
+      baslik.textContent = n + '.';
+      kutu.appendChild(baslik);
+      var kaynak = $('dv-soru-' + no);
+      var tur = kaynak ? kaynak.getAttribute('data-tur') : '';
+      if (tur === 'html') {
+        var cerceve = document.createElement('iframe');
+        cerceve.setAttribute('sandbox', 'allow-scripts');
+        cerceve.setAttribute('title', 'Soru ' + n);
+        cerceve.srcdoc = new TextDecoder('utf-8').decode(bytesOf(kaynak.textContent)) + OLCUM;
+        baskiCerceveleri.push(cerceve);
+        kutu.appendChild(cerceve);
+      } else if (tur === 'resim') {
+        var resim = document.createElement('img');
+        resim.alt = 'Soru ' + n;
+        resim.src = 'data:' + kaynak.getAttribute('data-mime') + ';base64,' + kaynak.textContent.trim();
+        kutu.appendChild(resim);
+      } else if (tur === 'pdf') {
+        pdfSayfalari(kaynak, no, n).forEach(function (e) { kutu.appendChild(e); });
+      } else {
+        var yok = document.createElement('p');
+        yok.className = 'eksik';
+        yok.textContent = 'Soru ' + n + ' bulunamadı';
+        kutu.appendChild(yok);
+      }
+      liste.appendChild(kutu);
+    }
+    // Every sheet carries the test, the booklet and its page number.
+    var alt = document.createElement('style');
+    alt.textContent = '@page kitapcik { @bottom-center { content: ' +
+      cssMetni(veri.ad + (kitapcik ? ' \u00b7 Kitapçık ' + kitapcik : '') + ' \u00b7 ') +
+      ' counter(page) " / " counter(pages); font-size: 9pt; } }';
+    document.head.appendChild(alt);
+  }
+  // Printed once every frame has told its height and every image is there,
+  // or after ten seconds at most, whatever a question does.
+  function baskiyaHazir() {
+    var bekleyen = [];
+    baskiCerceveleri.forEach(function (c) {
+      bekleyen.push(new Promise(function (tamam) {
+        (function bak() { if (c.getAttribute('data-olculdu')) tamam(); else setTimeout(bak, 50); })();
+      }));
+    });
+    $('baski-sorular').querySelectorAll('img').forEach(function (r) {
+      bekleyen.push(r.decode ? r.decode().catch(function () {}) : Promise.resolve());
+    });
+    return Promise.race([Promise.all(bekleyen), new Promise(function (t) { setTimeout(t, 10000); })]);
+  }
+  function kitapcigiYazdir() {
+    baskiKur();
+    gorunum('baski-gorunum');
+    baskiyaHazir().then(function () {
+      $('baski-gorunum').setAttribute('data-hazir', '1');
+      window.print();
+    });
+  }
+  $('kitapcik-yazdir').addEventListener('click', kitapcigiYazdir);
+  $('baski-yazdir').addEventListener('click', kitapcigiYazdir);
+  $('baski-geri').addEventListener('click', function () {
+    gorunum('basla-gorunum');
+    $('kitapcik-yazdir').focus();
+  });
+
   // The booklet on the start view and on the result, printed too: its
   // questions are numbered in the booklet's own order.
   if (kitapcik) {
     $('kitapcik-bilgi').textContent = 'Kitapçık ' + kitapcik;
+    $('baski-kitapcik').textContent = 'Kitapçık ' + kitapcik;
+    $('baski-kitapcik').hidden = false;
     $('s-kitapcik').textContent = kitapcik;
     document.querySelectorAll('#kitapcik-bilgi, .kitapcikli').forEach(function (e) { e.hidden = false; });
   }

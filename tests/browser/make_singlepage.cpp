@@ -22,6 +22,7 @@
 #include "core/TestIdentity.h"
 #include "core/TestRules.h"
 #include "pages/PageSet.h"
+#include "pages/QuestionFiles.h"
 #include "pages/SinglePage.h"
 
 #include <QBuffer>
@@ -78,10 +79,11 @@ EmbeddedQuestion question(const QJsonObject& q) {
                u"soru.png"_s,
                {}};
     } else if (kind == u"pdf"_s) {
+        // Rendered to images as the program embeds it.
         QFile f(q.value(u"file"_s).toString());
         if (f.open(QIODevice::ReadOnly))
-            out = {
-                EmbeddedQuestion::Kind::Pdf, u"application/pdf"_s, f.readAll(), f.fileName(), {}};
+            out = embedQuestionBytes(f.readAll(), f.fileName(),
+                                     FolderInput(QFileInfo(f.fileName()).path(), {}));
     }
     return out;
 }

@@ -680,21 +680,73 @@ describe('single page in Chromium, from file://', () => {
     });
   });
 
-  test('a PDF question is shown with an "Aç" link', async (t) => {
-    // A PDF printed by Chromium itself.
+  // A PDF printed by Chromium itself.
+  async function chromiumPdf(name, html) {
     const session = await open('about:blank');
-    await session.page.setContent('<p>PDF soru: ığüşöç</p>');
-    const pdfFile = path.join(root, 'soru.pdf');
-    fs.writeFileSync(pdfFile, await session.page.pdf());
+    await session.page.setContent(html);
+    const file = path.join(root, name);
+    fs.writeFileSync(file, await session.page.pdf());
     await session.context.close();
+    return file;
+  }
+
+  test('a PDF question is shown as its page with an "Aç" link', async (t) => {
+    const pdfFile = await chromiumPdf('soru.pdf', '<p>PDF soru: ığüşöç</p>');
     const p = makePage('pdf', fourQuestions({ questions: [{ kind: 'pdf', file: pdfFile }] }));
     await withPage(t, p.url, {}, async ({ page }) => {
       await start(page, '');
       const link = page.getByRole('link', { name: 'Aç', exact: true });
       assert.match(await link.getAttribute('href'), /^blob:/);
-      assert.equal(await page.locator('#soru iframe[title="Soru 1"]').count(), 1);
+      assert.ok(await page.getByRole('img', { name: 'Soru 1', exact: true }).evaluate((i) => i.complete && i.naturalWidth > 1000));
       await button(page, 'Sonraki soru').click();
       assert.equal(await page.locator('#soru').textContent(), 'Soru 2 bulunamadı');
+    });
+  });
+
+  test('booklet B printed from its start view: every question in its order, whole, within the paper', async (t) => {
+    const pdfFile = await chromiumPdf('kitapcik-soru.pdf', '<p style="font-size:40px">PDFSORUMETNI</p>');
+    const html = (text, extra = '') => ({ kind: 'html', html: `<!doctype html><meta charset="utf-8"><p>${text}</p>${extra}` });
+    const questions = [
+      html('Birinci soru metni'),
+      { kind: 'png', colour: '#3366cc' },
+      { kind: 'pdf', file: pdfFile },
+      // Wider than the paper, and long: narrowed and printed at its full height.
+      html('Dördüncü soru metni', '<table style="width:1400px"><tr><td>Geniş tablo</td><td style="text-align:right">SAGKENAR</td></tr></table>' +
+        '<p>ara</p>'.repeat(60) + '<p>DORDUNCUSON</p>'),
+      html('Beşinci soru metni'),
+      html('Altıncı soru metni'),
+    ];
+    const p = makePage('baski', { testName: 'Kitapçık sınavı', stem: 'baski', keys: 'ABCDEA', booklets: 2, questions });
+    const order = p.orders.B;
+    assert.notDeepEqual(order, p.orders.A);
+    await withPage(t, p.booklet('B').url, {}, async ({ page }) => {
+      await page.evaluate(() => { window.print = () => { document.body.dataset.yazdirildi = '1'; }; });
+      await button(page, 'Kitapçığı yazdır').click();
+      await page.locator('body[data-yazdirildi]').waitFor({ state: 'attached' });
+      await page.emulateMedia({ media: 'print' });
+      const kinds = await page.locator('.baski-soru').evaluateAll((qs) => qs.map((q) =>
+        [q.querySelector('h2').textContent, q.querySelector('iframe') ? 'html' : q.querySelector('img')?.alt]));
+      const expected = { 1: 'html', 2: 'Soru #', 3: 'Soru #', 4: 'html', 5: 'html', 6: 'html' };
+      assert.deepEqual(kinds, order.map((n, i) => [`${i + 1}.`, expected[n].replace('#', i + 1)]));
+      assert.equal(await page.locator('#baski-kitapcik').textContent(), 'Kitapçık B');
+      for (const name of ['Kitapçığı yazdır', 'Geri', 'Yazdır']) assert.equal(await button(page, name).isVisible(), false, name);
+
+      const printed = path.join(root, 'baski-B.pdf');
+      fs.writeFileSync(printed, await page.pdf({ preferCSSPageSize: true }));
+      const text = execFileSync('pdftotext', ['-layout', printed, '-'], { encoding: 'utf8' });
+      // The HTML questions in B's order, the long one to its last line; the PDF question only as an image.
+      const htmlTexts = { 1: 'Birinci', 4: 'Dördüncü', 5: 'Beşinci', 6: 'Altıncı' };
+      const at = order.filter((n) => htmlTexts[n]).map((n) => text.indexOf(`${htmlTexts[n]} soru metni`));
+      assert.ok(at.every((x, i) => x >= 0 && (i === 0 || x > at[i - 1])), `order ${order}: ${at}`);
+      assert.ok(text.includes('DORDUNCUSON') && text.includes('SAGKENAR'), text);
+      assert.equal(text.includes('PDFSORUMETNI'), false);
+      assert.match(text, /Kitapçık sınavı · Kitapçık B · 1 \/ \d/);
+      assert.ok(Number(execFileSync('pdfimages', ['-list', printed], { encoding: 'utf8' }).trim().split('\n').length - 2) >= 2);
+      // Nothing beyond the right margin: every word of every page inside A4's printable width.
+      const box = execFileSync('pdftotext', ['-bbox', printed, '-'], { encoding: 'utf8' });
+      const pageWidth = Number(/<page width="([\d.]+)"/.exec(box)[1]);
+      const right = Math.max(...[...box.matchAll(/xMax="([\d.]+)"/g)].map((m) => Number(m[1])));
+      assert.ok(right <= pageWidth - 15 / 25.4 * 72 + 1, `${right} of ${pageWidth}`);
     });
   });
 });

@@ -5,8 +5,12 @@
 #include "pages/Mhtml.h"
 #include "pages/QuestionFiles.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -77,6 +81,8 @@ private slots:
     void htmlWithImageFolder();
     void brokenFilesAreMissing_data();
     void brokenFilesAreMissing();
+    void pdfAsPageImages_data();
+    void pdfAsPageImages();
     void pathEscapesRefused_data();
     void pathEscapesRefused();
     void wholeTest();
@@ -289,6 +295,70 @@ void tst_QuestionFiles::brokenFilesAreMissing() {
     QCOMPARE(question.kind, Kind::Missing);
     QVERIFY(question.data.isEmpty());
     QVERIFY(question.sourceName.isEmpty());
+}
+
+namespace {
+
+// A PDF of `pages` pages of the given size, each with a black bar at its top.
+QByteArray pdfOfPages(int pages, QSizeF millimetres) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setPageSize(QPageSize(millimetres, QPageSize::Millimeter));
+    writer.setPageMargins({});
+    QPainter painter(&writer);
+    for (int p = 0; p < pages; ++p) {
+        if (p > 0)
+            writer.newPage();
+        painter.fillRect(QRect(0, 0, writer.width(), writer.height() / 20), Qt::black);
+    }
+    painter.end();
+    return bytes;
+}
+
+} // namespace
+
+// A PDF question is shown as its pages' images, within bounds: pages beyond
+// the limit and pages too large are said, a PDF that cannot be opened is a
+// question that could not be read, with the reason.
+void tst_QuestionFiles::pdfAsPageImages_data() {
+    QTest::addColumn<QByteArray>("pdf");
+    QTest::addColumn<int>("images");
+    QTest::addColumn<QSize>("firstSize");
+    QTest::addColumn<QString>("said"); // the question's notRead, joined
+
+    QTest::newRow("Chromium's page at 150 dpi")
+        << fixture(u"chromium.pdf"_s) << 1 << QSize(710, 591) << QString();
+    QTest::newRow("25 pages: the first 20") << pdfOfPages(25, {210, 297}) << 20 << QSize(1239, 1754)
+                                            << u"ts1.pdf: 25 sayfadan ilk 20 sayfa gösteriliyor"_s;
+    QTest::newRow("a page five metres long, shrunk")
+        << pdfOfPages(1, {200, 5000}) << 1 << QSize(140, 3508)
+        << u"ts1.pdf: çok büyük olduğu için küçültülen sayfa: 1"_s;
+    QTest::newRow("a PDF Qt PDF cannot open")
+        << QByteArray("%PDF-1.4\n" + QByteArray(3000, 'x') + "\n%%EOF\n") << 0 << QSize()
+        << u"ts1.pdf: PDF bozuk; açılamadı"_s;
+}
+
+void tst_QuestionFiles::pdfAsPageImages() {
+    QFETCH(QByteArray, pdf);
+    QFETCH(int, images);
+    QFETCH(QSize, firstSize);
+    QFETCH(QString, said);
+    QTemporaryDir out;
+    writeFile(out.filePath(u"ts1.pdf"_s), pdf);
+    const EmbeddedQuestion question = embedQuestion(out.path(), {}, u"t"_s, 1);
+    QCOMPARE(question.kind, images ? Kind::Pdf : Kind::Missing);
+    QCOMPARE(question.pageImages.size(), images);
+    QCOMPARE(question.notRead.join(u'|'), said);
+    if (images) {
+        QCOMPARE(question.data, pdf); // kept for its "Aç" link
+        QCOMPARE(question.leftOut, said.section(u": "_s, 1));
+        const QImage first = QImage::fromData(question.pageImages.first());
+        QVERIFY(!first.isNull());
+        QCOMPARE(first.size(), firstSize);
+        QVERIFY(first.pixelColor(first.width() / 2, 2) != QColor(Qt::white)); // drawn, not blank
+    }
 }
 
 // A question file is untrusted: neither its name in the answer key nor its
