@@ -14,4 +14,4 @@ bash scripts/build.sh
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")
 
 bash scripts/build.sh sanitize
-(cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")
+(cd build-sanitize && LSAN_OPTIONS="suppressions=$PWD/../tests/lsan.supp" QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")
