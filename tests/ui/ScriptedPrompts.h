@@ -38,6 +38,8 @@ public:
     QStringList dialogFolders;                          // folder each file list or save opened in
     QStringList confirmations;                          // text of each confirmation asked
     std::deque<bool> nextConfirms;                      // answers; none: an unexpected dialog
+    QStringList textLabels;                             // label of each line of text asked
+    std::deque<std::optional<QString>> nextTexts;       // nullopt answers a cancel
 
     void message(Kind kind, const QString& caption, const QString& text) override {
         shown.append({kind, caption, text});
@@ -114,6 +116,17 @@ public:
         QString name = nextSaveNames.front();
         nextSaveNames.pop_front();
         return name;
+    }
+
+    std::optional<QString> askText(const QString&, const QString& label, const QString&) override {
+        textLabels << label;
+        if (nextTexts.empty()) {
+            ++unexpectedDialogs;
+            return std::nullopt;
+        }
+        auto answer = nextTexts.front();
+        nextTexts.pop_front();
+        return answer;
     }
 
     std::optional<ColourValue> chooseColour(ColourValue initial) override {
