@@ -4,6 +4,7 @@
 #include "DbTestSupport.h"
 #include "core/AppError.h"
 #include "db/AnswerKey.h"
+#include "db/ClassLists.h"
 #include "db/Database.h"
 #include "db/Sections.h"
 
@@ -63,6 +64,7 @@ private slots:
     void tenThousandRows();
     void killedPreparation();
     void sectionsKeptPerTestName();
+    void classListsKeptPerClass();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -330,6 +332,31 @@ void tst_AnswerKey::sectionsKeptPerTestName() {
     DB_EXPECT_ERROR(loadSections(db, QStringLiteral("Başka")),
                     QStringLiteral(u"\"Başka\" testinin kayıtlı bölüm listesi bozuk; bölümler "
                                    u"okunamadı."));
+}
+
+// Storing a class's list replaces that list only; a refused class name changes
+// nothing; the names come back in Turkish order.
+void tst_AnswerKey::classListsKeptPerClass() {
+    auto websoru = openWebsoru(m_path);
+    Database& db = websoru->database();
+    const std::vector<ClassMember> first{{QStringLiteral("12"), QStringLiteral(u"Ağrı Üşüyor")},
+                                         {QStringLiteral("7"), QStringLiteral(u"İpek Çığ")}};
+    const std::vector<ClassMember> second{{QStringLiteral("3"), QStringLiteral("Ece")}};
+    for (const char* name : {"Dal", "10-A", "Cemre", "9-B"})
+        storeClassList(db, QString::fromLatin1(name), first);
+    storeClassList(db, QStringLiteral(u" Çınar "), first);
+    storeClassList(db, QStringLiteral("10-A"), second);
+    QCOMPARE(classList(db, QStringLiteral("10-A")), second);
+    QCOMPARE(classList(db, QStringLiteral(u"Çınar")), first);
+    const auto before = query(m_path, QStringLiteral("SELECT * FROM sinif ORDER BY rowid"));
+    DB_EXPECT_ERROR(storeClassList(db, QStringLiteral("  "), second),
+                    QStringLiteral(u"Sınıfın adı boş olamaz."));
+    DB_EXPECT_ERROR(storeClassList(db, QString(41, u'A'), second),
+                    QStringLiteral(u"Sınıfın adı en çok 40 karakter olabilir."));
+    QCOMPARE(query(m_path, QStringLiteral("SELECT * FROM sinif ORDER BY rowid")), before);
+    QCOMPARE(classNames(db),
+             (QStringList{QStringLiteral("9-B"), QStringLiteral("10-A"), QStringLiteral("Cemre"),
+                          QStringLiteral(u"Çınar"), QStringLiteral("Dal")}));
 }
 
 int main(int argc, char* argv[]) {
