@@ -215,10 +215,6 @@ void tst_Settings::olderFileIsUpgraded_data() {
                           "CREATE TABLE bolum (testadi TEXT, sira INTEGER, ad TEXT, ilk INTEGER, "
                           "son INTEGER, katsayi REAL);"
                           "INSERT INTO bolum VALUES ('Fizik 1', 1, 'Fen', 1, 5, 1);"
-                          "CREATE TABLE websinav (kimlik TEXT PRIMARY KEY, testadi TEXT, "
-                          "bolumler TEXT, kitapciklar TEXT);"
-                          "CREATE TABLE websonuc (no INTEGER PRIMARY KEY, kimlik TEXT, deneme INT, "
-                          "kitapcik TEXT);"
                           "PRAGMA user_version = 4")
         << saved;
 }

@@ -38,7 +38,6 @@ public:
     QStringList dialogFolders;                          // folder each file list or save opened in
     QStringList confirmations;                          // text of each confirmation asked
     std::deque<bool> nextConfirms;                      // answers; none: an unexpected dialog
-    QStringList textLabels;                             // label of each line of text asked
     std::deque<std::optional<QString>> nextTexts;       // nullopt answers a cancel
 
     void message(Kind kind, const QString& caption, const QString& text) override {
@@ -118,8 +117,7 @@ public:
         return name;
     }
 
-    std::optional<QString> askText(const QString&, const QString& label, const QString&) override {
-        textLabels << label;
+    std::optional<QString> askText(const QString&, const QString&, const QString&) override {
         if (nextTexts.empty()) {
             ++unexpectedDialogs;
             return std::nullopt;
