@@ -70,6 +70,23 @@ template <typename F> void forEachCodePoint(QStringView text, F&& f) {
 
 } // namespace
 
+QString decodeCp1254(QByteArrayView bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char b : bytes) {
+        const auto byte = static_cast<unsigned char>(b);
+        char16_t c = byte;
+        if (byte >= 0x80 && byte < 0xA0 && kHighControls[byte - 0x80] != 0)
+            c = kHighControls[byte - 0x80];
+        for (const Turkish& t : kTurkish) {
+            if (t.byte == byte)
+                c = t.codePoint;
+        }
+        *out++ = QChar(c);
+    }
+    return text;
+}
+
 bool cp1254CanHold(char32_t codePoint) {
     return cp1254Byte(codePoint) >= 0;
 }

@@ -24,6 +24,12 @@ std::optional<char32_t> firstCharOutsideCp1254(const QString& text);
 // dropped.
 QByteArray encodeCp1254Lines(const QStringList& lines);
 
+// Windows-1254 bytes as text. The bytes the code page leaves undefined come
+// out as the C1 control of the same number, as Windows decodes them, so that
+// a reader's check for control characters refuses them rather than letting
+// them pass as letters.
+QString decodeCp1254(QByteArrayView bytes);
+
 // The lines in UTF-8, without a byte-order mark. A lone surrogate, which
 // UTF-8 cannot carry, is written as U+FFFD.
 QByteArray encodeUtf8Lines(const QStringList& lines);

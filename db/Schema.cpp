@@ -1,6 +1,7 @@
 #include "db/Schema.h"
 
 #include "core/AppError.h"
+#include "db/ClassLists.h"
 #include "db/Database.h"
 #include "db/ResultStore.h"
 #include "db/Sections.h"
@@ -35,7 +36,7 @@ QString newDatabaseSql() {
     return QStringLiteral("CREATE TABLE webtablo (id INTEGER PRIMARY KEY);") + settingsTableSql() +
            QStringLiteral(
                "CREATE TABLE websoru (testadi TEXT, soruno INTEGER, dosya TEXT, dc TEXT);") +
-           sectionsTableSql() + defaultSettingsRowSql() +
+           sectionsTableSql() + classListsTableSql() + defaultSettingsRowSql() +
            QStringLiteral("PRAGMA user_version = %1;").arg(kCurrentSchemaVersion);
 }
 
@@ -98,6 +99,8 @@ void upgradeSchema(Database& db) {
     }
     if (fileVersion < 4)
         db.exec(sectionsTableSql());
+    if (fileVersion < 5)
+        db.exec(classListsTableSql());
     setVersion(db, kCurrentSchemaVersion);
     transaction.commit();
 }

@@ -6,11 +6,11 @@ class Database;
 
 // Which tables and fields a database file has is told by its schema version
 // (PRAGMA user_version). Files of the first program carry 0, which counts as 1.
-constexpr int kCurrentSchemaVersion = 4;
+constexpr int kCurrentSchemaVersion = 5;
 
 // The statements that make the program's first tables at the current version
-// (the answer key and its sections), with the default settings row; createResultTables
-// (db/ResultStore.h) adds the tables of generated tests and results.
+// (the answer key, its sections and the class lists), with the default settings row;
+// createResultTables (db/ResultStore.h) adds the tables of generated tests and results.
 QString newDatabaseSql();
 
 // The file's schema version, 0 read as 1.

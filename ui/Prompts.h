@@ -53,6 +53,11 @@ public:
                                  const QString& suggestedName,
                                  const QString& folder = QString()) = 0;
 
+    // A line of text asked with `label`, the field holding `initial`; nothing
+    // when cancelled.
+    virtual std::optional<QString> askText(const QString& caption, const QString& label,
+                                           const QString& initial = QString()) = 0;
+
     // Colour dialog opened on `initial`; the chosen colour, or nothing when cancelled.
     virtual std::optional<ColourValue> chooseColour(ColourValue initial) = 0;
 };

@@ -3,6 +3,8 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
@@ -102,6 +104,16 @@ QString QtPrompts::saveFileName(const QString& filterDescription, const QString&
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> QtPrompts::askText(const QString& caption, const QString& label,
+                                          const QString& initial) {
+    bool accepted = false;
+    const QString text =
+        QInputDialog::getText(m_parent, caption, label, QLineEdit::Normal, initial, &accepted);
+    if (!accepted)
+        return std::nullopt;
+    return text;
 }
 
 std::optional<ColourValue> QtPrompts::chooseColour(ColourValue initial) {

@@ -21,6 +21,8 @@ public:
                               const QString& folder) override;
     QString saveFileName(const QString& filterDescription, const QString& pattern,
                          const QString& suggestedName, const QString& folder) override;
+    std::optional<QString> askText(const QString& caption, const QString& label,
+                                   const QString& initial) override;
     std::optional<ColourValue> chooseColour(ColourValue initial) override;
 
 private:

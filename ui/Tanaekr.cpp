@@ -308,6 +308,14 @@ void Tanaekr::buildQuestionPage(QWidget* page) {
                            QStringLiteral("test01"), QRect(140, 63, 70, 21), msSansSerif(11, true));
     gezyerl = labelledEdit(page, "gezyerl", QStringLiteral(u"Gezinti düğmelerinin bulunduğu yer"),
                            QString(), QRect(420, 55, 170, 21), msSansSerif(11, false));
+
+    // Below the explanation box, flush with its right edge; the row left of it stays free.
+    sinifal = new QPushButton(QStringLiteral(u"Sınıf listesi al"), page);
+    sinifal->setObjectName(QStringLiteral("sinifal"));
+    sinifal->setGeometry(580, 352, 120, 20);
+    sinifal->setFont(arial(11, true));
+    setTextColour(sinifal, Qt::red);
+    connect(sinifal, &QPushButton::clicked, this, [this] { sinifalClick(); });
 }
 
 void Tanaekr::buildAnswerPage(QWidget* page) {
@@ -437,7 +445,7 @@ void Tanaekr::buildSectionsPage(QWidget* page) {
 void Tanaekr::setTabOrders() {
     const QList<QWidget*> questionPage{testadl,   sorusaye, liste,   yapistir, soruac,
                                        sorusrenk, sacikl,   BitBtn1, BitBtn2,  klasor,
-                                       dir,       sayfaad,  gezyerl};
+                                       dir,       sayfaad,  gezyerl, sinifal};
     const QList<QWidget*> answerPage{cevapzrl, BitBtn3,  acer,     ber,     BitBtn4,
                                      BitBtn5,  BitBtn6,  sonuczrl, siksayl, teksayfa,
                                      sure,     dogrular, yanlis,   sonucoku};

@@ -59,6 +59,7 @@ public:
     void sayfabClick();   // "Sayfaları oluştur "
     void renkkaydet();    // "Renk ve klasör bilgilerini kaydet"
     void sonucokuClick(); // "Sonuçları oku"
+    void sinifalClick();  // "Sınıf listesi al"
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -137,6 +138,7 @@ private:
     QLineEdit* sorusaye = nullptr;
     AnswerKeyGrid* liste = nullptr;
     QPushButton* yapistir = nullptr;
+    QPushButton* sinifal = nullptr; // "Sınıf listesi al": a class list from CSV into the database
     QLabel* Label1 = nullptr;
     QPlainTextEdit* soruac = nullptr;
     QLineEdit* sorusrenk = nullptr;

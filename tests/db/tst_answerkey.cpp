@@ -4,6 +4,7 @@
 #include "DbTestSupport.h"
 #include "core/AppError.h"
 #include "db/AnswerKey.h"
+#include "db/ClassLists.h"
 #include "db/Database.h"
 #include "db/Sections.h"
 
@@ -63,6 +64,7 @@ private slots:
     void tenThousandRows();
     void killedPreparation();
     void sectionsKeptPerTestName();
+    void classListsKeptPerClass();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -330,6 +332,27 @@ void tst_AnswerKey::sectionsKeptPerTestName() {
     DB_EXPECT_ERROR(loadSections(db, QStringLiteral("Başka")),
                     QStringLiteral(u"\"Başka\" testinin kayıtlı bölüm listesi bozuk; bölümler "
                                    u"okunamadı."));
+}
+
+// A class's list replaced alone; a refused name changes nothing; Turkish order.
+void tst_AnswerKey::classListsKeptPerClass() {
+    auto websoru = openWebsoru(m_path);
+    Database& db = websoru->database();
+    const std::vector<ClassMember> first{{QStringLiteral("12"), QStringLiteral(u"Ağrı Üşüyor")},
+                                         {QStringLiteral("7"), QStringLiteral(u"İpek Çığ")}};
+    const std::vector<ClassMember> second{{QStringLiteral("3"), QStringLiteral("Ece")}};
+    for (const char16_t* name : {u"Dal", u"10-A", u"Cemre", u"9-B", u" Çınar "})
+        storeClassList(db, QString::fromUtf16(name), first);
+    storeClassList(db, QStringLiteral("10-A"), second);
+    QCOMPARE(classList(db, QStringLiteral("10-A")), second);
+    QCOMPARE(classList(db, QStringLiteral(u"Çınar")), first);
+    const auto before = query(m_path, QStringLiteral("SELECT * FROM sinif ORDER BY rowid"));
+    DB_EXPECT_ERROR(storeClassList(db, QStringLiteral("  "), second),
+                    QStringLiteral(u"Sınıfın adı boş olamaz."));
+    QCOMPARE(query(m_path, QStringLiteral("SELECT * FROM sinif ORDER BY rowid")), before);
+    QCOMPARE(classNames(db),
+             (QStringList{QStringLiteral("9-B"), QStringLiteral("10-A"), QStringLiteral("Cemre"),
+                          QStringLiteral(u"Çınar"), QStringLiteral("Dal")}));
 }
 
 int main(int argc, char* argv[]) {

@@ -205,6 +205,18 @@ void tst_Settings::olderFileIsUpgraded_data() {
                           "CREATE TABLE websonuc (no INTEGER PRIMARY KEY, kimlik TEXT, deneme INT);"
                           "PRAGMA user_version = 3")
         << saved;
+    QTest::newRow("version 4, sections kept")
+        << QStringLiteral("ALTER TABLE webrenk ADD COLUMN teksayfa INTEGER DEFAULT 0;"
+                          "ALTER TABLE webrenk ADD COLUMN sure INTEGER DEFAULT 0;"
+                          "ALTER TABLE webrenk ADD COLUMN yanlis INTEGER DEFAULT 4;"
+                          "ALTER TABLE webrenk ADD COLUMN dogrular INTEGER DEFAULT 0;"
+                          "ALTER TABLE webrenk ADD COLUMN kitapcik INTEGER DEFAULT 1;"
+                          "UPDATE webrenk SET siksay=5;"
+                          "CREATE TABLE bolum (testadi TEXT, sira INTEGER, ad TEXT, ilk INTEGER, "
+                          "son INTEGER, katsayi REAL);"
+                          "INSERT INTO bolum VALUES ('Fizik 1', 1, 'Fen', 1, 5, 1);"
+                          "PRAGMA user_version = 4")
+        << saved;
 }
 
 void tst_Settings::olderFileIsUpgraded() {
@@ -226,6 +238,9 @@ void tst_Settings::olderFileIsUpgraded() {
     QCOMPARE(load(*webrenk), expected);
     QCOMPARE(count(path, QStringLiteral("webrenk")), 1);
     QCOMPARE(count(path, QStringLiteral("sqlite_master WHERE name = 'bolum'")), 1);
+    QCOMPARE(count(path, QStringLiteral("sqlite_master WHERE name = 'sinif'")), 1);
+    QCOMPARE(count(path, QStringLiteral("bolum")),
+             change.contains(QStringLiteral("'Fen'")) ? 1 : 0);
     if (change.contains(QStringLiteral("'Deneme'"))) // a stored test reads as one booklet
         QCOMPARE(query(path, QStringLiteral("SELECT testadi, bolumler, kitapciklar FROM websinav")),
                  (QList<QVariantList>{{QStringLiteral("Deneme"), QString(), QString()}}));

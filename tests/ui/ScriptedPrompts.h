@@ -38,6 +38,7 @@ public:
     QStringList dialogFolders;                          // folder each file list or save opened in
     QStringList confirmations;                          // text of each confirmation asked
     std::deque<bool> nextConfirms;                      // answers; none: an unexpected dialog
+    std::deque<std::optional<QString>> nextTexts;       // nullopt answers a cancel
 
     void message(Kind kind, const QString& caption, const QString& text) override {
         shown.append({kind, caption, text});
@@ -114,6 +115,16 @@ public:
         QString name = nextSaveNames.front();
         nextSaveNames.pop_front();
         return name;
+    }
+
+    std::optional<QString> askText(const QString&, const QString&, const QString&) override {
+        if (nextTexts.empty()) {
+            ++unexpectedDialogs;
+            return std::nullopt;
+        }
+        auto answer = nextTexts.front();
+        nextTexts.pop_front();
+        return answer;
     }
 
     std::optional<ColourValue> chooseColour(ColourValue initial) override {

@@ -1,5 +1,7 @@
 #include "ScriptedPrompts.h"
 #include "WindowTestSupport.h"
+#include "core/LineFile.h"
+#include "db/ClassLists.h"
 #include "db/Database.h"
 #include "db/Sections.h"
 #include "ui/AppSetup.h"
@@ -51,6 +53,7 @@ private slots:
     void typeAnswerKey_data();
     void typeAnswerKey();
     void sectionsPage();
+    void classListImport();
 
 private:
     QString storedKeys() const;
@@ -159,6 +162,7 @@ void tst_Tanaekr::layoutAndLabels() {
     QCOMPARE(control<QWidget>("BitBtn7")->geometry(), QRect(520, 475, 210, 25));
     // "Sonuçları oku" is a command of the window, in the commands' row and style.
     QCOMPARE(control<QWidget>("sonucoku")->geometry(), QRect(404, 445, 110, 25));
+    QCOMPARE(control<QWidget>("sinifal")->geometry(), QRect(580, 352, 120, 20));
     QCOMPARE(control<QWidget>("sonucoku")->parentWidget(), window->centralWidget());
     QCOMPARE(control<QWidget>("sonucoku")->font(), control<QWidget>("dogrugir")->font());
     QCOMPARE(control<QLabel>("Label1")->text(),
@@ -630,6 +634,36 @@ void tst_Tanaekr::sectionsPage() {
     prompts->nextChoices.push_back(0); // "Kaydet"
     QVERIFY(window->close());
     QCOMPARE(loadSections(db, testName), std::vector<Section>{stored[0]});
+}
+
+// "Sınıf listesi al": a malformed list refused by its line before the class is
+// asked, nothing stored; a Windows-1254 list stored; a cancel does nothing.
+void tst_Tanaekr::classListImport() {
+    using namespace Qt::Literals::StringLiterals;
+    QTemporaryDir folder;
+    const auto file = [&](const QString& name, const QByteArray& bytes) {
+        QFile out(folder.filePath(name));
+        return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() ? out.fileName()
+                                                                                  : QString();
+    };
+    Database& db = TanaekrTestAccess::websoru(*window).database();
+    prompts->nextFileNames = {
+        file(u"bozuk.csv"_s, "No;Ad\xFD Soyad\xFD\r\n4;Ali\r\n4;Can\r\n"),
+        file(u"9a.csv"_s,
+             encodeCp1254Lines({u"No;Adı Soyadı"_s, u"12;Ağrı Üşüyor"_s, u"7;İpek Çığ"_s})),
+        QString()};
+    prompts->nextTexts = {u" 9-A "_s};
+    clickButton(*window, "sinifal");
+    QCOMPARE(prompts->texts(),
+             QStringList{u"Sınıf listesinin 3. satırı: 4 numaralı öğrenci 2. satırda da var."_s});
+    QVERIFY(classNames(db).isEmpty());
+    clickButton(*window, "sinifal");
+    QCOMPARE(window->statusText(), u"2 öğrenci \"9-A\" sınıfına kaydedildi."_s);
+    QCOMPARE(classList(db, u"9-A"_s),
+             (std::vector<ClassMember>{{u"12"_s, u"Ağrı Üşüyor"_s}, {u"7"_s, u"İpek Çığ"_s}}));
+    clickButton(*window, "sinifal");
+    QCOMPARE(classNames(db), QStringList{u"9-A"_s});
+    prompts->shown.clear();
 }
 
 int main(int argc, char* argv[]) {
