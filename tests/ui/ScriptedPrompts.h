@@ -122,9 +122,13 @@ public:
             ++unexpectedDialogs;
             return std::nullopt;
         }
-        auto answer = nextTexts.front();
+        // Taken apart: GCC takes a copy of an optional QString for uninitialised.
+        const bool cancelled = !nextTexts.front().has_value();
+        const QString text = nextTexts.front().value_or(QString());
         nextTexts.pop_front();
-        return answer;
+        if (cancelled)
+            return std::nullopt;
+        return text;
     }
 
     std::optional<ColourValue> chooseColour(ColourValue initial) override {
