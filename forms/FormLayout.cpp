@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "core/Sections.h"
+#include "core/TestRules.h"
 
 #include <algorithm>
 
@@ -154,7 +155,7 @@ void addAnswers(FormLayout& layout, const GeneratedTest& test) {
     const QString letters = optionLetters(test.optionCount);
     // A column: the question's number, then one bubble per option.
     constexpr double numberWidth = 6.5;
-    constexpr double firstBubble = 9;
+    constexpr double firstBubble = 9.5;
     const double columnWidth = firstBubble + (letters.size() - 1) * kPitch + kRadius;
     const double stride = columnWidth + 4;
     const double blockWidth = double(columns.size()) * stride - 4;
@@ -189,10 +190,6 @@ void addAnswers(FormLayout& layout, const GeneratedTest& test) {
 }
 
 } // namespace
-
-QString optionLetters(qint32 optionCount) {
-    return QStringLiteral("ABCDE").left(std::clamp(optionCount, 2, 5));
-}
 
 FormLayout formLayout(const GeneratedTest& test, const FormOptions& options) {
     if (test.count < 1)

@@ -88,6 +88,3 @@ struct FormOptions {
 // too many sections to head), has damaged sections, or the number of digits
 // is outside 1..kMaxNumberDigits.
 FormLayout formLayout(const GeneratedTest& test, const FormOptions& options);
-
-// The option letters of a test: "ABCD" for four options.
-QString optionLetters(qint32 optionCount);
