@@ -308,6 +308,15 @@ void Tanaekr::buildQuestionPage(QWidget* page) {
                            QStringLiteral("test01"), QRect(140, 63, 70, 21), msSansSerif(11, true));
     gezyerl = labelledEdit(page, "gezyerl", QStringLiteral(u"Gezinti düğmelerinin bulunduğu yer"),
                            QString(), QRect(420, 55, 170, 21), msSansSerif(11, false));
+
+    // The paper form of the test generated last under "Dosya adı", below the
+    // explanation box where the page has room.
+    optikform = new QPushButton(QStringLiteral(u"Optik form"), page);
+    optikform->setObjectName(QStringLiteral("optikform"));
+    optikform->setGeometry(590, 352, 110, 20);
+    optikform->setFont(arial(11, true));
+    setTextColour(optikform, Qt::red);
+    connect(optikform, &QPushButton::clicked, this, [this] { optikformClick(); });
 }
 
 void Tanaekr::buildAnswerPage(QWidget* page) {
@@ -437,7 +446,7 @@ void Tanaekr::buildSectionsPage(QWidget* page) {
 void Tanaekr::setTabOrders() {
     const QList<QWidget*> questionPage{testadl,   sorusaye, liste,   yapistir, soruac,
                                        sorusrenk, sacikl,   BitBtn1, BitBtn2,  klasor,
-                                       dir,       sayfaad,  gezyerl};
+                                       dir,       sayfaad,  gezyerl, optikform};
     const QList<QWidget*> answerPage{cevapzrl, BitBtn3,  acer,     ber,     BitBtn4,
                                      BitBtn5,  BitBtn6,  sonuczrl, siksayl, teksayfa,
                                      sure,     dogrular, yanlis,   sonucoku};

@@ -55,10 +55,11 @@ public:
     static QString DCOLOR_HEXCOLOR(ColourValue value) { return colourText(value); }
 
     // Commands, each run under the default error handler.
-    void sorusayeExit();  // "Doğru cevapları gir"
-    void sayfabClick();   // "Sayfaları oluştur "
-    void renkkaydet();    // "Renk ve klasör bilgilerini kaydet"
-    void sonucokuClick(); // "Sonuçları oku"
+    void sorusayeExit();   // "Doğru cevapları gir"
+    void sayfabClick();    // "Sayfaları oluştur "
+    void renkkaydet();     // "Renk ve klasör bilgilerini kaydet"
+    void sonucokuClick();  // "Sonuçları oku"
+    void optikformClick(); // "Optik form"
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -161,6 +162,7 @@ private:
     QLineEdit* sure = nullptr;
     QComboBox* yanlis = nullptr;
     QPushButton* sonucoku = nullptr;
+    QPushButton* optikform = nullptr; // "Optik form": the test's printed answer form
     SectionGrid* bolumler = nullptr;
     QPushButton* bolumekle = nullptr;
     QPushButton* bolumsil = nullptr;

@@ -12,6 +12,7 @@
 #include "db/ResultStore.h"
 #include "db/Sections.h"
 #include "pages/NavigationImages.h"
+#include "run/FormPrint.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -462,9 +463,19 @@ void tst_GenerationRun::bookletsAndSections() {
     const std::vector<Section> sections{{u"Türkçe"_s, 1, 6, 1}, {u"Fen"_s, 7, 10, 2}};
     saveSections(db, u"2. sınıf Matematik Test - 1"_s, sections, 10);
     prepareKeys(u"ABCDEABCDE"_s);
+    // No optical form before the test is generated; after, the form of the test as stored.
+    clickButton(*window, "optikform");
+    QCOMPARE(prompts->texts(), QStringList{noGeneratedTestText(u"test01"_s)});
+    prompts->shown.clear();
     prompts->nextActionPresses.push_back(true);
     press();
     QCOMPARE(prompts->shown.size(), 1);
+    prompts->nextSaveNames.push_back(out(u"form.pdf"_s));
+    clickButton(*window, "optikform");
+    QVERIFY2(prompts->texts().last().contains(u"optik formu kaydedildi"_s),
+             qPrintable(prompts->texts().last()));
+    QVERIFY(fileBytes(out(u"form.pdf"_s)).startsWith("%PDF"));
+    prompts->shown.clear();
     QVERIFY2(prompts->shown[0].text.contains(u"test01-A.html, test01-B.html"_s),
              qPrintable(prompts->shown[0].text));
     QCOMPARE(prompts->openedFiles, QStringList{out(u"test01-A.html"_s)});
