@@ -143,6 +143,16 @@ std::optional<GeneratedTest> findTest(Database& db, const QString& identity) {
     return testFrom(select);
 }
 
+std::optional<GeneratedTest> newestTestOfStem(Database& db, const QString& stem) {
+    Statement select(db, QStringLiteral("SELECT ") + kTestColumns +
+                             QStringLiteral(" FROM websinav WHERE sayfaad = ? "
+                                            "ORDER BY zaman DESC, rowid DESC LIMIT 1"));
+    select.bind(1, stem);
+    if (!select.step())
+        return std::nullopt;
+    return testFrom(select);
+}
+
 std::vector<GeneratedTest> testsWithResults(Database& db) {
     Statement select(db, QStringLiteral("SELECT ") + kTestColumns +
                              QStringLiteral(" FROM websinav WHERE kimlik IN (SELECT kimlik FROM "

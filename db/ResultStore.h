@@ -39,6 +39,10 @@ void rememberTest(Database& db, const GeneratedTest& test);
 // booklet orders are damaged is refused (AppError, Turkish).
 std::optional<GeneratedTest> findTest(Database& db, const QString& identity);
 
+// The stored test last generated under the file-name stem `stem`, if any;
+// refused as findTest.
+std::optional<GeneratedTest> newestTestOfStem(Database& db, const QString& stem);
+
 // Stored tests that have at least one result, newest run first; refused as findTest.
 std::vector<GeneratedTest> testsWithResults(Database& db);
 

@@ -309,13 +309,26 @@ void Tanaekr::buildQuestionPage(QWidget* page) {
     gezyerl = labelledEdit(page, "gezyerl", QStringLiteral(u"Gezinti düğmelerinin bulunduğu yer"),
                            QString(), QRect(420, 55, 170, 21), msSansSerif(11, false));
 
-    // Below the explanation box, flush with its right edge; the row left of it stays free.
+    // Below the explanation box, flush with its right edge: the class list, and
+    // left of it the paper form of the test generated last under "Dosya adı".
     sinifal = new QPushButton(QStringLiteral(u"Sınıf listesi al"), page);
     sinifal->setObjectName(QStringLiteral("sinifal"));
     sinifal->setGeometry(580, 352, 120, 20);
     sinifal->setFont(arial(11, true));
     setTextColour(sinifal, Qt::red);
     connect(sinifal, &QPushButton::clicked, this, [this] { sinifalClick(); });
+    optikform = new QPushButton(QStringLiteral(u"Optik form"), page);
+    optikform->setObjectName(QStringLiteral("optikform"));
+    optikform->setGeometry(455, 352, 120, 20);
+    optikform->setFont(arial(11, true));
+    setTextColour(optikform, Qt::red);
+    connect(optikform, &QPushButton::clicked, this, [this] { optikformClick(); });
+    kisiyeozel = new QPushButton(QStringLiteral(u"Kişiye özel formlar"), page);
+    kisiyeozel->setObjectName(QStringLiteral("kisiyeozel"));
+    kisiyeozel->setGeometry(290, 352, 160, 20);
+    kisiyeozel->setFont(arial(11, true));
+    setTextColour(kisiyeozel, Qt::red);
+    connect(kisiyeozel, &QPushButton::clicked, this, [this] { kisiyeozelClick(); });
 }
 
 void Tanaekr::buildAnswerPage(QWidget* page) {
@@ -443,9 +456,9 @@ void Tanaekr::buildSectionsPage(QWidget* page) {
 }
 
 void Tanaekr::setTabOrders() {
-    const QList<QWidget*> questionPage{testadl,   sorusaye, liste,   yapistir, soruac,
-                                       sorusrenk, sacikl,   BitBtn1, BitBtn2,  klasor,
-                                       dir,       sayfaad,  gezyerl, sinifal};
+    const QList<QWidget*> questionPage{testadl, sorusaye,   liste,     yapistir, soruac, sorusrenk,
+                                       sacikl,  BitBtn1,    BitBtn2,   klasor,   dir,    sayfaad,
+                                       gezyerl, kisiyeozel, optikform, sinifal};
     const QList<QWidget*> answerPage{cevapzrl, BitBtn3,  acer,     ber,     BitBtn4,
                                      BitBtn5,  BitBtn6,  sonuczrl, siksayl, teksayfa,
                                      sure,     dogrular, yanlis,   sonucoku};

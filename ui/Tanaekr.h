@@ -55,11 +55,13 @@ public:
     static QString DCOLOR_HEXCOLOR(ColourValue value) { return colourText(value); }
 
     // Commands, each run under the default error handler.
-    void sorusayeExit();  // "Doğru cevapları gir"
-    void sayfabClick();   // "Sayfaları oluştur "
-    void renkkaydet();    // "Renk ve klasör bilgilerini kaydet"
-    void sonucokuClick(); // "Sonuçları oku"
-    void sinifalClick();  // "Sınıf listesi al"
+    void sorusayeExit();    // "Doğru cevapları gir"
+    void sayfabClick();     // "Sayfaları oluştur "
+    void renkkaydet();      // "Renk ve klasör bilgilerini kaydet"
+    void sonucokuClick();   // "Sonuçları oku"
+    void sinifalClick();    // "Sınıf listesi al"
+    void optikformClick();  // "Optik form"
+    void kisiyeozelClick(); // "Kişiye özel formlar"
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -163,6 +165,8 @@ private:
     QLineEdit* sure = nullptr;
     QComboBox* yanlis = nullptr;
     QPushButton* sonucoku = nullptr;
+    QPushButton* optikform = nullptr;  // "Optik form": the test's printed answer form
+    QPushButton* kisiyeozel = nullptr; // "Kişiye özel formlar": one form per pupil of a class list
     SectionGrid* bolumler = nullptr;
     QPushButton* bolumekle = nullptr;
     QPushButton* bolumsil = nullptr;

@@ -5,6 +5,7 @@
 #include "ui/ErrorHandler.h"
 #include "ui/Tanaekr.h"
 
+#include "db/ClassLists.h"
 #include "db/DatasetModel.h"
 
 #include "../db/DbTestSupport.h"
@@ -12,6 +13,7 @@
 #include "db/ResultStore.h"
 #include "db/Sections.h"
 #include "pages/NavigationImages.h"
+#include "run/FormPrint.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -462,6 +464,10 @@ void tst_GenerationRun::bookletsAndSections() {
     const std::vector<Section> sections{{u"Türkçe"_s, 1, 6, 1}, {u"Fen"_s, 7, 10, 2}};
     saveSections(db, u"2. sınıf Matematik Test - 1"_s, sections, 10);
     prepareKeys(u"ABCDEABCDE"_s);
+    // No optical form before the test is generated; after, the form of the test as stored.
+    clickButton(*window, "optikform");
+    QCOMPARE(prompts->texts(), QStringList{noGeneratedTestText(u"test01"_s)});
+    prompts->shown.clear();
     prompts->nextActionPresses.push_back(true);
     press();
     QCOMPARE(prompts->shown.size(), 1);
@@ -476,6 +482,20 @@ void tst_GenerationRun::bookletsAndSections() {
     QCOMPARE(test->sections, sections);
     QCOMPARE(int(test->booklets.size()), 2);
     QCOMPARE(test->booklets[1].letter, QChar(u'B'));
+    prompts->nextSaveNames.push_back(out(u"form.pdf"_s));
+    clickButton(*window, "optikform");
+    QVERIFY2(prompts->texts().last().contains(u"optik formu kaydedildi"_s),
+             qPrintable(prompts->texts().last()));
+    QVERIFY(fileBytes(out(u"form.pdf"_s)).startsWith("%PDF"));
+    // Each pupil of the class chosen gets a form: one page each.
+    storeClassList(db, u"9-A"_s, {{u"12"_s, u"Ayşe Işık"_s}, {u"7"_s, u"Çağrı Öz"_s}});
+    storeClassList(db, u"9-B"_s, {{u"1"_s, u"Şule Ün"_s}});
+    prompts->nextChoices.push_back(0);
+    prompts->nextSaveNames.push_back(out(u"kisiye.pdf"_s));
+    clickButton(*window, "kisiyeozel");
+    const QByteArray forms = fileBytes(out(u"kisiye.pdf"_s));
+    QCOMPARE(forms.count("/Type /Page") - forms.count("/Type /Pages"), 2);
+    prompts->shown.clear();
 
     typeInto(edit("sorusaye"), u"8"_s);
     prepareKeys(u"ABCDEABC"_s);
