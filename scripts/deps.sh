@@ -12,7 +12,7 @@ packages=(
   dpkg-dev file lintian desktop-file-utils appstream man-db
   qt6-charts-dev libqt6opengl6-dev
   libreoffice-calc-nogui
-  libopencv-dev libopencv-contrib-dev libqrencode-dev qt6-pdf-dev zbar-tools
+  libopencv-dev libopencv-contrib-dev libqrencode-dev zbar-tools
   "$@"
 )
 
