@@ -230,22 +230,8 @@
       setTimeout(bekle, 50);
       return;
     }
-    var tur = kaynak ? kaynak.getAttribute('data-tur') : '';
-    if (tur === 'html') {
-      // An opaque origin: a question's script cannot touch this page, its
-      // storage or the answers.
-      var cerceve = document.createElement('iframe');
-      cerceve.setAttribute('sandbox', 'allow-scripts');
-      cerceve.setAttribute('title', 'Soru ' + n);
-      cerceve.srcdoc = new TextDecoder('utf-8').decode(bytesOf(kaynak.textContent));
-      kutu.appendChild(cerceve);
-    } else if (tur === 'resim') {
-      var resim = document.createElement('img');
-      resim.alt = 'Soru ' + n;
-      resim.src = 'data:' + kaynak.getAttribute('data-mime') + ';base64,' + kaynak.textContent.trim();
-      kutu.appendChild(resim);
-    } else if (tur === 'pdf') {
-      pdfSayfalari(kaynak, no, n).forEach(function (e) { kutu.appendChild(e); });
+    soruOgeleri(kutu, kaynak, no, n, '');
+    if (kaynak && kaynak.getAttribute('data-tur') === 'pdf') {
       // The PDF itself from a blob (the browser's viewer runs apart from
       // this page), for a closer look where a browser has a viewer.
       var adres = pdfAdresleri[no];
@@ -262,12 +248,37 @@
       bag.textContent = 'Aç';
       ac.appendChild(bag);
       kutu.appendChild(ac);
+    }
+  }
+  // Question `no` (the teacher's number), shown as number `n`, into `kutu`:
+  // HTML in a sandboxed frame of an opaque origin (a question's script cannot
+  // touch this page, its storage or the answers; `ek` is added to its
+  // document), an image, a PDF's page images, or a note that it is missing.
+  // Returns the frame, if any.
+  function soruOgeleri(kutu, kaynak, no, n, ek) {
+    var tur = kaynak ? kaynak.getAttribute('data-tur') : '';
+    if (tur === 'html') {
+      var cerceve = document.createElement('iframe');
+      cerceve.setAttribute('sandbox', 'allow-scripts');
+      cerceve.setAttribute('title', 'Soru ' + n);
+      cerceve.srcdoc = new TextDecoder('utf-8').decode(bytesOf(kaynak.textContent)) + ek;
+      kutu.appendChild(cerceve);
+      return cerceve;
+    }
+    if (tur === 'resim') {
+      var resim = document.createElement('img');
+      resim.alt = 'Soru ' + n;
+      resim.src = 'data:' + kaynak.getAttribute('data-mime') + ';base64,' + kaynak.textContent.trim();
+      kutu.appendChild(resim);
+    } else if (tur === 'pdf') {
+      pdfSayfalari(kaynak, no, n).forEach(function (e) { kutu.appendChild(e); });
     } else {
       var yok = document.createElement('p');
       yok.className = 'eksik';
       yok.textContent = 'Soru ' + n + ' bulunamadı';
       kutu.appendChild(yok);
     }
+    return null;
   }
   function satirIsaretle(i, guncel, kaydir) {
     var satir = $('satir-' + i);
@@ -598,11 +609,11 @@
   // Every question in this booklet's order, whole and numbered. A question's
   // frame cannot be measured from here (its origin is opaque): a script
   // added to it tells its height, and narrows content too wide for the paper.
-  var OLCUM = '<script>(function(){var olculdu=0;function olc(){var d=document.documentElement,' +
-    'b=document.body||d;if(!olculdu++){var w=Math.max(d.scrollWidth,b.scrollWidth);' +
-    'if(w>d.clientWidth+1)d.style.zoom=d.clientWidth/w}parent.postMessage({dvYukseklik:' +
+  var OLCUM = '<script>(function(){function olc(){var d=document.documentElement,b=document.body||d;' +
+    'd.style.zoom="";var w=Math.max(d.scrollWidth,b.scrollWidth);' +
+    'if(w>d.clientWidth+1)d.style.zoom=d.clientWidth/w;parent.postMessage({dvYukseklik:' +
     'Math.max(d.scrollHeight,b.scrollHeight)},"*")}if(document.readyState==="complete")olc();' +
-    'else addEventListener("load",olc);setTimeout(olc,500)})()<\/script>';
+    'else addEventListener("load",olc);addEventListener("resize",olc);setTimeout(olc,500)})()<\/script>';
   var baskiCerceveleri = [];
   var baskiKuruldu = false;
   window.addEventListener('message', function (e) {
@@ -637,28 +648,9 @@
       var baslik = document.createElement('h2');
       baslik.textContent = n + '.';
       kutu.appendChild(baslik);
-      var kaynak = $('dv-soru-' + no);
-      var tur = kaynak ? kaynak.getAttribute('data-tur') : '';
-      if (tur === 'html') {
-        var cerceve = document.createElement('iframe');
-        cerceve.setAttribute('sandbox', 'allow-scripts');
-        cerceve.setAttribute('title', 'Soru ' + n);
-        cerceve.srcdoc = new TextDecoder('utf-8').decode(bytesOf(kaynak.textContent)) + OLCUM;
+      var cerceve = soruOgeleri(kutu, $('dv-soru-' + no), no, n, OLCUM);
+      if (cerceve)
         baskiCerceveleri.push(cerceve);
-        kutu.appendChild(cerceve);
-      } else if (tur === 'resim') {
-        var resim = document.createElement('img');
-        resim.alt = 'Soru ' + n;
-        resim.src = 'data:' + kaynak.getAttribute('data-mime') + ';base64,' + kaynak.textContent.trim();
-        kutu.appendChild(resim);
-      } else if (tur === 'pdf') {
-        pdfSayfalari(kaynak, no, n).forEach(function (e) { kutu.appendChild(e); });
-      } else {
-        var yok = document.createElement('p');
-        yok.className = 'eksik';
-        yok.textContent = 'Soru ' + n + ' bulunamadı';
-        kutu.appendChild(yok);
-      }
       liste.appendChild(kutu);
     }
     // Every sheet carries the test, the booklet and its page number.

@@ -723,6 +723,15 @@ describe('single page in Chromium, from file://', () => {
       await page.evaluate(() => { window.print = () => { document.body.dataset.yazdirildi = '1'; }; });
       await button(page, 'Kitapçığı yazdır').click();
       await page.locator('body[data-yazdirildi]').waitFor({ state: 'attached' });
+      // A loaded machine may print before every frame told its height (after
+      // ten seconds at most): the captured PDF waits until they all did and
+      // stay as they are, the later second measurement included.
+      await page.waitForFunction(() => {
+        const heights = [...document.querySelectorAll('.baski-soru iframe')].map((f) => (f.dataset.olculdu ? f.offsetHeight : 0));
+        const same = heights.every((h) => h > 0) && heights.join() === window.dvOncekiBoylar;
+        window.dvOncekiBoylar = heights.join();
+        return same;
+      }, null, { polling: 700, timeout: 60000 });
       await page.emulateMedia({ media: 'print' });
       const kinds = await page.locator('.baski-soru').evaluateAll((qs) => qs.map((q) =>
         [q.querySelector('h2').textContent, q.querySelector('iframe') ? 'html' : q.querySelector('img')?.alt]));
