@@ -2,6 +2,7 @@
 
 #include "core/Settings.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -9,6 +10,7 @@
 
 #include <exception>
 #include <functional>
+#include <vector>
 
 class TableDataset;
 
@@ -31,6 +33,9 @@ struct GenerationInput {
     // exist; true makes it (with any missing folder above it). Null: nothing
     // is asked and the run refuses, as when the answer is false.
     std::function<bool(const QString& folder)> createMissingFolder;
+
+    // Also build the pupils' pages of a live exam (kept in memory, not written).
+    bool livePages = false;
 };
 
 // The run refused its input before anything was written or remembered; the
@@ -59,6 +64,10 @@ struct GenerationOutcome {
     // The page for pupils (booklet A's with several booklets), empty without the single page.
     QString singlePagePath;
     QString closingText; // the closing message
+    QString testIdentity; // the identity of the test remembered in the database
+    // With GenerationInput::livePages: each booklet's live page ("A" first),
+    // UTF-8, carrying no answer key.
+    std::vector<QByteArray> livePages;
 };
 
 // The largest question count a run accepts.
