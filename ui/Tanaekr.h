@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -25,7 +26,9 @@ class QPushButton;
 class QTabWidget;
 class QToolButton;
 class GenerationRefused;
+class LiveExam;
 struct GenerationInput;
+struct GenerationOutcome;
 
 // The main window. It holds every input as a control whose text is read when
 // a command needs it, shows a hint for each field that is entered, and runs
@@ -38,6 +41,8 @@ public:
     struct Options {
         // Folder searched for the database file; empty means the program's own folder.
         QString programFolder;
+        // Where a live exam listens ("ADDRESS:PORT"); empty: LiveExam's default.
+        QString liveListen;
     };
 
     explicit Tanaekr(Prompts& prompts, Options options = {}, QWidget* parent = nullptr);
@@ -59,6 +64,7 @@ public:
     void sayfabClick();     // "Sayfaları oluştur "
     void renkkaydet();      // "Renk ve klasör bilgilerini kaydet"
     void sonucokuClick();   // "Sonuçları oku"
+    void canliSinavClick(); // "Canlı sınav": the test made as above, then served live
     void sinifalClick();    // "Sınıf listesi al"
     void optikformClick();  // "Optik form"
     void kisiyeozelClick(); // "Kişiye özel formlar"
@@ -106,6 +112,15 @@ private:
     // "Cevapları yapıştır" (fromButton) and the grid's Ctrl+V: the clipboard's
     // answer key into the grid from the current row down.
     void pasteKeysFromClipboard(bool fromButton);
+
+    // The run of "Sayfaları oluştur " (with the live pages too when `live`);
+    // nothing when the teacher chose not to make the missing folder. Shows
+    // a refusal and ends the command.
+    std::optional<GenerationOutcome> generate(bool live);
+    // The live exam's window, and "Sınıf sonuçları" following its results.
+    void openLiveWindow(std::unique_ptr<LiveExam> exam);
+    // At start: an exam left open is offered as "Canlı sınavı sürdür".
+    void offerOpenLiveExam();
 
     // The generation run's input as the controls hold it.
     GenerationInput generationInput();
@@ -165,6 +180,7 @@ private:
     QLineEdit* sure = nullptr;
     QComboBox* yanlis = nullptr;
     QPushButton* sonucoku = nullptr;
+    QPushButton* canlisinav = nullptr; // "Canlı sınav"
     QPushButton* optikform = nullptr;  // "Optik form": the test's printed answer form
     QPushButton* kisiyeozel = nullptr; // "Kişiye özel formlar": one form per pupil of a class list
     SectionGrid* bolumler = nullptr;

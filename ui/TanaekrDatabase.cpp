@@ -62,6 +62,7 @@ void Tanaekr::FormShow() {
     });
     sorusaye->setFocus(Qt::OtherFocusReason);
     syncSections();
+    offerOpenLiveExam();
 }
 
 void Tanaekr::sorusayeExit() {
