@@ -41,12 +41,13 @@ public:
     struct Options {
         // Folder searched for the database file; empty means the program's own folder.
         QString programFolder;
-        // Where a live exam listens ("ADDRESS:PORT"); empty: LiveExam's default.
-        QString liveListen;
     };
 
     explicit Tanaekr(Prompts& prompts, Options options = {}, QWidget* parent = nullptr);
     ~Tanaekr() override;
+
+    // Where a live exam listens ("ADDRESS:PORT"); empty, as by default: LiveExam's choice.
+    void setLiveListen(const QString& listen) { m_liveListen = listen; }
 
     // Text of the status bar's one panel.
     QString statusText() const;
@@ -140,6 +141,7 @@ private:
 
     Prompts& m_prompts;
     Options m_options;
+    QString m_liveListen;
     ProgramDatabase* m_database = nullptr;
     SettingsControls m_settingsControls; // each settings field's control
     bool m_shownOnce = false;

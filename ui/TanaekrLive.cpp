@@ -21,11 +21,11 @@ void Tanaekr::canliSinavClick() {
         const std::optional<GenerationOutcome> outcome = generate(true);
         if (!outcome)
             return;
-        // Questions the pages cannot show are said before any pupil joins.
-        if (!outcome->missingQuestions.isEmpty() || !outcome->refusedFiles.isEmpty())
-            m_prompts.message(Prompts::Kind::Plain, applicationTitle(), outcome->closingText);
+        // The run's own message, as "Sayfaları oluştur " shows it (missing
+        // questions included), before any pupil joins.
+        m_prompts.message(Prompts::Kind::Plain, applicationTitle(), outcome->closingText);
         openLiveWindow(LiveExam::start(m_database->database(), outcome->testIdentity,
-                                       outcome->livePages, m_options.liveListen));
+                                       outcome->livePages, m_liveListen));
     });
 }
 
@@ -58,5 +58,5 @@ void Tanaekr::offerOpenLiveExam() {
                                .arg(exam.pupils),
                            QStringLiteral(u"Canlı sınavı sürdür"), QStringLiteral(u"Şimdi değil")))
         return;
-    openLiveWindow(LiveExam::resume(m_database->database(), exam.id, m_options.liveListen));
+    openLiveWindow(LiveExam::resume(m_database->database(), exam.id, m_liveListen));
 }
