@@ -298,8 +298,13 @@ QByteArray singlePageBytes(const SinglePageInput& in) {
     // One pass over the template, so nothing the teacher typed is ever read
     // as a placeholder.
     QByteArray page = resource(u"page.html"_s);
-    if (in.live) // the live page talks to the program that served it, and to nothing else
+    if (in.live) {
+        // The live page talks to the program that served it, and to nothing
+        // else; its empty icon keeps the browser from asking for one.
         page.replace("connect-src 'none'", "connect-src 'self'");
+        page.replace("<meta charset=\"utf-8\">",
+                     "<meta charset=\"utf-8\">\n<link rel=\"icon\" href=\"data:,\">");
+    }
     QByteArray out;
     qsizetype size = page.size();
     for (const QByteArray& part : parts)

@@ -306,10 +306,10 @@
   // ---- Loading ----
   function canliYukle() {
     // The program keeps the result: no file, no code, no starting over.
+    // Hidden rather than removed: page.js still sets them as it goes.
     ['kaydet', 'kod-goster', 'kod-alani', 'yeniden'].forEach(function (id) {
-      var e = $(id);
-      if (e)
-        e.parentNode.removeChild(e);
+      $(id).hidden = true;
+      $(id).style.display = 'none';
     });
     canli = canliOku(canliDepoAdi);
     if (!canli.ogrenci) {
