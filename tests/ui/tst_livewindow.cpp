@@ -13,7 +13,9 @@
 #include <QLabel>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTableWidget>
 
 using namespace Qt::StringLiterals;
@@ -92,7 +94,14 @@ void tst_LiveWindow::classOverTheNetwork() {
     QCOMPARE(field->accessibleName(), u"Adres"_s);
     QTest::mouseClick(live->findChild<QPushButton*>(u"adresiKopyala"_s), Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), address);
-    QVERIFY(live->findChild<QLabel*>(u"karekod"_s)->pixmap().width() >= 250);
+    const QPixmap qr = live->findChild<QLabel*>(u"karekod"_s)->pixmap();
+    QVERIFY(qr.width() >= 250);
+    const QString png = folder.filePath(u"karekod.png"_s);
+    QVERIFY(qr.save(png));
+    QProcess zbar; // zbar-tools, as for the paper forms
+    zbar.start(QStandardPaths::findExecutable(u"zbarimg"_s), {u"--raw"_s, u"-q"_s, png});
+    QVERIFY(zbar.waitForFinished(60000));
+    QCOMPARE(QString::fromUtf8(zbar.readAllStandardOutput()).trimmed(), address);
     // The page served carries no key, not even the test's identity (a digest over it).
     const QByteArray page = send(live->exam().address(), {}, false).body;
     QVERIFY(page.contains("\"canli\":true"));
