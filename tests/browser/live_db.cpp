@@ -1,15 +1,8 @@
-// The database side of the live browser test, with the program's own code:
-//
+// The database side of the live browser test, with the program's own code.
 //   live_db new DATABASE NAME STEM KEYS BOOKLETS [SECTION:FIRST:LAST ...]
-//     a new program database holding the answer key of test NAME (stem STEM),
-//     five options, BOOKLETS booklet types and the sections, ready for
-//     dorvana-live --db DATABASE --stem STEM --name NAME --count KEYS.size;
+//     the answer key of test NAME, five options, the booklets and sections;
 //   live_db results DATABASE
-//     every stored result of every test as JSON lines, scored as the class
-//     table scores them: {"name", "booklet", "net", "sections": [net, ...]}.
-//
-// Exit status 0 when done, 1 on a failure (the reason on standard error), 2 on
-// bad arguments.
+//     every stored result as a JSON line, scored as the class table scores it.
 
 #include "core/AppError.h"
 #include "db/AnswerKey.h"
@@ -32,39 +25,34 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-std::unique_ptr<TableDataset> openTable(const std::shared_ptr<Database>& db, const QString& name) {
-    auto table = std::make_unique<TableDataset>(name);
-    table->setDatabase(db);
-    table->setTableName(name);
-    table->open();
-    return table;
-}
-
-void create(const QStringList& a) {
-    createDatabase(a[2]);
-    const auto db = Database::shared(a[2]);
-    upgradeSchema(*db);
-    const QString name = a[3];
-    const QString keys = a[5];
-    const auto webrenk = openTable(db, u"webrenk"_s);
-    Settings settings = defaultSettings();
-    settings.siksay = 5;
-    settings.kitapcik = a[6].toInt();
-    saveSettings(*webrenk, settings);
-    std::vector<Section> sections;
-    for (qsizetype i = 7; i < a.size(); ++i) {
-        const QStringList parts = a[i].split(u':');
-        sections.push_back({parts.value(0), parts.value(1).toInt(), parts.value(2).toInt(), 1});
+int main(int argc, char** argv) try {
+    QCoreApplication app(argc, argv);
+    const QStringList a = app.arguments();
+    if (a.size() < 3)
+        return 2;
+    if (a[1] == u"new"_s) {
+        createDatabase(a[2]);
+        const auto db = Database::shared(a[2]);
+        upgradeSchema(*db);
+        TableDataset webrenk(u"webrenk"_s), websoru(u"websoru"_s);
+        for (TableDataset* table : {&webrenk, &websoru}) {
+            table->setDatabase(db);
+            table->setTableName(table == &webrenk ? u"webrenk"_s : u"websoru"_s);
+            table->open();
+        }
+        Settings settings = defaultSettings();
+        settings.siksay = 5;
+        settings.kitapcik = a.value(6).toInt();
+        saveSettings(webrenk, settings);
+        std::vector<Section> sections;
+        for (const QString& s : a.mid(7))
+            sections.push_back({s.section(u':', 0, 0), s.section(u':', 1, 1).toInt(),
+                                s.section(u':', 2, 2).toInt(), 1});
+        saveSections(*db, a[3], sections, qint32(a[5].size()));
+        prepareAnswerKey(websoru, a[3], a[4], a[5]);
+        return 0;
     }
-    saveSections(*db, name, sections, qint32(keys.size()));
-    const auto websoru = openTable(db, u"websoru"_s);
-    prepareAnswerKey(*websoru, name, a[4], keys);
-}
-
-void printResults(const QString& path) {
-    const auto db = Database::shared(path);
+    const auto db = Database::shared(a[2]);
     for (const GeneratedTest& test : testsWithResults(*db))
         for (const PupilRow& row : classRows(test, resultsOf(*db, test.identity))) {
             QJsonArray sections;
@@ -76,27 +64,8 @@ void printResults(const QString& path) {
                                    {u"sections"_s, sections}};
             std::printf("%s\n", QJsonDocument(line).toJson(QJsonDocument::Compact).constData());
         }
-}
-
-} // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    const QStringList a = app.arguments();
-    const bool creating = a.value(1) == u"new"_s && a.size() >= 7;
-    if (!creating && !(a.value(1) == u"results"_s && a.size() == 3)) {
-        std::fprintf(stderr, "usage: live_db new DATABASE NAME STEM KEYS BOOKLETS [S:FIRST:LAST...]"
-                             " | live_db results DATABASE\n");
-        return 2;
-    }
-    try {
-        if (creating)
-            create(a);
-        else
-            printResults(a[2]);
-    } catch (const AppError& error) {
-        std::fprintf(stderr, "live_db: %s\n", qPrintable(error.text()));
-        return 1;
-    }
     return 0;
+} catch (const AppError& error) {
+    std::fprintf(stderr, "live_db: %s\n", qPrintable(error.text()));
+    return 1;
 }
