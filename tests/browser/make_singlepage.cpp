@@ -10,7 +10,7 @@
 //                {"kind": "png", "colour": "#3366cc"}, {"kind": "pdf", "file": "x.pdf"},
 //                {"kind": "missing"}],
 //  "sections": [{"name": "Türkçe", "first": 1, "last": 40, "weight": 1}, ...],
-//  "booklets": 2, "live": false}
+//  "booklets": 2}
 //
 // With 2 or 4 booklets OUT names the set: OUT-A.html, OUT-B.html, … (OUT
 // without ".html"), as the page set names them. Prints the test identity on
@@ -130,7 +130,6 @@ int main(int argc, char** argv) {
         in.sections.push_back({s[u"name"_s].toString(), s[u"first"_s].toInt(), s[u"last"_s].toInt(),
                                s[u"weight"_s].toDouble(1)});
     in.bookletCount = d.value(u"booklets"_s).toInt(1);
-    in.live = d.value(u"live"_s).toBool();
     const qint32 count = qint32(in.keys.size());
     in.testIdentity = testIdentity(
         {in.testName, in.stem, in.keys.toUpper(), effectiveOptionCount(in.settings.siksay),
