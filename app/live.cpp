@@ -135,7 +135,13 @@ std::unique_ptr<LiveExam> openOrStart(const std::map<QString, QString>& options)
     in.privatePaths = privateDataPaths(db->path());
     in.livePages = true;
     const GenerationOutcome outcome = runGeneration(in, *websoru);
-    auto exam = LiveExam::start(db, outcome.testIdentity, outcome.livePages, option("--listen"));
+    // The run has just remembered the test: the newest of the stem, where the
+    // outcome does not name it.
+    QString identity = outcome.testIdentity;
+    if (identity.isEmpty())
+        if (const auto made = newestTestOfStem(*db, stem))
+            identity = made->identity;
+    auto exam = LiveExam::start(db, identity, outcome.livePages, option("--listen"));
     print(exam->address().toString());
     return exam;
 }
