@@ -34,7 +34,9 @@ namespace {
 
 constexpr int kTimeLimitMs = 10 * 60 * 1000;
 
-QString answerOf(int pupil, int question) { return QString(QChar(u'A' + (pupil + question) % 4)); }
+QString answerOf(int pupil, int question) {
+    return QString(QChar(u'A' + (pupil + question) % 4));
+}
 
 // The server's resident and peak memory, in KiB, from the system's process table.
 std::pair<long, long> serverMemory(qint64 pid) {
@@ -90,7 +92,8 @@ struct Load {
         pupil->index = started++;
         post("katil",
              {{QStringLiteral("ad"), QStringLiteral(u"Öğrenci %1").arg(pupil->index)},
-              {QStringLiteral("cihaz"), QStringLiteral("%1").arg(pupil->index, 32, 16, QLatin1Char('0'))}},
+              {QStringLiteral("cihaz"),
+               QStringLiteral("%1").arg(pupil->index, 32, 16, QLatin1Char('0'))}},
              [this, pupil](int status, const QJsonObject& reply) {
                  pupil->token = reply.value(QStringLiteral("ogrenci")).toString();
                  pupil->next = 1;
@@ -106,8 +109,10 @@ struct Load {
             QElapsedTimer clock;
             clock.start();
             post("cevap",
-                 {{QStringLiteral("ogrenci"), pupil->token}, {QStringLiteral("soru"), q},
-                  {QStringLiteral("cevap"), answerOf(pupil->index, q)}, {QStringLiteral("sira"), q}},
+                 {{QStringLiteral("ogrenci"), pupil->token},
+                  {QStringLiteral("soru"), q},
+                  {QStringLiteral("cevap"), answerOf(pupil->index, q)},
+                  {QStringLiteral("sira"), q}},
                  [this, pupil, clock](int status, const QJsonObject&) {
                      answerMs.push_back(double(clock.nsecsElapsed()) / 1e6);
                      if (status != 200)
@@ -119,7 +124,8 @@ struct Load {
         QString all;
         for (int q = 1; q <= answers; ++q)
             all += answerOf(pupil->index, q);
-        post("bitir", {{QStringLiteral("ogrenci"), pupil->token}, {QStringLiteral("cevaplar"), all}},
+        post("bitir",
+             {{QStringLiteral("ogrenci"), pupil->token}, {QStringLiteral("cevaplar"), all}},
              [this](int status, const QJsonObject&) {
                  if (status != 200)
                      ++failures;

@@ -13,7 +13,7 @@ struct HttpListener::Pending {
     bool haveHead = false;
     bool keepAlive = true;
     qint64 bodyLength = 0;
-    qint64 draining = 0; // bytes of a refused body still read and dropped before closing
+    qint64 draining = 0;   // bytes of a refused body still read and dropped before closing
     bool awaiting = false; // the request is with the handler
     HttpRequest request;
 };
@@ -22,16 +22,26 @@ namespace {
 
 const char* reasonPhrase(int status) {
     switch (status) {
-    case 200: return "OK";
-    case 400: return "Bad Request";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 409: return "Conflict";
-    case 411: return "Length Required";
-    case 413: return "Payload Too Large";
-    case 431: return "Request Header Fields Too Large";
-    case 503: return "Service Unavailable";
-    default: return status >= 500 ? "Internal Server Error" : "Error";
+    case 200:
+        return "OK";
+    case 400:
+        return "Bad Request";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 409:
+        return "Conflict";
+    case 411:
+        return "Length Required";
+    case 413:
+        return "Payload Too Large";
+    case 431:
+        return "Request Header Fields Too Large";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return status >= 500 ? "Internal Server Error" : "Error";
     }
 }
 
@@ -90,9 +100,13 @@ bool HttpListener::listen(const QHostAddress& address, quint16 port) {
     return m_server->listen(address, port);
 }
 
-quint16 HttpListener::port() const { return m_server->serverPort(); }
+quint16 HttpListener::port() const {
+    return m_server->serverPort();
+}
 
-QString HttpListener::errorString() const { return m_server->errorString(); }
+QString HttpListener::errorString() const {
+    return m_server->errorString();
+}
 
 void HttpListener::accept() {
     while (QTcpSocket* socket = m_server->nextPendingConnection()) {
@@ -177,10 +191,13 @@ void HttpListener::serve(QTcpSocket* socket, const std::shared_ptr<Pending>& pen
             send(alive, reply, keepAlive);
             if (keepAlive && alive->state() == QAbstractSocket::ConnectedState &&
                 (!pending->buffer.isEmpty() || alive->bytesAvailable() > 0))
-                QMetaObject::invokeMethod(this, [this, alive, pending] {
-                    if (alive)
-                        serve(alive, pending);
-                }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, alive, pending] {
+                        if (alive)
+                            serve(alive, pending);
+                    },
+                    Qt::QueuedConnection);
         });
     }
 }

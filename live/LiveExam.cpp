@@ -43,7 +43,9 @@ QString newToken() {
     return token;
 }
 
-QString examOverText() { return QStringLiteral(u"Sınav bitti; öğretmen sınavı kapattı."); }
+QString examOverText() {
+    return QStringLiteral(u"Sınav bitti; öğretmen sınavı kapattı.");
+}
 
 QString unknownPupilText() {
     return QStringLiteral(u"Bu sınavda böyle bir öğrenci yok; sayfayı yeniden açıp adınızı "
@@ -61,8 +63,8 @@ HttpReply refusal(int status, const QString& reason) {
 
 // Nothing was acknowledged: the page keeps the request and sends it again.
 HttpReply storeFailure(const AppError& error) {
-    return refusal(503,
-                   QStringLiteral(u"Kaydedilemedi; sayfa yeniden deneyecek. (%1)").arg(error.text()));
+    return refusal(
+        503, QStringLiteral(u"Kaydedilemedi; sayfa yeniden deneyecek. (%1)").arg(error.text()));
 }
 
 HttpReply notFound() {
@@ -140,7 +142,9 @@ struct LiveExam::State {
     QTimer contactTimer;
     std::unique_ptr<HttpListener> server; // last: goes first, before what it serves
 
-    QString letters() const { return bookletLetters(qint32(std::max<std::size_t>(1, test.booklets.size()))); }
+    QString letters() const {
+        return bookletLetters(qint32(std::max<std::size_t>(1, test.booklets.size())));
+    }
     bool examOver() const { return !exam.ended.isEmpty(); }
 
     Pupil* find(const QString& token) {
@@ -198,7 +202,8 @@ void LiveExam::State::listen(const QString& host, quint16 preferred, bool strict
                 return refusal(status, QStringLiteral(u"İstek okunamadı; alınmadı."));
             }
         });
-    const QHostAddress address = host.isEmpty() ? QHostAddress(QHostAddress::Any) : QHostAddress(host);
+    const QHostAddress address =
+        host.isEmpty() ? QHostAddress(QHostAddress::Any) : QHostAddress(host);
     bool listening = server->listen(address, preferred);
     if (!listening && !strict && preferred != 0)
         listening = server->listen(address, 0); // that port is taken: any free one
@@ -254,9 +259,10 @@ HttpReply LiveExam::State::page(const QByteArray& letter) const {
     const qsizetype index = letters().indexOf(booklet);
     if (letter.size() != 1 || index < 0)
         return notFound();
-    const QByteArray bytes = std::size_t(index) < pages.size() && !pages[std::size_t(index)].isEmpty()
-                                 ? pages[std::size_t(index)]
-                                 : placeholderPage(booklet);
+    const QByteArray bytes =
+        std::size_t(index) < pages.size() && !pages[std::size_t(index)].isEmpty()
+            ? pages[std::size_t(index)]
+            : placeholderPage(booklet);
     return {200, "text/html; charset=utf-8", bytes};
 }
 
@@ -312,12 +318,13 @@ HttpReply LiveExam::State::join(const QByteArray& body) {
         seen(*pupil);
     }
     const bool done = !pupil->stored.finished.isEmpty();
-    return jsonReply({{QStringLiteral("ogrenci"), pupil->stored.token},
-                      {QStringLiteral("kitapcik"), pupil->stored.booklet},
-                      {QStringLiteral("cevaplar"), done ? pupil->stored.finalAnswers : pupil->answers},
-                      {QStringLiteral("baslangic"), pupil->stored.started},
-                      {QStringLiteral("bitti"), done},
-                      {QStringLiteral("sinavBitti"), examOver()}});
+    return jsonReply(
+        {{QStringLiteral("ogrenci"), pupil->stored.token},
+         {QStringLiteral("kitapcik"), pupil->stored.booklet},
+         {QStringLiteral("cevaplar"), done ? pupil->stored.finalAnswers : pupil->answers},
+         {QStringLiteral("baslangic"), pupil->stored.started},
+         {QStringLiteral("bitti"), done},
+         {QStringLiteral("sinavBitti"), examOver()}});
 }
 
 std::optional<HttpReply> LiveExam::State::answer(const QByteArray& body,
@@ -517,9 +524,13 @@ QUrl LiveExam::address() const {
     return url;
 }
 
-const GeneratedTest& LiveExam::test() const { return d->test; }
+const GeneratedTest& LiveExam::test() const {
+    return d->test;
+}
 
-qint64 LiveExam::id() const { return d->exam.id; }
+qint64 LiveExam::id() const {
+    return d->exam.id;
+}
 
 std::vector<LivePupil> LiveExam::pupils() const {
     std::map<QString, std::set<QString>> devicesOfName;
@@ -536,7 +547,8 @@ std::vector<LivePupil> LiveExam::pupils() const {
         row.answered = int(answers.size() - answers.count(u'-'));
         if (done) {
             row.status = LivePupil::Status::Finished;
-            row.net = liveTotals(d->test, answersInTeacherOrder(d->test, p.stored.booklet, answers)).net;
+            row.net =
+                liveTotals(d->test, answersInTeacherOrder(d->test, p.stored.booklet, answers)).net;
         } else if (d->shownDisconnected.count(p.stored.id)) {
             row.status = LivePupil::Status::Disconnected;
         }
@@ -557,4 +569,6 @@ void LiveExam::finish() {
     emit examFinished();
 }
 
-bool LiveExam::isFinished() const { return d->examOver(); }
+bool LiveExam::isFinished() const {
+    return d->examOver();
+}

@@ -24,7 +24,9 @@ constexpr int kQuestions = 10;
 const QString kKey = u"ABCDABCDAB"_s;
 
 // Pupil p's answer to question q: every pupil answers differently.
-QString answerOf(int p, int q) { return QString(QChar(u'A' + (p + q) % 4)); }
+QString answerOf(int p, int q) {
+    return QString(QChar(u'A' + (p + q) % 4));
+}
 
 QByteArray nextLine(QProcess& process) {
     QElapsedTimer clock;
@@ -62,9 +64,9 @@ private:
                    : QJsonObject();
     }
     QJsonObject answer(const QUrl& base, const QString& pupil, int p, int q) {
-        return call(base, "cevap",
-                    {{u"ogrenci"_s, pupil}, {u"soru"_s, q}, {u"cevap"_s, answerOf(p, q)},
-                     {u"sira"_s, q}});
+        return call(
+            base, "cevap",
+            {{u"ogrenci"_s, pupil}, {u"soru"_s, q}, {u"cevap"_s, answerOf(p, q)}, {u"sira"_s, q}});
     }
 
     QTemporaryDir m_dir;
@@ -90,9 +92,9 @@ void tst_LiveKilled::answersSurviveAKill() {
         prepareAnswerKey(*websoru, u"Canlı"_s, u"canli"_s, kKey);
     }
     QProcess first;
-    const QUrl address = startServer(first, {u"--name"_s, u"Canlı"_s, u"--count"_s,
-                                             QString::number(kQuestions), u"--listen"_s,
-                                             u"127.0.0.1:0"_s});
+    const QUrl address =
+        startServer(first, {u"--name"_s, u"Canlı"_s, u"--count"_s, QString::number(kQuestions),
+                            u"--listen"_s, u"127.0.0.1:0"_s});
     const auto stopFirst = qScopeGuard([&] {
         first.kill();
         first.waitForFinished();
@@ -102,9 +104,9 @@ void tst_LiveKilled::answersSurviveAKill() {
     QStringList pupils;
     for (int p = 0; p < kPupils; ++p) {
         pupils << call(address, "katil",
-                       {{u"ad"_s, u"Öğrenci %1"_s.arg(p)}, {u"cihaz"_s, QString(32, QChar(u'a' + p))}})
-                      [u"ogrenci"_s]
-                          .toString();
+                       {{u"ad"_s, u"Öğrenci %1"_s.arg(p)},
+                        {u"cihaz"_s, QString(32, QChar(u'a' + p))}})[u"ogrenci"_s]
+                      .toString();
         QCOMPARE(pupils.last().size(), 32);
     }
     for (int p = 0; p < kPupils; ++p)
@@ -118,8 +120,10 @@ void tst_LiveKilled::answersSurviveAKill() {
     std::vector<QNetworkReply*> inFlight;
     for (int p = 1; p < kPupils; ++p)
         inFlight.push_back(post(address, "cevap",
-                                {{u"ogrenci"_s, pupils[p]}, {u"soru"_s, 6},
-                                 {u"cevap"_s, answerOf(p, 6)}, {u"sira"_s, 6}}));
+                                {{u"ogrenci"_s, pupils[p]},
+                                 {u"soru"_s, 6},
+                                 {u"cevap"_s, answerOf(p, 6)},
+                                 {u"sira"_s, 6}}));
     first.kill();
     QVERIFY(first.waitForFinished());
     for (QNetworkReply* reply : inFlight)
@@ -133,9 +137,9 @@ void tst_LiveKilled::answersSurviveAKill() {
     });
     QVERIFY(nextLine(second).contains("sürdürülüyor"));
     for (int p = 1; p < kPupils; ++p) {
-        const QJsonObject again = call(address, "katil",
-                                       {{u"ad"_s, u"Öğrenci %1"_s.arg(p)},
-                                        {u"cihaz"_s, QString(32, QChar(u'a' + p))}});
+        const QJsonObject again =
+            call(address, "katil",
+                 {{u"ad"_s, u"Öğrenci %1"_s.arg(p)}, {u"cihaz"_s, QString(32, QChar(u'a' + p))}});
         QCOMPARE(again[u"ogrenci"_s].toString(), pupils[p]);
         QVERIFY(again[u"cevaplar"_s].toString().startsWith(
             answerOf(p, 1) + answerOf(p, 2) + answerOf(p, 3) + answerOf(p, 4) + answerOf(p, 5)));
