@@ -15,6 +15,7 @@ struct HttpListener::Pending {
     qint64 bodyLength = 0;
     qint64 draining = 0;   // bytes of a refused body still read and dropped before closing
     bool awaiting = false; // the request is with the handler
+    bool closing = false;  // refused: nothing more is read from the connection
     HttpRequest request;
 };
 
@@ -140,6 +141,8 @@ void HttpListener::serve(QTcpSocket* socket, const std::shared_ptr<Pending>& pen
         drain(socket, p.draining);
         return;
     }
+    if (p.closing)
+        return;
     // Never more than the head limit or the body still owed is taken in; the
     // next request on the connection waits until this one is answered.
     while (!p.awaiting) {
@@ -148,6 +151,7 @@ void HttpListener::serve(QTcpSocket* socket, const std::shared_ptr<Pending>& pen
             const qsizetype end = p.buffer.indexOf("\r\n\r\n");
             if (end < 0) {
                 if (p.buffer.size() > kHeadLimit) {
+                    p.closing = true;
                     send(socket, m_refusal(431), false);
                     return;
                 }
@@ -159,6 +163,7 @@ void HttpListener::serve(QTcpSocket* socket, const std::shared_ptr<Pending>& pen
             p.buffer.remove(0, end + 4);
             p.request = {};
             if (const int refused = parseHead(head, p)) {
+                p.closing = true;
                 send(socket, m_refusal(refused), false);
                 return;
             }
@@ -167,6 +172,7 @@ void HttpListener::serve(QTcpSocket* socket, const std::shared_ptr<Pending>& pen
                 // bound), so that the client is not reset before it reads the
                 // refusal.
                 socket->write(replyBytes(m_refusal(413), false));
+                p.closing = true;
                 p.buffer.clear();
                 p.draining = std::min<qint64>(p.bodyLength, kDrainLimit);
                 drain(socket, p.draining);

@@ -140,6 +140,13 @@ struct LiveExam::State {
     QElapsedTimer clock;
     std::set<qint64> shownDisconnected;
     QTimer contactTimer;
+    // An answer waiting for the next commit, which stores every answer that
+    // arrived meanwhile at once: one disk sync for many pupils.
+    struct QueuedAnswer {
+        AnswerRequest request;
+        HttpListener::Respond respond;
+    };
+    std::vector<QueuedAnswer> queued;
     std::unique_ptr<HttpListener> server; // last: goes first, before what it serves
 
     QString letters() const {
@@ -163,14 +170,6 @@ struct LiveExam::State {
     }
 
     void listen(const QString& host, quint16 preferred, bool strict);
-    // An answer waiting for the next commit, which stores every answer that
-    // arrived meanwhile at once: one disk sync for many pupils.
-    struct QueuedAnswer {
-        AnswerRequest request;
-        HttpListener::Respond respond;
-    };
-    std::vector<QueuedAnswer> queued;
-
     void handle(const HttpRequest& request, const HttpListener::Respond& respond);
     void storeQueued();
     HttpReply page(const QByteArray& letter) const;
