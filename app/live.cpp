@@ -99,7 +99,8 @@ std::unique_ptr<LiveExam> openOrStart(const std::map<QString, QString>& options)
         bool ok = false;
         count = countText.toInt(&ok);
         if (!ok)
-            throw AppError(QStringLiteral(u"Soru sayısı bir sayı olmalı: %1").arg(countText.left(20)));
+            throw AppError(
+                QStringLiteral(u"Soru sayısı bir sayı olmalı: %1").arg(countText.left(20)));
     }
     const bool sameAsNewest = newest && (testName.isEmpty() || testName == newest->name) &&
                               (count == 0 || count == newest->count);
@@ -135,7 +136,13 @@ std::unique_ptr<LiveExam> openOrStart(const std::map<QString, QString>& options)
     in.privatePaths = privateDataPaths(db->path());
     in.livePages = true;
     const GenerationOutcome outcome = runGeneration(in, *websoru);
-    auto exam = LiveExam::start(db, outcome.testIdentity, outcome.livePages, option("--listen"));
+    // The run has just remembered the test: the newest of the stem, where the
+    // outcome does not name it.
+    QString identity = outcome.testIdentity;
+    if (identity.isEmpty())
+        if (const auto made = newestTestOfStem(*db, stem))
+            identity = made->identity;
+    auto exam = LiveExam::start(db, identity, outcome.livePages, option("--listen"));
     print(exam->address().toString());
     return exam;
 }
@@ -147,8 +154,8 @@ void watchStandardInput(QObject* context, std::function<void(const QString&)> on
         std::string line;
         while (std::getline(std::cin, line)) {
             const QString text = QString::fromUtf8(line).trimmed();
-            QMetaObject::invokeMethod(context, [onLine, text] { onLine(text); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                context, [onLine, text] { onLine(text); }, Qt::QueuedConnection);
         }
     }).detach();
 }
@@ -164,9 +171,9 @@ int main(int argc, char* argv[]) {
     if (args.size() % 2 != 1)
         return usage();
     std::map<QString, QString> options;
-    const QStringList known{QStringLiteral("--db"),    QStringLiteral("--folder"),
-                            QStringLiteral("--stem"),  QStringLiteral("--listen"),
-                            QStringLiteral("--name"),  QStringLiteral("--count"),
+    const QStringList known{QStringLiteral("--db"),         QStringLiteral("--folder"),
+                            QStringLiteral("--stem"),       QStringLiteral("--listen"),
+                            QStringLiteral("--name"),       QStringLiteral("--count"),
                             QStringLiteral("--explanation")};
     for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
         if (!known.contains(args[i]) || options.count(args[i]))

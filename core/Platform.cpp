@@ -244,13 +244,12 @@ void onTerminationRequest(QObject* context, std::function<void()> handler) {
         ::fcntl(end, F_SETFD, FD_CLOEXEC);
     ::fcntl(g_terminationPipe[1], F_SETFL, O_NONBLOCK);
     auto* notifier = new QSocketNotifier(g_terminationPipe[0], QSocketNotifier::Read, context);
-    QObject::connect(notifier, &QSocketNotifier::activated, context,
-                     [handler = std::move(handler)] {
-                         char bytes[16];
-                         [[maybe_unused]] const ssize_t got =
-                             ::read(g_terminationPipe[0], bytes, sizeof bytes);
-                         handler();
-                     });
+    QObject::connect(
+        notifier, &QSocketNotifier::activated, context, [handler = std::move(handler)] {
+            char bytes[16];
+            [[maybe_unused]] const ssize_t got = ::read(g_terminationPipe[0], bytes, sizeof bytes);
+            handler();
+        });
     struct sigaction action = {};
     action.sa_handler = passTerminationSignal;
     sigemptyset(&action.sa_mask);

@@ -1,40 +1,53 @@
 #include "live/HttpListener.h"
 
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <algorithm>
 
-namespace {
-
 // What one connection has read of its current request.
-struct Pending {
+struct HttpListener::Pending {
     QByteArray buffer;
     bool haveHead = false;
     bool keepAlive = true;
     qint64 bodyLength = 0;
-    qint64 draining = 0; // bytes of a refused body still read and dropped before closing
+    qint64 draining = 0;   // bytes of a refused body still read and dropped before closing
+    bool awaiting = false; // the request is with the handler
+    bool closing = false;  // refused: nothing more is read from the connection
     HttpRequest request;
 };
 
+namespace {
+
 const char* reasonPhrase(int status) {
     switch (status) {
-    case 200: return "OK";
-    case 400: return "Bad Request";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 409: return "Conflict";
-    case 411: return "Length Required";
-    case 413: return "Payload Too Large";
-    case 431: return "Request Header Fields Too Large";
-    case 503: return "Service Unavailable";
-    default: return status >= 500 ? "Internal Server Error" : "Error";
+    case 200:
+        return "OK";
+    case 400:
+        return "Bad Request";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 409:
+        return "Conflict";
+    case 411:
+        return "Length Required";
+    case 413:
+        return "Payload Too Large";
+    case 431:
+        return "Request Header Fields Too Large";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return status >= 500 ? "Internal Server Error" : "Error";
     }
 }
 
 // Parses the head (request line and fields); the status to refuse it with, or 0.
-int parseHead(const QByteArray& head, Pending& p) {
+int parseHead(const QByteArray& head, HttpListener::Pending& p) {
     const QList<QByteArray> lines = head.split('\n');
     const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
     if (first.size() != 3 || !first[2].startsWith("HTTP/1."))
@@ -88,9 +101,13 @@ bool HttpListener::listen(const QHostAddress& address, quint16 port) {
     return m_server->listen(address, port);
 }
 
-quint16 HttpListener::port() const { return m_server->serverPort(); }
+quint16 HttpListener::port() const {
+    return m_server->serverPort();
+}
 
-QString HttpListener::errorString() const { return m_server->errorString(); }
+QString HttpListener::errorString() const {
+    return m_server->errorString();
+}
 
 void HttpListener::accept() {
     while (QTcpSocket* socket = m_server->nextPendingConnection()) {
@@ -109,62 +126,84 @@ void HttpListener::accept() {
         socket->setReadBufferSize(kHeadLimit + 64 * 1024);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket, pending, idle] {
             idle->start(kIdleMs);
-            Pending& p = *pending;
-            if (p.draining > 0) {
-                drain(socket, p.draining);
-                return;
-            }
-            // Never more than the head limit or the body still owed is taken in.
-            for (;;) {
-                if (!p.haveHead) {
-                    p.buffer += socket->read(kHeadLimit + 4 - p.buffer.size());
-                    const qsizetype end = p.buffer.indexOf("\r\n\r\n");
-                    if (end < 0) {
-                        if (p.buffer.size() > kHeadLimit) {
-                            send(socket, m_refusal(431), false);
-                            return;
-                        }
-                        if (socket->bytesAvailable() == 0)
-                            return;
-                        continue;
-                    }
-                    const QByteArray head = p.buffer.left(end);
-                    p.buffer.remove(0, end + 4);
-                    p.request = {};
-                    if (const int refused = parseHead(head, p)) {
-                        send(socket, m_refusal(refused), false);
-                        return;
-                    }
-                    if (p.bodyLength > m_limit(p.request.method, p.request.path)) {
-                        // Refused unread. The body is then dropped as it comes (up to
-                        // a bound), so that the client is not reset before it reads
-                        // the refusal.
-                        socket->write(replyBytes(m_refusal(413), false));
-                        p.buffer.clear();
-                        p.draining = std::min<qint64>(p.bodyLength, kDrainLimit);
-                        drain(socket, p.draining);
-                        return;
-                    }
-                    p.haveHead = true;
-                }
-                if (p.buffer.size() < p.bodyLength)
-                    p.buffer += socket->read(p.bodyLength - p.buffer.size());
-                if (p.buffer.size() < p.bodyLength)
-                    return;
-                p.request.body = p.buffer.left(p.bodyLength);
-                p.buffer.remove(0, p.bodyLength);
-                p.haveHead = false;
-                const bool keepAlive = p.keepAlive;
-                send(socket, m_handler(p.request), keepAlive);
-                if (!keepAlive || socket->state() != QAbstractSocket::ConnectedState)
-                    return;
-                if (p.buffer.isEmpty() && socket->bytesAvailable() == 0)
-                    return;
-            }
+            serve(socket, pending);
         });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             --m_connections;
             socket->deleteLater();
+        });
+    }
+}
+
+void HttpListener::serve(QTcpSocket* socket, const std::shared_ptr<Pending>& pending) {
+    Pending& p = *pending;
+    if (p.draining > 0) {
+        drain(socket, p.draining);
+        return;
+    }
+    if (p.closing)
+        return;
+    // Never more than the head limit or the body still owed is taken in; the
+    // next request on the connection waits until this one is answered.
+    while (!p.awaiting) {
+        if (!p.haveHead) {
+            p.buffer += socket->read(kHeadLimit + 4 - p.buffer.size());
+            const qsizetype end = p.buffer.indexOf("\r\n\r\n");
+            if (end < 0) {
+                if (p.buffer.size() > kHeadLimit) {
+                    p.closing = true;
+                    send(socket, m_refusal(431), false);
+                    return;
+                }
+                if (socket->bytesAvailable() == 0)
+                    return;
+                continue;
+            }
+            const QByteArray head = p.buffer.left(end);
+            p.buffer.remove(0, end + 4);
+            p.request = {};
+            if (const int refused = parseHead(head, p)) {
+                p.closing = true;
+                send(socket, m_refusal(refused), false);
+                return;
+            }
+            if (p.bodyLength > m_limit(p.request.method, p.request.path)) {
+                // Refused unread. The body is then dropped as it comes (up to a
+                // bound), so that the client is not reset before it reads the
+                // refusal.
+                socket->write(replyBytes(m_refusal(413), false));
+                p.closing = true;
+                p.buffer.clear();
+                p.draining = std::min<qint64>(p.bodyLength, kDrainLimit);
+                drain(socket, p.draining);
+                return;
+            }
+            p.haveHead = true;
+        }
+        if (p.buffer.size() < p.bodyLength)
+            p.buffer += socket->read(p.bodyLength - p.buffer.size());
+        if (p.buffer.size() < p.bodyLength)
+            return;
+        p.request.body = p.buffer.left(p.bodyLength);
+        p.buffer.remove(0, p.bodyLength);
+        p.haveHead = false;
+        p.awaiting = true;
+        const bool keepAlive = p.keepAlive;
+        QPointer<QTcpSocket> alive(socket);
+        m_handler(p.request, [this, alive, pending, keepAlive](const HttpReply& reply) {
+            if (!alive || !pending->awaiting)
+                return;
+            pending->awaiting = false;
+            send(alive, reply, keepAlive);
+            if (keepAlive && alive->state() == QAbstractSocket::ConnectedState &&
+                (!pending->buffer.isEmpty() || alive->bytesAvailable() > 0))
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, alive, pending] {
+                        if (alive)
+                            serve(alive, pending);
+                    },
+                    Qt::QueuedConnection);
         });
     }
 }

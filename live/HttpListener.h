@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QTcpServer;
 class QTcpSocket;
@@ -34,7 +35,10 @@ class HttpListener : public QObject {
 public:
     // The largest body a request may carry, by method and path.
     using BodyLimit = std::function<qint64(const QByteArray& method, const QByteArray& path)>;
-    using Handler = std::function<HttpReply(const HttpRequest&)>;
+    // The handler answers through `respond`, at once or later on the same
+    // thread (so that answers arriving together can be stored together).
+    using Respond = std::function<void(const HttpReply&)>;
+    using Handler = std::function<void(const HttpRequest&, Respond respond)>;
     // The reply to a request refused before it reached the handler (400, 411, 413, 431).
     using Refusal = std::function<HttpReply(int status)>;
 
@@ -51,9 +55,11 @@ public:
     static constexpr int kIdleMs = 60 * 1000;
     static constexpr qint64 kDrainLimit = 1024 * 1024;
 
+    struct Pending;
+
 private:
     void accept();
-    void readFrom(QTcpSocket* socket);
+    void serve(QTcpSocket* socket, const std::shared_ptr<Pending>& pending);
     void send(QTcpSocket* socket, const HttpReply& reply, bool keepAlive);
     static void drain(QTcpSocket* socket, qint64& left);
     static QByteArray replyBytes(const HttpReply& reply, bool keepAlive);

@@ -43,7 +43,9 @@ QString newToken() {
     return token;
 }
 
-QString examOverText() { return QStringLiteral(u"Sınav bitti; öğretmen sınavı kapattı."); }
+QString examOverText() {
+    return QStringLiteral(u"Sınav bitti; öğretmen sınavı kapattı.");
+}
 
 QString unknownPupilText() {
     return QStringLiteral(u"Bu sınavda böyle bir öğrenci yok; sayfayı yeniden açıp adınızı "
@@ -57,6 +59,12 @@ HttpReply jsonReply(const QJsonObject& object) {
 
 HttpReply refusal(int status, const QString& reason) {
     return {status, "application/json; charset=utf-8", refusalJson(reason)};
+}
+
+// Nothing was acknowledged: the page keeps the request and sends it again.
+HttpReply storeFailure(const AppError& error) {
+    return refusal(
+        503, QStringLiteral(u"Kaydedilemedi; sayfa yeniden deneyecek. (%1)").arg(error.text()));
 }
 
 HttpReply notFound() {
@@ -132,9 +140,18 @@ struct LiveExam::State {
     QElapsedTimer clock;
     std::set<qint64> shownDisconnected;
     QTimer contactTimer;
+    // An answer waiting for the next commit, which stores every answer that
+    // arrived meanwhile at once: one disk sync for many pupils.
+    struct QueuedAnswer {
+        AnswerRequest request;
+        HttpListener::Respond respond;
+    };
+    std::vector<QueuedAnswer> queued;
     std::unique_ptr<HttpListener> server; // last: goes first, before what it serves
 
-    QString letters() const { return bookletLetters(qint32(std::max<std::size_t>(1, test.booklets.size()))); }
+    QString letters() const {
+        return bookletLetters(qint32(std::max<std::size_t>(1, test.booklets.size())));
+    }
     bool examOver() const { return !exam.ended.isEmpty(); }
 
     Pupil* find(const QString& token) {
@@ -153,10 +170,11 @@ struct LiveExam::State {
     }
 
     void listen(const QString& host, quint16 preferred, bool strict);
-    HttpReply handle(const HttpRequest& request);
+    void handle(const HttpRequest& request, const HttpListener::Respond& respond);
+    void storeQueued();
     HttpReply page(const QByteArray& letter) const;
     HttpReply join(const QByteArray& body);
-    HttpReply answer(const QByteArray& body);
+    std::optional<HttpReply> answer(const QByteArray& body, const HttpListener::Respond& respond);
     HttpReply finish(const QByteArray& body);
     HttpReply status(const QByteArray& query);
     void seen(Pupil& pupil);
@@ -170,7 +188,9 @@ void LiveExam::State::listen(const QString& host, quint16 preferred, bool strict
                 return 0;
             return path.endsWith("/bitir") ? kLiveFinishBodyLimit : kLiveBodyLimit;
         },
-        [this](const HttpRequest& request) { return handle(request); },
+        [this](const HttpRequest& request, HttpListener::Respond respond) {
+            handle(request, std::move(respond));
+        },
         [](int status) {
             switch (status) {
             case 413:
@@ -181,7 +201,8 @@ void LiveExam::State::listen(const QString& host, quint16 preferred, bool strict
                 return refusal(status, QStringLiteral(u"İstek okunamadı; alınmadı."));
             }
         });
-    const QHostAddress address = host.isEmpty() ? QHostAddress(QHostAddress::Any) : QHostAddress(host);
+    const QHostAddress address =
+        host.isEmpty() ? QHostAddress(QHostAddress::Any) : QHostAddress(host);
     bool listening = server->listen(address, preferred);
     if (!listening && !strict && preferred != 0)
         listening = server->listen(address, 0); // that port is taken: any free one
@@ -200,34 +221,35 @@ void LiveExam::State::listen(const QString& host, quint16 preferred, bool strict
     contactTimer.start(5000);
 }
 
-HttpReply LiveExam::State::handle(const HttpRequest& request) {
+void LiveExam::State::handle(const HttpRequest& request, const HttpListener::Respond& respond) {
     const QByteArray prefix = '/' + exam.token.toLatin1() + '/';
     if (!request.path.startsWith(prefix))
-        return notFound();
+        return respond(notFound());
     const QByteArray rest = request.path.mid(prefix.size());
     try {
         if (request.method == "GET") {
             if (rest.isEmpty())
-                return page("A");
+                return respond(page("A"));
             if (rest.size() == 1)
-                return page(rest);
+                return respond(page(rest));
             if (rest == "durum")
-                return status(request.query);
+                return respond(status(request.query));
         } else if (request.method == "POST") {
             if (rest == "katil")
-                return join(request.body);
-            if (rest == "cevap")
-                return answer(request.body);
+                return respond(join(request.body));
+            if (rest == "cevap") {
+                if (const std::optional<HttpReply> now = answer(request.body, respond))
+                    respond(*now);
+                return;
+            }
             if (rest == "bitir")
-                return finish(request.body);
+                return respond(finish(request.body));
         }
-        return notFound();
+        respond(notFound());
     } catch (const LiveRefusal& refused) {
-        return refusal(refused.status(), refused.reason());
+        respond(refusal(refused.status(), refused.reason()));
     } catch (const AppError& error) {
-        // Nothing was acknowledged: the page keeps the request and sends it again.
-        return refusal(503, QStringLiteral(u"Kaydedilemedi; sayfa yeniden deneyecek. (%1)")
-                                .arg(error.text()));
+        respond(storeFailure(error));
     }
 }
 
@@ -236,9 +258,10 @@ HttpReply LiveExam::State::page(const QByteArray& letter) const {
     const qsizetype index = letters().indexOf(booklet);
     if (letter.size() != 1 || index < 0)
         return notFound();
-    const QByteArray bytes = std::size_t(index) < pages.size() && !pages[std::size_t(index)].isEmpty()
-                                 ? pages[std::size_t(index)]
-                                 : placeholderPage(booklet);
+    const QByteArray bytes =
+        std::size_t(index) < pages.size() && !pages[std::size_t(index)].isEmpty()
+            ? pages[std::size_t(index)]
+            : placeholderPage(booklet);
     return {200, "text/html; charset=utf-8", bytes};
 }
 
@@ -294,32 +317,62 @@ HttpReply LiveExam::State::join(const QByteArray& body) {
         seen(*pupil);
     }
     const bool done = !pupil->stored.finished.isEmpty();
-    return jsonReply({{QStringLiteral("ogrenci"), pupil->stored.token},
-                      {QStringLiteral("kitapcik"), pupil->stored.booklet},
-                      {QStringLiteral("cevaplar"), done ? pupil->stored.finalAnswers : pupil->answers},
-                      {QStringLiteral("baslangic"), pupil->stored.started},
-                      {QStringLiteral("bitti"), done},
-                      {QStringLiteral("sinavBitti"), examOver()}});
+    return jsonReply(
+        {{QStringLiteral("ogrenci"), pupil->stored.token},
+         {QStringLiteral("kitapcik"), pupil->stored.booklet},
+         {QStringLiteral("cevaplar"), done ? pupil->stored.finalAnswers : pupil->answers},
+         {QStringLiteral("baslangic"), pupil->stored.started},
+         {QStringLiteral("bitti"), done},
+         {QStringLiteral("sinavBitti"), examOver()}});
 }
 
-HttpReply LiveExam::State::answer(const QByteArray& body) {
+std::optional<HttpReply> LiveExam::State::answer(const QByteArray& body,
+                                                 const HttpListener::Respond& respond) {
     if (examOver())
         throw LiveRefusal(409, examOverText());
     const AnswerRequest request = parseAnswer(body, test);
     Pupil* pupil = find(request.pupil);
     if (!pupil)
         throw LiveRefusal(404, unknownPupilText());
-    const std::size_t place = std::size_t(request.place - 1);
-    // After the pupil's finish its answers are final: a late one changes nothing.
-    if (pupil->stored.finished.isEmpty() && request.sequence > pupil->sequences[place]) {
-        saveLiveAnswer(*db, {pupil->stored.id, request.place, request.answer, request.sequence},
-                       nowText());
-        pupil->answers[qsizetype(place)] = request.answer;
-        pupil->sequences[place] = request.sequence;
-        emit owner->pupilsChanged();
-    }
     seen(*pupil);
-    return jsonReply({{QStringLiteral("tamam"), true}});
+    // After the pupil's finish its answers are final; a repeated or late
+    // answer changes nothing either.
+    if (!pupil->stored.finished.isEmpty() ||
+        request.sequence <= pupil->sequences[std::size_t(request.place - 1)])
+        return jsonReply({{QStringLiteral("tamam"), true}});
+    queued.push_back({request, respond});
+    if (queued.size() == 1)
+        QTimer::singleShot(0, owner, [this] { storeQueued(); });
+    return std::nullopt;
+}
+
+void LiveExam::State::storeQueued() {
+    const std::vector<QueuedAnswer> batch = std::move(queued);
+    queued.clear();
+    try {
+        Transaction transaction(*db);
+        const QString now = nowText();
+        for (const QueuedAnswer& queuedAnswer : batch) {
+            const AnswerRequest& a = queuedAnswer.request;
+            saveLiveAnswer(*db, {find(a.pupil)->stored.id, a.place, a.answer, a.sequence}, now);
+        }
+        transaction.commit();
+    } catch (const AppError& error) {
+        for (const QueuedAnswer& queuedAnswer : batch)
+            queuedAnswer.respond(storeFailure(error));
+        return;
+    }
+    for (const QueuedAnswer& queuedAnswer : batch) {
+        const AnswerRequest& a = queuedAnswer.request;
+        Pupil& pupil = *find(a.pupil);
+        const std::size_t place = std::size_t(a.place - 1);
+        if (a.sequence > pupil.sequences[place]) {
+            pupil.answers[qsizetype(place)] = a.answer;
+            pupil.sequences[place] = a.sequence;
+        }
+        queuedAnswer.respond(jsonReply({{QStringLiteral("tamam"), true}}));
+    }
+    emit owner->pupilsChanged();
 }
 
 HttpReply LiveExam::State::finish(const QByteArray& body) {
@@ -470,9 +523,13 @@ QUrl LiveExam::address() const {
     return url;
 }
 
-const GeneratedTest& LiveExam::test() const { return d->test; }
+const GeneratedTest& LiveExam::test() const {
+    return d->test;
+}
 
-qint64 LiveExam::id() const { return d->exam.id; }
+qint64 LiveExam::id() const {
+    return d->exam.id;
+}
 
 std::vector<LivePupil> LiveExam::pupils() const {
     std::map<QString, std::set<QString>> devicesOfName;
@@ -489,7 +546,8 @@ std::vector<LivePupil> LiveExam::pupils() const {
         row.answered = int(answers.size() - answers.count(u'-'));
         if (done) {
             row.status = LivePupil::Status::Finished;
-            row.net = liveTotals(d->test, answersInTeacherOrder(d->test, p.stored.booklet, answers)).net;
+            row.net =
+                liveTotals(d->test, answersInTeacherOrder(d->test, p.stored.booklet, answers)).net;
         } else if (d->shownDisconnected.count(p.stored.id)) {
             row.status = LivePupil::Status::Disconnected;
         }
@@ -510,4 +568,6 @@ void LiveExam::finish() {
     emit examFinished();
 }
 
-bool LiveExam::isFinished() const { return d->examOver(); }
+bool LiveExam::isFinished() const {
+    return d->examOver();
+}

@@ -82,8 +82,8 @@ JoinRequest parseJoin(const QByteArray& body) {
     if (join.name.isEmpty())
         throw LiveRefusal(400, QStringLiteral(u"Adınızı yazınız."));
     if (join.name.size() > kLiveNameLimit)
-        throw LiveRefusal(400, QStringLiteral(u"Ad çok uzun: en çok %1 karakter olabilir.")
-                                   .arg(kLiveNameLimit));
+        throw LiveRefusal(
+            400, QStringLiteral(u"Ad çok uzun: en çok %1 karakter olabilir.").arg(kLiveNameLimit));
     try {
         checkPupilName(join.name);
     } catch (const AppError& error) {

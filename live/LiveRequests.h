@@ -58,8 +58,8 @@ QByteArray refusalJson(const QString& reason);
 
 // The totals of a finish, from answers in the teacher's order.
 struct LiveTotals {
-    double net = 0;          // the weighted total with sections, else the net
-    QByteArray json;         // the reply of `bitir`
+    double net = 0;  // the weighted total with sections, else the net
+    QByteArray json; // the reply of `bitir`
 };
 LiveTotals liveTotals(const GeneratedTest& test, const QString& teacherAnswers);
 

@@ -26,7 +26,9 @@ struct Reply {
     QJsonObject json() const { return QJsonDocument::fromJson(body).object(); }
 };
 
-QString device(char c) { return QString(32, QLatin1Char(c)); }
+QString device(char c) {
+    return QString(32, QLatin1Char(c));
+}
 
 } // namespace
 
@@ -111,9 +113,9 @@ void tst_LiveExam::classScenario() {
 
     // Answers: a later sequence wins, an earlier or repeated one changes nothing.
     const auto answer = [&](const QString& pupil, int place, const QString& letter, int sira) {
-        return post(*exam, "cevap",
-                    {{u"ogrenci"_s, pupil}, {u"soru"_s, place}, {u"cevap"_s, letter},
-                     {u"sira"_s, sira}});
+        return post(
+            *exam, "cevap",
+            {{u"ogrenci"_s, pupil}, {u"soru"_s, place}, {u"cevap"_s, letter}, {u"sira"_s, sira}});
     };
     QCOMPARE(answer(a, 1, u"a"_s, 1).json()[u"tamam"_s].toBool(), true);
     QCOMPARE(answer(a, 1, u"C"_s, 3).status, 200);
@@ -205,14 +207,15 @@ void tst_LiveExam::refusals_data() {
     QTest::newRow("malformed JSON") << u"katil"_s << "{\"ad\": \"Ali\""_ba << 400;
     QTest::newRow("not an object") << u"katil"_s << "[1, 2]"_ba << 400;
     QTest::newRow("name of 10000 characters")
-        << u"katil"_s << "{\"ad\": \"" + QByteArray(10000, 'x') + "\", \"cihaz\": \"" +
-                             QByteArray(32, 'a') + "\"}"
+        << u"katil"_s
+        << "{\"ad\": \"" + QByteArray(10000, 'x') + "\", \"cihaz\": \"" + QByteArray(32, 'a') +
+               "\"}"
         << 400;
     QTest::newRow("name with a line break")
         << u"katil"_s << "{\"ad\": \"Ali\\nVeli\", \"cihaz\": \"" + QByteArray(32, 'a') + "\"}"
         << 400;
-    QTest::newRow("device not a token") << u"katil"_s << "{\"ad\": \"Ali\", \"cihaz\": \"x\"}"_ba
-                                        << 400;
+    QTest::newRow("device not a token")
+        << u"katil"_s << "{\"ad\": \"Ali\", \"cihaz\": \"x\"}"_ba << 400;
     QTest::newRow("oversized body")
         << u"katil"_s << "{\"ad\": \"" + QByteArray(17 * 1024, 'x') + "\"}" << 413;
     QTest::newRow("oversized finish")
@@ -233,8 +236,8 @@ void tst_LiveExam::refusals_data() {
     QTest::newRow("finish of the wrong length")
         << u"bitir"_s << "{" + pupil + ", \"cevaplar\": \"ABCD\"}" << 400;
     QTest::newRow("unknown route") << u"gizli"_s << "{}"_ba << 404;
-    QTest::newRow("unknown token") << u"/00000000000000000000000000000000/katil"_s << "{}"_ba
-                                   << 404;
+    QTest::newRow("unknown token")
+        << u"/00000000000000000000000000000000/katil"_s << "{}"_ba << 404;
 }
 
 void tst_LiveExam::refusals() {
