@@ -4,11 +4,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSocketNotifier>
 
 #include <cerrno>
 #include <cstring>
 
 #if defined(Q_OS_UNIX)
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -216,6 +218,48 @@ void restrictToOwner(const QString& path) {
         (void)::chmod(name.constData(), S_ISDIR(status.st_mode) ? 0700 : 0600);
 #else
     Q_UNUSED(path);
+#endif
+}
+
+#if defined(Q_OS_UNIX)
+namespace {
+// The write end of the pipe a signal is passed through: a signal handler may
+// do little more than write(2).
+int g_terminationPipe[2] = {-1, -1};
+
+extern "C" void passTerminationSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_terminationPipe[1], &byte, 1);
+    errno = saved;
+}
+} // namespace
+#endif
+
+void onTerminationRequest(QObject* context, std::function<void()> handler) {
+#if defined(Q_OS_UNIX)
+    if (g_terminationPipe[0] >= 0 || ::pipe(g_terminationPipe) != 0)
+        return;
+    for (const int end : g_terminationPipe)
+        ::fcntl(end, F_SETFD, FD_CLOEXEC);
+    ::fcntl(g_terminationPipe[1], F_SETFL, O_NONBLOCK);
+    auto* notifier = new QSocketNotifier(g_terminationPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(
+        notifier, &QSocketNotifier::activated, context, [handler = std::move(handler)] {
+            char bytes[16];
+            [[maybe_unused]] const ssize_t got = ::read(g_terminationPipe[0], bytes, sizeof bytes);
+            handler();
+        });
+    struct sigaction action = {};
+    action.sa_handler = passTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+#else
+    // Elsewhere the console's own close ends the program; nothing to catch yet.
+    Q_UNUSED(context);
+    Q_UNUSED(handler);
 #endif
 }
 

@@ -3,9 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QFile;
+class QObject;
 
 // The few things the program asks of the operating system directly, in one
 // place, so that a port to another system changes only this file.
@@ -72,5 +74,10 @@ void closeFile(int handle);
 // a folder; nothing for the group and others. Best effort; no effect where
 // the system keeps permissions otherwise.
 void restrictToOwner(const QString& path);
+
+// Calls `handler` on the event loop of `context`'s thread when the process is
+// asked to end (SIGTERM or SIGINT where the system has them), instead of the
+// process ending at once. Set once per process; later calls are ignored.
+void onTerminationRequest(QObject* context, std::function<void()> handler);
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "core/AppError.h"
 #include "db/ClassLists.h"
 #include "db/Database.h"
+#include "db/LiveStore.h"
 #include "db/ResultStore.h"
 #include "db/Sections.h"
 #include "db/Settings.h"
@@ -36,7 +37,7 @@ QString newDatabaseSql() {
     return QStringLiteral("CREATE TABLE webtablo (id INTEGER PRIMARY KEY);") + settingsTableSql() +
            QStringLiteral(
                "CREATE TABLE websoru (testadi TEXT, soruno INTEGER, dosya TEXT, dc TEXT);") +
-           sectionsTableSql() + classListsTableSql() + defaultSettingsRowSql() +
+           sectionsTableSql() + classListsTableSql() + liveTablesSql() + defaultSettingsRowSql() +
            QStringLiteral("PRAGMA user_version = %1;").arg(kCurrentSchemaVersion);
 }
 
@@ -101,6 +102,8 @@ void upgradeSchema(Database& db) {
         db.exec(sectionsTableSql());
     if (fileVersion < 5)
         db.exec(classListsTableSql());
+    if (fileVersion < 6)
+        db.exec(liveTablesSql());
     setVersion(db, kCurrentSchemaVersion);
     transaction.commit();
 }

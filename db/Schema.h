@@ -6,7 +6,7 @@ class Database;
 
 // Which tables and fields a database file has is told by its schema version
 // (PRAGMA user_version). Files of the first program carry 0, which counts as 1.
-constexpr int kCurrentSchemaVersion = 5;
+constexpr int kCurrentSchemaVersion = 6;
 
 // The statements that make the program's first tables at the current version
 // (the answer key, its sections and the class lists), with the default settings row;

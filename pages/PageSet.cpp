@@ -118,3 +118,20 @@ std::vector<OutputFile> pageSetFiles(const PageSetInput& in) {
     }
     return files;
 }
+
+std::vector<QByteArray> livePages(const PageSetInput& in) {
+    const PageSetTest test = pageSetTest(in);
+    SinglePageInput page = singlePageInput(in, test);
+    page.live = true;
+    std::vector<QByteArray> pages;
+    if (test.booklets.size() < 2) {
+        pages.push_back(singlePageBytes(page));
+        return pages;
+    }
+    for (const BookletOrder& booklet : test.booklets) {
+        page.booklet = booklet.letter;
+        page.order = booklet.order;
+        pages.push_back(singlePageBytes(page));
+    }
+    return pages;
+}

@@ -70,3 +70,7 @@ private:
 // when asked for, the single page of each booklet (UTF-8).
 // A pure function: nothing is read or written here.
 std::vector<OutputFile> pageSetFiles(const PageSetInput& in);
+
+// Each booklet's live single page ("A" first; one page for a one-booklet
+// test), UTF-8, in memory: served by the live exam, never written.
+std::vector<QByteArray> livePages(const PageSetInput& in);

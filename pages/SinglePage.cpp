@@ -131,6 +131,28 @@ QByteArray encodedKeys(const QString& keys, const QString& identity) {
     return bytes.toBase64();
 }
 
+// page.js as the offline page has it, or with its live-only lines and live.js
+// in its place: lines ending in "// live-only" exist only in the live form, and
+// the one holding "/* live.js */" stands for live.js, which shares page.js's scope.
+QByteArray pageScript(bool live) {
+    static const QByteArray marker = "// live-only";
+    const QByteArray script = resource(u"page.js"_s);
+    QByteArray out;
+    out.reserve(script.size() + (live ? 16384 : 0));
+    qsizetype from = 0;
+    while (from < script.size()) {
+        qsizetype end = script.indexOf('\n', from);
+        end = end < 0 ? script.size() : end + 1;
+        const QByteArray line = script.mid(from, end - from);
+        from = end;
+        if (!line.trimmed().endsWith(marker))
+            out += line;
+        else if (live)
+            out += line.contains("/* live.js */") ? resource(u"live.js"_s) : line;
+    }
+    return out;
+}
+
 qsizetype questionElementsSize(const SinglePageInput& in, qsizetype count) {
     qsizetype size = 0;
     for (qsizetype i = 0; i < count && i < in.questions.size(); ++i) {
@@ -239,14 +261,17 @@ QByteArray singlePageBytes(const SinglePageInput& in) {
     const qint32 options = effectiveOptionCount(in.settings.siksay);
     const qint32 netRule = effectiveNetRule(in.settings.yanlis);
 
+    // The live page names no test and carries no key, not even mixed: the
+    // identity is itself a digest over the keys.
     const QByteArray data =
-        "{\"surum\":1,\"test\":" + jsonString(in.testIdentity) +
+        "{\"surum\":1,\"test\":" + jsonString(in.live ? QString() : in.testIdentity) +
         ",\"ad\":" + jsonString(in.testName) + ",\"kok\":" + jsonString(in.stem) +
         ",\"sayi\":" + QByteArray::number(keys.size()) +
         ",\"secenek\":" + QByteArray::number(options) + ",\"net\":" + QByteArray::number(netRule) +
         ",\"sure\":" + QByteArray::number(qMax(in.settings.sure, 0)) +
         ",\"dogrular\":" + (in.settings.dogrular ? "true" : "false") + ",\"anahtar\":\"" +
-        encodedKeys(keys, in.testIdentity) + '"' + bookletData(in, keys.size()) + '}';
+        (in.live ? QByteArray() : encodedKeys(keys, in.testIdentity)) + '"' +
+        bookletData(in, keys.size()) + (in.live ? ",\"canli\":true}" : "}");
 
     const Settings& set = in.settings;
     const Settings defaults;
@@ -267,12 +292,19 @@ QByteArray singlePageBytes(const SinglePageInput& in) {
         {"EXPLANATION", htmlText(in.explanationLines.join(u'\n'))},
         {"DATA", data},
         // The scoring module first: page.js calls it.
-        {"SCRIPT", resource(u"scoring.js"_s) + '\n' + resource(u"page.js"_s)},
+        {"SCRIPT", resource(u"scoring.js"_s) + '\n' + pageScript(in.live)},
     };
 
     // One pass over the template, so nothing the teacher typed is ever read
     // as a placeholder.
-    const QByteArray page = resource(u"page.html"_s);
+    QByteArray page = resource(u"page.html"_s);
+    if (in.live) {
+        // The live page talks to the program that served it, and to nothing
+        // else; its empty icon keeps the browser from asking for one.
+        page.replace("connect-src 'none'", "connect-src 'self'");
+        page.replace("<meta charset=\"utf-8\">",
+                     "<meta charset=\"utf-8\">\n<link rel=\"icon\" href=\"data:,\">");
+    }
     QByteArray out;
     qsizetype size = page.size();
     for (const QByteArray& part : parts)

@@ -48,6 +48,12 @@ struct SinglePageInput {
     QChar booklet;
     std::vector<qint32> order;
     qint32 bookletCount = 1;
+
+    // The live form, served by the teacher's program (docs/live-protocol.md):
+    // no key and no test identity in it (the identity is a digest over the
+    // keys), no result file or code; answers go to the program as they are
+    // given and the program sends back the totals and, at the exam's end, the key.
+    bool live = false;
 };
 
 // contentDigest of each question's bytes as the page embeds them, for the

@@ -201,7 +201,8 @@ GenerationOutcome runGeneration(const GenerationInput& input, TableDataset& webs
     GenerationOutcome outcome;
     if (!outputFolderReady(input))
         return outcome;
-    if (in.settings.teksayfa) {
+    // The live pages are single pages too: their questions are embedded alike.
+    if (in.settings.teksayfa || input.livePages) {
         outcome.refusedFiles = embedForSinglePage(in);
         outcome.missingQuestions = missingQuestionNumbers(in.questions);
     }
@@ -222,6 +223,9 @@ GenerationOutcome runGeneration(const GenerationInput& input, TableDataset& webs
     writeFileSet(files, imageFolder.isEmpty() ? QStringList() : QStringList{imageFolder});
 
     outcome.written = true;
+    outcome.testIdentity = test.identity;
+    if (input.livePages)
+        outcome.livePages = livePages(in);
     for (const OutputFile& file : files)
         outcome.filesWritten << file.path;
     outcome.closingText = closingText(in, outcome, pupilPagePaths);

@@ -379,6 +379,10 @@ void ClassResultsWindow::showTest(const QString& identity) {
         m_tests->setCurrentIndex(index);
 }
 
+void ClassResultsWindow::refresh(const QString& identity) {
+    refreshTests(m_test ? m_test->identity : identity);
+}
+
 void ClassResultsWindow::refreshTests(const QString& identityToShow) {
     const std::vector<GeneratedTest> tests = testsWithResults(*m_db);
     {

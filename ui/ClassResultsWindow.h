@@ -57,6 +57,9 @@ public:
 
     // Shows the stored test of this identity if it has results.
     void showTest(const QString& identity);
+    // Reads the stored results again (a live exam stored another), keeping
+    // the test shown; `identity` is shown when none was.
+    void refresh(const QString& identity);
     std::optional<GeneratedTest> shownTest() const { return m_test; }
     const std::vector<PupilRow>& rows() const { return m_rows; }
     // The rows in the class table's order on screen (sorted by the teacher's column), as printed.

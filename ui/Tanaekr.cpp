@@ -394,6 +394,14 @@ void Tanaekr::buildAnswerPage(QWidget* page) {
     sonucoku->setFont(arial(11, true));
     setTextColour(sonucoku, Qt::red);
     connect(sonucoku, &QPushButton::clicked, this, [this] { sonucokuClick(); });
+
+    // Beside it: the same test served to the pupils' browsers over the school's network.
+    canlisinav = new QPushButton(QStringLiteral(u"Canlı sınav"), centralWidget());
+    canlisinav->setObjectName(QStringLiteral("canlisinav"));
+    canlisinav->setGeometry(288, 445, 110, 25);
+    canlisinav->setFont(arial(11, true));
+    setTextColour(canlisinav, Qt::red);
+    connect(canlisinav, &QPushButton::clicked, this, [this] { canliSinavClick(); });
 }
 
 void Tanaekr::buildSectionsPage(QWidget* page) {
@@ -459,9 +467,9 @@ void Tanaekr::setTabOrders() {
     const QList<QWidget*> questionPage{testadl, sorusaye,   liste,     yapistir, soruac, sorusrenk,
                                        sacikl,  BitBtn1,    BitBtn2,   klasor,   dir,    sayfaad,
                                        gezyerl, kisiyeozel, optikform, sinifal};
-    const QList<QWidget*> answerPage{cevapzrl, BitBtn3,  acer,     ber,     BitBtn4,
-                                     BitBtn5,  BitBtn6,  sonuczrl, siksayl, teksayfa,
-                                     sure,     dogrular, yanlis,   sonucoku};
+    const QList<QWidget*> answerPage{cevapzrl, BitBtn3,  acer,     ber,        BitBtn4,
+                                     BitBtn5,  BitBtn6,  sonuczrl, siksayl,    teksayfa,
+                                     sure,     dogrular, yanlis,   canlisinav, sonucoku};
     const QList<QWidget*> sectionsPage{bolumler, bolumekle, bolumsil, kitapcik};
     const QList<QWidget*> buttons{dogrugir, sayfab, BitBtn7};
     QList<QWidget*> chain = questionPage + answerPage + sectionsPage + buttons;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -25,7 +26,9 @@ class QPushButton;
 class QTabWidget;
 class QToolButton;
 class GenerationRefused;
+class LiveExam;
 struct GenerationInput;
+struct GenerationOutcome;
 
 // The main window. It holds every input as a control whose text is read when
 // a command needs it, shows a hint for each field that is entered, and runs
@@ -43,6 +46,9 @@ public:
     explicit Tanaekr(Prompts& prompts, Options options = {}, QWidget* parent = nullptr);
     ~Tanaekr() override;
 
+    // Where a live exam listens ("ADDRESS:PORT"); empty, as by default: LiveExam's choice.
+    void setLiveListen(const QString& listen) { m_liveListen = listen; }
+
     // Text of the status bar's one panel.
     QString statusText() const;
 
@@ -59,6 +65,7 @@ public:
     void sayfabClick();     // "Sayfaları oluştur "
     void renkkaydet();      // "Renk ve klasör bilgilerini kaydet"
     void sonucokuClick();   // "Sonuçları oku"
+    void canliSinavClick(); // "Canlı sınav": the test made as above, then served live
     void sinifalClick();    // "Sınıf listesi al"
     void optikformClick();  // "Optik form"
     void kisiyeozelClick(); // "Kişiye özel formlar"
@@ -107,6 +114,15 @@ private:
     // answer key into the grid from the current row down.
     void pasteKeysFromClipboard(bool fromButton);
 
+    // The run of "Sayfaları oluştur " (with the live pages too when `live`);
+    // nothing when the teacher chose not to make the missing folder. Shows
+    // a refusal and ends the command.
+    std::optional<GenerationOutcome> generate(bool live);
+    // The live exam's window, and "Sınıf sonuçları" following its results.
+    void openLiveWindow(std::unique_ptr<LiveExam> exam);
+    // At start: an exam left open is offered as "Canlı sınavı sürdür".
+    void offerOpenLiveExam();
+
     // The generation run's input as the controls hold it.
     GenerationInput generationInput();
     // Shows a refusal of the run and ends the command.
@@ -125,6 +141,7 @@ private:
 
     Prompts& m_prompts;
     Options m_options;
+    QString m_liveListen;
     ProgramDatabase* m_database = nullptr;
     SettingsControls m_settingsControls; // each settings field's control
     bool m_shownOnce = false;
@@ -165,6 +182,7 @@ private:
     QLineEdit* sure = nullptr;
     QComboBox* yanlis = nullptr;
     QPushButton* sonucoku = nullptr;
+    QPushButton* canlisinav = nullptr; // "Canlı sınav"
     QPushButton* optikform = nullptr;  // "Optik form": the test's printed answer form
     QPushButton* kisiyeozel = nullptr; // "Kişiye özel formlar": one form per pupil of a class list
     SectionGrid* bolumler = nullptr;

@@ -15,6 +15,7 @@
 #include "ui/ClassResultsWindow.h"
 #include "ui/DirectoryList.h"
 #include "ui/ErrorHandler.h"
+#include "ui/LiveWindow.h"
 #include "ui/Prompts.h"
 #include "ui/SectionGrid.h"
 
@@ -62,6 +63,7 @@ void Tanaekr::FormShow() {
     });
     sorusaye->setFocus(Qt::OtherFocusReason);
     syncSections();
+    offerOpenLiveExam();
 }
 
 void Tanaekr::sorusayeExit() {
@@ -114,6 +116,12 @@ bool Tanaekr::saveSettingsFromControls() {
 }
 
 void Tanaekr::closeEvent(QCloseEvent* event) {
+    // A live exam's window asks first whether to end the exam or keep it for later.
+    for (LiveWindow* live : findChildren<LiveWindow*>())
+        if (live->isVisible() && !live->close()) {
+            event->ignore();
+            return;
+        }
     bolumler->commitOpenEditor();
     const bool settingsChanged = m_settingsControls.changedSinceSaved();
     const bool sectionsChanged = bolumler->changedSinceSaved();

@@ -18,6 +18,8 @@
 #include <QDir>
 #include <QLineEdit>
 
+#include <optional>
+
 void Tanaekr::refuse(const GenerationRefused& refusal) {
     if (refusal.field() == GenerationRefused::Field::QuestionCount)
         sorusaye->setFocus(Qt::OtherFocusReason);
@@ -53,24 +55,33 @@ GenerationInput Tanaekr::generationInput() {
     return in;
 }
 
+std::optional<GenerationOutcome> Tanaekr::generate(bool live) {
+    // The sections the run reads are those of the grid, stored first.
+    syncSections();
+    GenerationOutcome outcome;
+    try {
+        GenerationInput in = generationInput();
+        in.livePages = live;
+        outcome = runGeneration(in, m_database->websoru());
+    } catch (const GenerationRefused& refusal) {
+        refuse(refusal);
+    }
+    if (!outcome.written)
+        return std::nullopt;
+    return outcome;
+}
+
 void Tanaekr::sayfabClick() {
     runCommand(m_prompts, [this] {
-        // The sections the run reads are those of the grid, stored first.
-        syncSections();
-        GenerationOutcome outcome;
-        try {
-            outcome = runGeneration(generationInput(), m_database->websoru());
-        } catch (const GenerationRefused& refusal) {
-            refuse(refusal);
-        }
-        if (!outcome.written)
+        const std::optional<GenerationOutcome> outcome = generate(false);
+        if (!outcome)
             return;
-        if (outcome.singlePagePath.isEmpty()) {
-            m_prompts.message(Prompts::Kind::Plain, applicationTitle(), outcome.closingText);
+        if (outcome->singlePagePath.isEmpty()) {
+            m_prompts.message(Prompts::Kind::Plain, applicationTitle(), outcome->closingText);
             return;
         }
-        if (m_prompts.messageWithAction(applicationTitle(), outcome.closingText,
+        if (m_prompts.messageWithAction(applicationTitle(), outcome->closingText,
                                         QStringLiteral(u"Tarayıcıda aç")))
-            m_prompts.openInDefaultProgram(outcome.singlePagePath);
+            m_prompts.openInDefaultProgram(outcome->singlePagePath);
     });
 }

@@ -18,6 +18,7 @@
   // Each booklet keeps its own progress: a pupil who opens booklet B after A
   // in the same browser starts afresh.
   var depoAdi = 'dorvana/' + veri.test + (kitapcik ? '/' + kitapcik : '');
+  /* live.js */ // live-only
 
   function $(id) { return document.getElementById(id); }
   function metin(s) {
@@ -87,6 +88,7 @@
   function cevapYaz(i, harf) {
     durum.cevaplar = durum.cevaplar.slice(0, i) + harf + durum.cevaplar.slice(i + 1);
     kaydet();
+    canliCevap(i, harf); // live-only
   }
 
   // ---- Times ----
@@ -455,6 +457,7 @@
       durum.doldu = sureDoldu;
     }
     kaydet();
+    canliBitir(); // live-only
     sonucGoster();
   }
 
@@ -463,6 +466,7 @@
   var tabloKurulan = 0;
   var tabloSaati = 0;
   var dogrularGorunur = veri.dogrular !== false;
+  dogrularGorunur = false; // live-only
   if (!dogrularGorunur)
     document.querySelectorAll('#sonuc-tablosu .dogru-sutun').forEach(function (th) { th.remove(); });
   function tabloEkle(kadar) {
@@ -508,6 +512,7 @@
     $('kod-alani').hidden = true;
     $('kod-goster').setAttribute('aria-expanded', 'false');
     $('kayit-bilgi').textContent = '';
+    canliSonuc(); // live-only
     gorunum('sonuc-gorunum');
   }
 
@@ -571,10 +576,12 @@
     sureBaslat();
   }
   function basla() {
+    if (!canliKatil(basla)) return; // live-only
     durum = bosDurum();
     durum.ad = $('ad').value.trim();
     durum.basla = Date.now();
     durum.deneme = yeniDeneme();
+    canliBasladi(); // live-only
     kaydet();
     testeGir();
     // On the title, not on an option: a key pressed to scroll chooses nothing.
@@ -703,6 +710,7 @@
     $('sure-bilgi').hidden = false;
   }
   yukle();
+  canliYukle(); // live-only
   if (durum.bitis)
     sonucGoster();
   else if (durum.basla)

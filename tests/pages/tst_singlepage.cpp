@@ -21,6 +21,7 @@ private slots:
     void settingsInData_data();
     void settingsInData();
     void keysEncoded();
+    void liveFormCarriesNoKey();
     void questionsAndImages();
     void bookletPages_data();
     void bookletPages();
@@ -243,6 +244,28 @@ void tst_SinglePage::keysEncoded() {
         keys[i] = char(keys[i] ^ mix[i % mix.size()]);
     QCOMPARE(keys, QByteArray("ABCDEABCDEABCDE"));
     QCOMPARE(pageData(page).value(u"sayi"_s).toInt(), 15);
+}
+
+// The live form, served to pupils while the teacher's program keeps the key:
+// no key in any form and no identity (a digest over the keys); the offline
+// page keeps none of the live script.
+void tst_SinglePage::liveFormCarriesNoKey() {
+    SinglePageInput in = fourQuestions();
+    in.keys = u"abcdeabcdeABCDE"_s;
+    const QByteArray offline = singlePageBytes(in);
+    in.live = true;
+    const QByteArray live = singlePageBytes(in);
+    const QJsonObject data = pageData(live);
+    QCOMPARE(data.value(u"anahtar"_s).toString(), QString());
+    QCOMPARE(data.value(u"test"_s).toString(), QString());
+    QVERIFY(data.value(u"canli"_s).toBool());
+    for (const QByteArray& secret : {QByteArray("ABCDEABCDEABCDE"), in.testIdentity.toLatin1(),
+                                     pageData(offline).value(u"anahtar"_s).toString().toLatin1()})
+        QVERIFY2(!live.contains(secret), secret.constData());
+    QVERIFY(live.contains("connect-src 'self';"));
+    QVERIFY(live.contains("function canliKatil("));
+    QVERIFY(!offline.contains("live-only"));
+    QVERIFY(!offline.contains("canli") && !offline.contains("\"canli\""));
 }
 
 // Each question is embedded under its number; a missing one and questions
