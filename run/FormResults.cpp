@@ -27,17 +27,6 @@ std::vector<ListedPupil> pupilsWithNumber(const std::vector<ListedPupil>& pupils
     return found;
 }
 
-QString pupilNameOf(const std::vector<ListedPupil>& pupils, const ReadSheet& sheet) {
-    if (!sheet.number.isEmpty() && !sheet.number.contains(u'?')) {
-        const auto found = pupilsWithNumber(pupils, sheet.number);
-        if (found.size() == 1)
-            return found.front().name;
-    }
-    if (sheet.number.isEmpty())
-        return QStringLiteral(u"Numarasız öğrenci");
-    return QStringLiteral(u"Öğrenci %1").arg(sheet.number);
-}
-
 bool hasWholeNumberFlag(const ReadSheet& sheet) {
     return std::any_of(sheet.flags.begin(), sheet.flags.end(), [](const FormFlag& flag) {
         return flag.row == FormFlag::Row::Number && flag.position == 0;
@@ -129,6 +118,17 @@ QString candidateText(const ListedPupil& pupil) {
     if (pupil.className.isEmpty())
         return QStringLiteral(u"%1 (listede yok)").arg(pupil.name);
     return QStringLiteral(u"%1 %2 (%3)").arg(pupil.number, pupil.name, pupil.className);
+}
+
+QString pupilNameOf(const std::vector<ListedPupil>& pupils, const ReadSheet& sheet) {
+    if (!sheet.number.isEmpty() && !sheet.number.contains(u'?')) {
+        const auto found = pupilsWithNumber(pupils, sheet.number);
+        if (found.size() == 1)
+            return found.front().name;
+    }
+    if (sheet.number.isEmpty())
+        return QStringLiteral(u"Numarasız öğrenci");
+    return QStringLiteral(u"Öğrenci %1").arg(sheet.number);
 }
 
 QString sheetPupilName(Database& db, const ReadSheet& sheet) {

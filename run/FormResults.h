@@ -46,6 +46,7 @@ QString candidateText(const ListedPupil& pupil);
 // The pupil's name a sheet is stored under: the class list's name for its
 // number ("007" and "7" are one pupil), else "Öğrenci <number>".
 QString sheetPupilName(Database& db, const ReadSheet& sheet);
+QString pupilNameOf(const std::vector<ListedPupil>& pupils, const ReadSheet& sheet);
 
 // Stores the sheets the teacher confirmed (every flag answered: no "?" left
 // in number, booklet or answers and no flag on the whole number; a sheet
