@@ -95,10 +95,13 @@ std::vector<ReadSheet> readFormsForDatabase(Database& db, const QStringList& fil
                                             const ReadProgress& progress) {
     std::vector<ReadSheet> sheets = readFormFiles(
         files, [&db](const QString& identity) { return findTest(db, identity); }, progress);
-    const std::vector<ListedPupil> pupils = listedPupils(db);
+    checkNumbers(sheets, listedPupils(db));
+    return sheets;
+}
+
+void checkNumbers(std::vector<ReadSheet>& sheets, const std::vector<ListedPupil>& pupils) {
     for (ReadSheet& sheet : sheets)
         checkNumber(sheet, pupils);
-    return sheets;
 }
 
 std::vector<ListedPupil> numberCandidates(const std::vector<ListedPupil>& pupils,

@@ -35,6 +35,8 @@ std::vector<ListedPupil> listedPupils(Database& db);
 // choices are numberCandidates' texts.
 std::vector<ReadSheet> readFormsForDatabase(Database& db, const QStringList& files,
                                             const ReadProgress& progress = {});
+// The check of the numbers alone, on sheets already read.
+void checkNumbers(std::vector<ReadSheet>& sheets, const std::vector<ListedPupil>& pupils);
 
 // The pupils a whole-number flag offers, in the order of its choices: for a
 // number no list has, the number as read (when there is one) and then every
