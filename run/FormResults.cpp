@@ -34,8 +34,10 @@ bool hasWholeNumberFlag(const ReadSheet& sheet) {
 }
 
 // Flags a number the class lists do not name one pupil by, so that no
-// result is stored under a pupil the teacher did not see.
-void checkNumber(ReadSheet& sheet, const std::vector<ListedPupil>& pupils) {
+// result is stored under a pupil the teacher did not see. `everyone` holds
+// every listed pupil's text once: a batch's flags share it.
+void checkNumber(ReadSheet& sheet, const std::vector<ListedPupil>& pupils,
+                 const QStringList& everyone) {
     if (!sheet.refused.isEmpty() || pupils.empty() || sheet.number.contains(u'?') ||
         hasWholeNumberFlag(sheet))
         return;
@@ -47,9 +49,16 @@ void checkNumber(ReadSheet& sheet, const std::vector<ListedPupil>& pupils) {
     flag.position = 0;
     flag.reason = found.empty() ? kNotInClassList : kSharedNumber;
     flag.cutout = sheet.nameBox;
+    const auto candidates = numberCandidates(pupils, sheet);
+    if (found.empty()) {
+        if (candidates.size() > pupils.size())
+            flag.choices << candidateText(candidates.front());
+        flag.choices << everyone;
+    } else {
+        for (const ListedPupil& candidate : candidates)
+            flag.choices << candidateText(candidate);
+    }
     sheet.flags.push_back(flag);
-    for (const ListedPupil& candidate : numberCandidates(pupils, sheet))
-        sheet.flags.back().choices << candidateText(candidate);
 }
 
 // Why a sheet cannot be stored as the teacher left it, or empty.
@@ -100,8 +109,11 @@ std::vector<ReadSheet> readFormsForDatabase(Database& db, const QStringList& fil
 }
 
 void checkNumbers(std::vector<ReadSheet>& sheets, const std::vector<ListedPupil>& pupils) {
+    QStringList everyone;
+    for (const ListedPupil& pupil : pupils)
+        everyone << candidateText(pupil);
     for (ReadSheet& sheet : sheets)
-        checkNumber(sheet, pupils);
+        checkNumber(sheet, pupils, everyone);
 }
 
 std::vector<ListedPupil> numberCandidates(const std::vector<ListedPupil>& pupils,
