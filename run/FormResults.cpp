@@ -73,7 +73,7 @@ QString undecided(const ReadSheet& sheet) {
             rows << QStringLiteral(u"%1. soru").arg(i + 1);
     if (rows.isEmpty())
         return {};
-    return QStringLiteral(u"okunamayan satırlar seçilmedi (%1); tahminle sonuç kaydedilmez")
+    return QStringLiteral(u"seçilmemiş belirsiz satırlar var (%1); sonuç tahminle kaydedilmez")
         .arg(rows.join(QStringLiteral(", ")));
 }
 
