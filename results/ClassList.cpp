@@ -176,15 +176,14 @@ ClassMember memberOf(const Record& record) {
     return {number, name};
 }
 
-// Leading zeros do not make another pupil: 007 and 7 read the same on a form.
-QString numberKey(const QString& number) {
+} // namespace
+
+QString pupilNumberKey(const QString& number) {
     qsizetype zeros = 0;
     while (zeros + 1 < number.size() && number[zeros] == u'0')
         ++zeros;
     return number.mid(zeros);
 }
-
-} // namespace
 
 std::vector<ClassMember> parseClassList(const QByteArray& csv) {
     const QString text = decodeList(csv);
@@ -201,7 +200,7 @@ std::vector<ClassMember> parseClassList(const QByteArray& csv) {
             continue;
         }
         ClassMember member = memberOf(record);
-        const QString key = numberKey(member.number);
+        const QString key = pupilNumberKey(member.number);
         if (const auto at = lineOfNumber.constFind(key); at != lineOfNumber.cend())
             throw lineError(record.line, u"%1 numaralı öğrenci %2. satırda da var"_s.arg(
                                              member.number, QString::number(at.value())));

@@ -14,6 +14,10 @@ struct ClassMember {
     bool operator==(const ClassMember&) const = default;
 };
 
+// The form in which two numbers are the same pupil: leading zeros do not make
+// another pupil, as 007 and 7 read the same on a form.
+QString pupilNumberKey(const QString& number);
+
 constexpr int kMaxClassMembers = 2000;
 constexpr int kMaxPupilNumberDigits = 10;
 constexpr int kMaxClassMemberName = 100;

@@ -7,8 +7,11 @@
 #include "results/PupilName.h"
 #include "results/ResultText.h"
 #include "results/Scoring.h"
+#include "run/FormResults.h"
+#include "run/FormReview.h"
 #include "ui/ClassReport.h"
 #include "ui/ErrorHandler.h"
+#include "ui/FormReviewDialog.h"
 #include "ui/Prompts.h"
 
 #include <QAction>
@@ -30,6 +33,7 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSortFilterProxyModel>
@@ -129,6 +133,7 @@ ClassResultsWindow::ClassResultsWindow(Prompts& prompts, std::shared_ptr<Databas
         QPrintDialog dialog(&printer, this);
         return dialog.exec() == QDialog::Accepted;
     };
+    m_runReview = [](FormReviewDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
 
     auto* top = new QHBoxLayout;
     auto* testLabel = new QLabel(QStringLiteral("Test:"), this);
@@ -141,6 +146,10 @@ ClassResultsWindow::ClassResultsWindow(Prompts& prompts, std::shared_ptr<Databas
         makeButton(QStringLiteral("Dosya ekle"), QStringLiteral("dosyaekle"), this);
     addFilesButton->setToolTip(QStringLiteral("Öğrencilerin .dvsonuc dosyalarını ekler (dosyaları "
                                               "bu pencereye sürükleyip bırakabilirsiniz de)"));
+    auto* formsButton =
+        makeButton(QStringLiteral("Optik formları oku"), QStringLiteral("optikform"), this);
+    formsButton->setToolTip(QStringLiteral("Taranmış ya da fotoğrafı çekilmiş optik formları "
+                                           "okur; kaydetmeden önce belirsiz satırları gösterir"));
     auto* pasteButton =
         makeButton(QStringLiteral("Kod yapıştır"), QStringLiteral("kodyapistir"), this);
     auto* csvButton =
@@ -154,6 +163,7 @@ ClassResultsWindow::ClassResultsWindow(Prompts& prompts, std::shared_ptr<Databas
     top->addWidget(m_tests, 1);
     top->addWidget(addFilesButton);
     top->addWidget(pasteButton);
+    top->addWidget(formsButton);
     top->addWidget(csvButton);
     top->addWidget(printButton);
     top->addWidget(m_deleteButton);
@@ -219,6 +229,8 @@ ClassResultsWindow::ClassResultsWindow(Prompts& prompts, std::shared_ptr<Databas
 
     connect(addFilesButton, &QPushButton::clicked, this,
             [this] { runCommand(m_prompts, [this] { dosyaEkleClick(); }); });
+    connect(formsButton, &QPushButton::clicked, this,
+            [this] { runCommand(m_prompts, [this] { optikFormClick(); }); });
     connect(pasteButton, &QPushButton::clicked, this,
             [this] { runCommand(m_prompts, [this] { kodYapistirClick(); }); });
     connect(csvButton, &QPushButton::clicked, this,
@@ -250,7 +262,10 @@ ClassResultsWindow::~ClassResultsWindow() = default;
 
 // The batch is read, checked and stored below the window; the window shows what came of it.
 ResultBatch ClassResultsWindow::addBatch(int count, const ResultReader& read) {
-    ResultBatch outcome = storeResults(*m_db, count, read);
+    return showBatch(storeResults(*m_db, count, read));
+}
+
+ResultBatch ClassResultsWindow::showBatch(ResultBatch outcome) {
     const QString lastStored = outcome.lastStoredTest;
     refreshTests(lastStored.isEmpty() && m_test ? m_test->identity : lastStored);
     if (reportBatch(outcome)) {
@@ -317,6 +332,52 @@ void ClassResultsWindow::dosyaEkleClick() {
                                                       QStringLiteral("*.dvsonuc"), m_outputFolder);
     if (!paths.isEmpty())
         addFiles(paths);
+}
+
+void ClassResultsWindow::optikFormClick() {
+    const QStringList paths = m_prompts.openFileNames(
+        QStringLiteral("Optik formlar (görüntü ya da PDF)"),
+        QStringLiteral("*.png *.jpg *.jpeg *.tif *.tiff *.pdf"), m_outputFolder);
+    if (!paths.isEmpty())
+        readForms(paths);
+}
+
+ResultBatch ClassResultsWindow::readForms(const QStringList& paths) {
+    QProgressDialog progress(QStringLiteral("Optik formlar okunuyor…"), QStringLiteral("Vazgeç"), 0,
+                             0, this);
+    progress.setObjectName(QStringLiteral("okumailerlemesi"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoReset(false);
+    std::vector<ReadSheet> sheets =
+        readFormsForDatabase(*m_db, paths, [&progress](int done, int known) {
+            progress.setMaximum(known);
+            progress.setValue(done); // a modal progress dialog lets its events through
+            return !progress.wasCanceled();
+        });
+    const bool cancelled = progress.wasCanceled();
+    progress.close();
+    if (cancelled) {
+        m_status->setText(QStringLiteral("Okuma durduruldu; hiçbir sonuç eklenmedi."));
+        return {};
+    }
+    return reviewAndStore(std::move(sheets));
+}
+
+ResultBatch ClassResultsWindow::reviewAndStore(std::vector<ReadSheet> sheets) {
+    FormReview review(std::move(sheets), listedPupils(*m_db));
+    if (std::all_of(review.sheets().begin(), review.sheets().end(),
+                    [](const ReadSheet& sheet) { return !sheet.refused.isEmpty(); })) {
+        m_prompts.message(Prompts::Kind::Error, kCaption,
+                          QStringLiteral("Hiçbir form okunamadı.\n") + review.summary());
+        return {};
+    }
+    FormReviewDialog dialog(review, this);
+    if (!m_runReview(dialog)) {
+        m_status->setText(QStringLiteral("Okunan formlar kaydedilmedi."));
+        return {};
+    }
+    return showBatch(review.store(*m_db));
 }
 
 void ClassResultsWindow::kodYapistirClick() {

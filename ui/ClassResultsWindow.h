@@ -2,6 +2,7 @@
 
 #include "db/ResultStore.h"
 
+#include "forms/FormReading.h"
 #include "results/ClassAnalysis.h"
 
 #include <QWidget>
@@ -11,6 +12,7 @@
 #include <optional>
 
 class Database;
+class FormReviewDialog;
 class Prompts;
 class QChartView;
 class QComboBox;
@@ -39,10 +41,21 @@ public:
     ResultBatch addFiles(const QStringList& paths);
     ResultBatch addCodes(const QString& pasted);
     void dosyaEkleClick();   // "Dosya ekle"
+    void optikFormClick();   // "Optik formları oku"
     void kodYapistirClick(); // "Kod yapıştır": a dialog to paste codes into
     void csvKaydetClick();   // "CSV olarak kaydet"
     void yazdirClick();      // "Yazdır"
     void secileniSilClick(); // "Seçileni sil", also the Delete key and the table's menu
+
+    // Reads filled optical forms (images and PDFs) with a progress dialog
+    // whose "Vazgeç" stops the batch and stores nothing, then reviewAndStore.
+    ResultBatch readForms(const QStringList& paths);
+    // The review of read sheets; on "Onayla" the sheets are stored and
+    // reported as result files are, and the class shows their test.
+    ResultBatch reviewAndStore(std::vector<ReadSheet> sheets);
+    // Runs the review dialog; true when confirmed. A modal loop by default.
+    using ReviewRunner = std::function<bool(FormReviewDialog&)>;
+    void setReviewRunner(ReviewRunner runner) { m_runReview = std::move(runner); }
 
     // The folder the file dialogs open in: the test's output folder.
     void setOutputFolder(const QString& folder) { m_outputFolder = folder; }
@@ -70,6 +83,7 @@ protected:
 
 private:
     ResultBatch addBatch(int count, const ResultReader& read);
+    ResultBatch showBatch(ResultBatch outcome);
     // Lists what was refused; true when the teacher chose to add the likely repeats.
     bool reportBatch(const ResultBatch& outcome);
     void refreshTests(const QString& identityToShow);
@@ -85,6 +99,7 @@ private:
     Prompts& m_prompts;
     std::shared_ptr<Database> m_db;
     PrinterChooser m_choosePrinter;
+    ReviewRunner m_runReview;
     QString m_outputFolder;
 
     std::optional<GeneratedTest> m_test;

@@ -10,6 +10,7 @@
 #include "db/ResultStore.h"
 #include "results/CsvExport.h"
 #include "ui/ClassResultsWindow.h"
+#include "ui/FormReviewDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -71,6 +73,7 @@ private slots:
     void oneTestAtATimeNewestFirst();
     void csvAndPrintedReport();
     void correctingTheClass();
+    void readFormsAreReviewedBeforeStoring();
 
 private:
     std::unique_ptr<ClassResultsWindow> openWindow();
@@ -445,6 +448,61 @@ void tst_ClassResults::correctingTheClass() {
     QCOMPARE(storedCount(), 0);
     QCOMPARE(window->findChild<QLabel*>(QStringLiteral("durum"))->text(),
              QStringLiteral("3 sonuç silindi."));
+}
+
+// Read forms: a flagged row answered by its key enables "Onayla"; "Vazgeç"
+// stores nothing; a batch with nothing readable is one error naming each file.
+void tst_ClassResults::readFormsAreReviewedBeforeStoring() {
+    auto window = openWindow();
+    m_prompts.nextFileLists.push_back(
+        {writeFile(m_dir->filePath(QStringLiteral("bozuk.png")), QByteArrayLiteral("png değil"))});
+    click(*window, "optikform");
+    QVERIFY(m_prompts.shown.value(0).text.startsWith(QStringLiteral("Hiçbir form okunamadı.\n")));
+    QVERIFY(m_prompts.shown[0].text.contains(QStringLiteral("• bozuk.png (sayfa 1): ")));
+
+    ReadSheet read;
+    read.file = m_dir->filePath(QStringLiteral("tarama.pdf"));
+    read.identity = samples::exampleTest().identity;
+    read.number = QStringLiteral("5");
+    read.answers = QStringLiteral("A?CDA");
+    QImage cutout(60, 12, QImage::Format_RGB32);
+    cutout.fill(Qt::gray);
+    read.flags = {{FormFlag::Row::Answer, 2, 0, QStringLiteral("İki işaret"), cutout,
+                   QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                               QStringLiteral("D"), QStringLiteral("Boş")}}};
+    ReadSheet photo;
+    photo.file = m_dir->filePath(QStringLiteral("kedi.jpg"));
+    photo.refused = QStringLiteral("Köşe işaretleri bulunamadı.");
+
+    bool confirm = false;
+    bool enabledBefore = true;
+    QString summary;
+    QString rowText;
+    window->setReviewRunner([&](FormReviewDialog& dialog) {
+        dialog.show();
+        enabledBefore = dialog.findChild<QPushButton*>(QStringLiteral("onayla"))->isEnabled();
+        summary = dialog.findChild<QPlainTextEdit*>(QStringLiteral("ozet"))->toPlainText();
+        auto* rows = dialog.findChild<QListWidget*>(QStringLiteral("satirlar"));
+        QTest::keyClick(rows, Qt::Key_E); // not a choice of the row
+        QTest::keyClick(rows, Qt::Key_C);
+        rowText = rows->item(0)->text();
+        QTest::mouseClick(
+            dialog.findChild<QPushButton*>(QLatin1String(confirm ? "onayla" : "vazgec")),
+            Qt::LeftButton);
+        return dialog.result() == QDialog::Accepted;
+    });
+    QCOMPARE(window->reviewAndStore({read, photo}).stored, 0);
+    QVERIFY(!enabledBefore);
+    QCOMPARE(summary, QStringLiteral("1 form okundu, 1 satır işaretlendi, 1 sayfa alınmadı.\n"
+                                     "• kedi.jpg (sayfa 1): Köşe işaretleri bulunamadı."));
+    QCOMPARE(storedCount(), 0);
+
+    confirm = true;
+    QCOMPARE(window->reviewAndStore({read, photo}).stored, 1);
+    QCOMPARE(rowText, QStringLiteral("tarama.pdf (sayfa 1) · 2. soru: İki işaret → C"));
+    QCOMPARE(window->rows().at(0).name, QStringLiteral("Öğrenci 5"));
+    QCOMPARE(window->rows().at(0).score.net, 4 - 1 / 3.0);
+    QCOMPARE(m_prompts.shown.size(), 1); // nothing refused at storing
 }
 
 QTEST_MAIN(tst_ClassResults)
