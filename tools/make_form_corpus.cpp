@@ -1,7 +1,13 @@
-// make_form_corpus FOLDER [SCANS PHOTOS [SEED]]: writes filled, degraded
-// optical forms (sheet-NNN.jpg) with what a reader should find in each
-// (sheet-NNN.json); see tools/FormCorpus.cpp for how they are made.
+// make_form_corpus [--db FILE] FOLDER [SCANS PHOTOS [SEED]]: writes filled,
+// degraded optical forms (sheet-NNN.jpg) with what a reader should find in
+// each (sheet-NNN.json); see tools/FormCorpus.cpp for how they are made.
+// --db remembers the forms' test in that database (made when missing), so
+// that `dorvana-forms read --db FILE` knows it.
 
+#include "db/Database.h"
+#include "db/NewDatabase.h"
+#include "db/ResultStore.h"
+#include "db/Schema.h"
 #include "tools/FormCorpus.h"
 
 #include <QDir>
@@ -15,9 +21,14 @@ int main(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
+    QString dbPath;
+    if (args.size() > 2 && args[1] == QStringLiteral("--db")) {
+        dbPath = args[2];
+        args.remove(1, 2);
+    }
     if (args.size() != 2 && args.size() != 4 && args.size() != 5) {
-        std::fputs("usage: make_form_corpus FOLDER [SCANS PHOTOS [SEED]]\n", stderr);
+        std::fputs("usage: make_form_corpus [--db FILE] FOLDER [SCANS PHOTOS [SEED]]\n", stderr);
         return 2;
     }
     const QDir folder(args[1]);
@@ -29,6 +40,13 @@ int main(int argc, char* argv[]) {
     const int photos = args.size() > 3 ? args[3].toInt() : 100;
     const quint32 seed = args.size() > 4 ? args[4].toUInt() : 1;
     const FormCorpus corpus;
+    if (!dbPath.isEmpty()) {
+        if (!QFile::exists(dbPath))
+            createDatabase(dbPath);
+        Database db(dbPath);
+        upgradeSchema(db);
+        rememberTest(db, corpus.test());
+    }
     for (int i = 0; i < scans + photos; ++i) {
         const SheetPlan plan = corpus.randomPlan(seed * 100003u + quint32(i),
                                                  i < scans ? Capture::Scan : Capture::Photo);
