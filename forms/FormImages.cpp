@@ -39,6 +39,12 @@ QSize pdfPixels(QSizeF points) {
     return {qMax(1, int(points.width() * scale)), qMax(1, int(points.height() * scale))};
 }
 
+// A JPEG cut short still decodes, the missing part grey: its end marker
+// must be there (a few bytes of padding after it are common).
+bool truncatedJpeg(const QByteArray& bytes) {
+    return bytes.startsWith("\xff\xd8") && !bytes.right(1024).contains("\xff\xd9");
+}
+
 // Rendered on white: the renderer leaves paper without a background transparent.
 QImage greyOnWhite(const QImage& rendered) {
     QImage page(rendered.size(), QImage::Format_RGB32);
@@ -86,8 +92,8 @@ FormPageSource::FormPageSource(const QString& file) : decoder(std::make_unique<D
         decoder->reader = std::make_unique<QImageReader>(&decoder->buffer);
         // A second bound inside the decoder, for a header that does not tell the size.
         decoder->reader->setAllocationLimit(int(kMaxSheetPixels * 4 / (1 << 20)) + 1);
-        if (!decoder->reader->canRead()) {
-            refusedText = u"Görüntü ya da PDF değil ya da bozuk; okunamadı"_s;
+        if (!decoder->reader->canRead() || truncatedJpeg(decoder->bytes)) {
+            refusedText = u"Görüntü ya da PDF değil, ya da bozuk veya yarım; okunamadı"_s;
             return;
         }
         pages = qMax(1, decoder->reader->imageCount());

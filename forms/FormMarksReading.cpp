@@ -141,7 +141,7 @@ RowReading decideRow(const std::vector<Bubble>& row, const MarkLevels& levels) {
         reading.marked = -1;
         // An eraser leaves its grey beyond the ring; a light pencil stays inside.
         const Bubble& b = row[std::size_t(doubtful)];
-        const bool smudge = b.around >= 0.5 * (b.inside - levels.blank);
+        const bool smudge = b.around >= 0.3 * (b.inside - levels.blank);
         reading.reason =
             smudge ? QStringLiteral(u"Silinmiş işaret") : QStringLiteral(u"Silik işaret");
     }
