@@ -67,19 +67,25 @@ void tst_FormReading::readsSheets_data() {
     QTest::addColumn<int>("turn");
     QTest::addColumn<int>("form");
     QTest::addColumn<int>("row7");
-    QTest::addColumn<QString>("reason"); // of question 7's flag; empty: read
+    QTest::addColumn<QString>("reason");   // of question 7's flag; empty: read
+    QTest::addColumn<bool>("numberFaint"); // the second digit marked faintly
 
     const int scan = int(Capture::Scan), photo = int(Capture::Photo);
-    QTest::newRow("clean scan") << scan << 0 << 0 << int(RowKind::Mark) << QString();
+    QTest::newRow("clean scan") << scan << 0 << 0 << int(RowKind::Mark) << QString() << false;
     QTest::newRow("scan turned sideways, 7 digits")
-        << scan << 90 << 1 << int(RowKind::Mark) << QString();
-    QTest::newRow("scan upside down") << scan << 180 << 0 << int(RowKind::Blank) << QString();
-    QTest::newRow("photo in perspective") << photo << 270 << 0 << int(RowKind::Mark) << QString();
-    QTest::newRow("pupil's own form") << photo << 0 << 2 << int(RowKind::Mark) << QString();
-    QTest::newRow("two marks") << scan << 0 << 0 << int(RowKind::Two) << u"İki işaret"_s;
-    QTest::newRow("faint mark") << scan << 0 << 1 << int(RowKind::Faint) << u"Silik işaret"_s;
+        << scan << 90 << 1 << int(RowKind::Mark) << QString() << false;
+    QTest::newRow("scan upside down")
+        << scan << 180 << 0 << int(RowKind::Blank) << QString() << false;
+    QTest::newRow("photo in perspective")
+        << photo << 270 << 0 << int(RowKind::Mark) << QString() << false;
+    QTest::newRow("pupil's own form")
+        << photo << 0 << 2 << int(RowKind::Mark) << QString() << false;
+    QTest::newRow("two marks") << scan << 0 << 0 << int(RowKind::Two) << u"İki işaret"_s << false;
+    QTest::newRow("faint mark") << scan << 0 << 1 << int(RowKind::Faint) << u"Silik işaret"_s
+                                << false;
     QTest::newRow("crossed out beside a mark")
-        << photo << 0 << 0 << int(RowKind::Crossed) << u"Silinmiş işaret"_s;
+        << photo << 0 << 0 << int(RowKind::Crossed) << u"Silinmiş işaret"_s << false;
+    QTest::newRow("faint digit") << scan << 0 << 0 << int(RowKind::Mark) << QString() << true;
 }
 
 void tst_FormReading::readsSheets() {
@@ -88,21 +94,31 @@ void tst_FormReading::readsSheets() {
     QFETCH(int, form);
     QFETCH(int, row7);
     QFETCH(QString, reason);
-    const SheetPlan p = plan(Capture(capture), turn, form, RowKind(row7));
+    QFETCH(bool, numberFaint);
+    SheetPlan p = plan(Capture(capture), turn, form, RowKind(row7));
+    p.numberFaint = numberFaint;
     const QJsonObject truth = corpus().truth(p);
     const ReadSheet sheet = readSheet(QImage::fromData(corpus().makeSheet(p)), knownTest());
 
     QCOMPARE(sheet.refused, QString());
     QCOMPARE(sheet.identity, corpus().test().identity);
-    QCOMPARE(sheet.number, truth[u"number"_s].toString());
+    QString number = truth[u"number"_s].toString();
+    if (numberFaint)
+        number[1] = u'?';
+    QCOMPARE(sheet.number, number);
     QCOMPARE(sheet.numberFromCode, form >= 2);
     QCOMPARE(sheet.booklet, truth[u"booklet"_s].toString());
     QString expected = truth[u"answers"_s].toString();
     if (!reason.isEmpty())
         expected[6] = u'?';
     QCOMPARE(sheet.answers, expected);
-    QCOMPARE(int(sheet.flags.size()), reason.isEmpty() ? 0 : 1);
-    if (!reason.isEmpty()) {
+    QCOMPARE(int(sheet.flags.size()), int(!reason.isEmpty()) + int(numberFaint));
+    if (numberFaint) {
+        const FormFlag& flag = sheet.flags.front();
+        QCOMPARE(int(flag.row), int(FormFlag::Row::Number));
+        QCOMPARE(flag.position, 2);
+        QCOMPARE(flag.choices.size(), 11);
+    } else if (!reason.isEmpty()) {
         const FormFlag& flag = sheet.flags.front();
         QCOMPARE(flag.question, 7);
         QCOMPARE(flag.reason, reason);
@@ -115,6 +131,7 @@ void tst_FormReading::readsSheets() {
 void tst_FormReading::refusesPages_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("refusal");
+    QTest::addColumn<bool>("link"); // given as a symbolic link to the bytes
 
     QImage white(2480, 3508, QImage::Format_Grayscale8);
     white.fill(255);
@@ -130,20 +147,27 @@ void tst_FormReading::refusesPages_data() {
     GeneratedTest other = corpus().test();
     other.identity = u"00112233445566778899aabbccddeeff"_s;
 
-    QTest::newRow("blank page") << blank << u"köşe işaretleri bulunamadı"_s;
-    QTest::newRow("damaged file") << sheet.left(5000) << u"bozuk"_s;
-    QTest::newRow("oversized header") << huge << u"çok büyük"_s;
+    QTest::newRow("blank page") << blank << u"köşe işaretleri bulunamadı"_s << false;
+    QTest::newRow("damaged file") << sheet.left(5000) << u"bozuk"_s << false;
+    QTest::newRow("oversized header") << huge << u"çok büyük"_s << false;
     QTest::newRow("form of another test")
-        << printForms(other, {}).pdf << u"test kimliği 00112233445566778899aabbccddeeff"_s;
-    QTest::newRow("a form's PDF, unfilled") << printForms(corpus().test(), {}).pdf << QString();
+        << printForms(other, {}).pdf << u"test kimliği 00112233445566778899aabbccddeeff"_s << false;
+    QTest::newRow("a form's PDF, unfilled")
+        << printForms(corpus().test(), {}).pdf << QString() << false;
+    QTest::newRow("link to a sheet") << sheet << u"Sıradan bir dosya değil"_s << true;
 }
 
 void tst_FormReading::refusesPages() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, refusal);
+    QFETCH(bool, link);
     QTemporaryDir dir;
     static const QByteArray good = corpus().makeSheet(plan(Capture::Scan, 180, 1, RowKind::Mark));
-    const QStringList files{written(dir, u"bad"_s, bytes), written(dir, u"good.jpg"_s, good)};
+    QStringList files{written(dir, u"bad"_s, bytes), written(dir, u"good.jpg"_s, good)};
+    if (link) {
+        files[0] = dir.filePath(u"link"_s);
+        QVERIFY(QFile::link(dir.filePath(u"bad"_s), files[0]));
+    }
     int told = 0;
     const std::vector<ReadSheet> sheets = readFormFiles(files, knownTest(), [&](int done, int) {
         told = done;
