@@ -154,6 +154,7 @@ BENCHMARK(FormReadAccuracy)
 BENCHMARK(FormReadPage)->ArgName("photo")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(FormReadPdf)
     ->ArgName("pages")
+    ->Arg(20)
     ->Arg(500)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
