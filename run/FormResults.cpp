@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -14,6 +15,7 @@ namespace {
 const QString kTimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
 // The version of the result check a read sheet is signed with (booklets included).
 constexpr int kCheckVersion = 3;
+constexpr qsizetype kListedRows = 10; // a refusal names this many undecided rows at most
 
 // The listed pupils with this number; one pupil listed in two classes counts once.
 std::vector<ListedPupil> pupilsWithNumber(const std::vector<ListedPupil>& pupils,
@@ -73,7 +75,9 @@ QString undecided(const ReadSheet& sheet) {
             rows << QStringLiteral(u"%1. soru").arg(i + 1);
     if (rows.isEmpty())
         return {};
-    return QStringLiteral(u"okunamayan satırlar seçilmedi (%1); tahminle sonuç kaydedilmez")
+    if (rows.size() > kListedRows)
+        rows = rows.first(kListedRows) << QStringLiteral(u"…");
+    return QStringLiteral(u"seçilmemiş belirsiz satırlar var (%1); sonuç tahminle kaydedilmez")
         .arg(rows.join(QStringLiteral(", ")));
 }
 

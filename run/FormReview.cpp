@@ -78,13 +78,12 @@ QString FormReview::summary() const {
     return text;
 }
 
-ResultBatch FormReview::store(Database& db, const QDateTime& readAt) const {
-    if (!complete())
-        throw AppError(QStringLiteral(u"İşaretlenen her satır için bir seçim yapılmalı."));
-    std::vector<ReadSheet> decided = m_sheets;
-    std::vector<QString> chosenPupil(decided.size());
+ReadSheet FormReview::decided(std::size_t index, QString& pupil) const {
+    ReadSheet sheet = m_sheets[index];
+    QString chosenPupil;
     for (std::size_t row = 0; row < m_rows.size(); ++row) {
-        ReadSheet& sheet = decided[m_rows[row].sheet];
+        if (m_rows[row].sheet != index || m_chosen[row] < 0)
+            continue;
         const FormFlag& flag = flagOf(row);
         const QString choice = flag.choices[m_chosen[row]];
         const QChar first = choice == kBlank ? QChar() : choice.front();
@@ -102,25 +101,39 @@ ResultBatch FormReview::store(Database& db, const QDateTime& readAt) const {
                 setAt(sheet.number, flag.position, first.isNull() ? kDroppedDigit : first);
                 break;
             }
-            for (const ListedPupil& candidate :
-                 numberCandidates(m_pupils, m_sheets[m_rows[row].sheet]))
+            for (const ListedPupil& candidate : numberCandidates(m_pupils, m_sheets[index]))
                 if (candidateText(candidate) == choice) {
                     sheet.number = candidate.number;
-                    chosenPupil[m_rows[row].sheet] = candidate.name;
+                    chosenPupil = candidate.name;
                 }
             break;
         }
     }
+    sheet.number.remove(kDroppedDigit);
+    // The whole-number flags are answered once a pupil was chosen for each.
+    if (!chosenPupil.isEmpty())
+        std::erase_if(sheet.flags, [](const FormFlag& flag) {
+            return flag.row == FormFlag::Row::Number && flag.position == 0;
+        });
+    pupil = chosenPupil.isEmpty() ? pupilNameOf(m_pupils, sheet) : chosenPupil;
+    return sheet;
+}
+
+QString FormReview::pupilOf(std::size_t row) const {
+    QString pupil;
+    decided(m_rows[row].sheet, pupil);
+    return pupil;
+}
+
+ResultBatch FormReview::store(Database& db, const QDateTime& readAt) const {
+    if (!complete())
+        throw AppError(QStringLiteral(u"İşaretlenen her satır için bir seçim yapılmalı."));
+    std::vector<ReadSheet> sheets;
     QStringList pupils;
-    for (std::size_t s = 0; s < decided.size(); ++s) {
-        ReadSheet& sheet = decided[s];
-        sheet.number.remove(kDroppedDigit);
-        // The whole-number flags are answered once a pupil was chosen for each.
-        if (!chosenPupil[s].isEmpty())
-            std::erase_if(sheet.flags, [](const FormFlag& flag) {
-                return flag.row == FormFlag::Row::Number && flag.position == 0;
-            });
-        pupils << (chosenPupil[s].isEmpty() ? pupilNameOf(m_pupils, sheet) : chosenPupil[s]);
+    for (std::size_t index = 0; index < m_sheets.size(); ++index) {
+        QString pupil;
+        sheets.push_back(decided(index, pupil));
+        pupils << pupil;
     }
-    return storeReviewedSheets(db, decided, pupils, readAt);
+    return storeReviewedSheets(db, sheets, pupils, readAt);
 }

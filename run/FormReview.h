@@ -30,6 +30,8 @@ public:
     // The choice a typed key picks: its letter or digit in any case; space,
     // "-" or "." for "Boş"; -1 for none.
     int choiceForKey(std::size_t row, const QString& typed) const;
+    // The pupil the sheet of `row` is stored under, by the choices made so far.
+    QString pupilOf(std::size_t row) const;
     // Every flagged row has a choice: the batch may be stored.
     bool complete() const;
 
@@ -40,6 +42,9 @@ public:
     ResultBatch store(Database& db, const QDateTime& readAt = QDateTime::currentDateTime()) const;
 
 private:
+    // Sheet `index` as the choices made so far decide it, and its pupil.
+    ReadSheet decided(std::size_t index, QString& pupil) const;
+
     struct Row {
         std::size_t sheet;
         std::size_t flag;

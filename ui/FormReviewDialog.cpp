@@ -53,6 +53,8 @@ FormReviewDialog::FormReviewDialog(FormReview& review, QWidget* parent)
     m_cutout->setObjectName(QStringLiteral("kesit"));
     m_nameBox = new QLabel(shown);
     m_nameBox->setObjectName(QStringLiteral("adkutusu"));
+    m_pupil = new QLabel(shown);
+    m_pupil->setObjectName(QStringLiteral("ogrenci"));
     m_choiceButtons = new QWidget(shown);
     m_choiceButtons->setObjectName(QStringLiteral("secenekler"));
     new QHBoxLayout(m_choiceButtons);
@@ -61,6 +63,7 @@ FormReviewDialog::FormReviewDialog(FormReview& review, QWidget* parent)
     m_candidates->setObjectName(QStringLiteral("adaylar"));
     shownLayout->addWidget(m_cutout);
     shownLayout->addWidget(m_nameBox);
+    shownLayout->addWidget(m_pupil);
     shownLayout->addWidget(m_choiceButtons);
     shownLayout->addWidget(m_candidates, 1);
     shownLayout->addStretch();
@@ -71,7 +74,7 @@ FormReviewDialog::FormReviewDialog(FormReview& review, QWidget* parent)
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(m_rows);
     split->addWidget(scroll);
-    split->setStretchFactor(0, 2);
+    split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 3);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -97,6 +100,7 @@ FormReviewDialog::FormReviewDialog(FormReview& review, QWidget* parent)
         if (m_shown >= 0 && choice >= 0) {
             m_review.choose(std::size_t(m_shown), choice);
             updateRowText(m_shown);
+            showPupil();
             m_confirm->setEnabled(m_review.complete());
         }
     });
@@ -123,6 +127,12 @@ void FormReviewDialog::showRow(int row) {
         number ? shownImage(m_review.sheetOf(std::size_t(row)).nameBox, kNameBoxWidth) : QPixmap());
     m_nameBox->setVisible(number);
     fillChoices();
+    showPupil();
+}
+
+void FormReviewDialog::showPupil() {
+    m_pupil->setText(QStringLiteral(u"Bu form şu öğrencinin sonucu olarak kaydedilecek: %1")
+                         .arg(m_review.pupilOf(std::size_t(m_shown))));
 }
 
 void FormReviewDialog::fillChoices() {
@@ -167,6 +177,7 @@ void FormReviewDialog::chooseShown(int choice) {
         }
     }
     fillChoices();
+    showPupil();
 }
 
 void FormReviewDialog::updateRowText(int row) {

@@ -34,6 +34,7 @@ protected:
 private:
     void fillChoices();
     void updateRowText(int row);
+    void showPupil();
 
     FormReview& m_review;
     int m_shown = -1;
@@ -41,6 +42,7 @@ private:
     QListWidget* m_rows = nullptr;
     QLabel* m_cutout = nullptr;
     QLabel* m_nameBox = nullptr;
+    QLabel* m_pupil = nullptr; // whom the shown sheet is stored under
     QWidget* m_choiceButtons = nullptr;
     QButtonGroup* m_choiceGroup = nullptr;
     QListWidget* m_candidates = nullptr; // the pupils a whole-number flag offers

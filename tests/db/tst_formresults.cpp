@@ -156,8 +156,10 @@ void tst_FormResults::reviewAnswersTheFlags() {
     QCOMPARE(review.flagOf(5).choices,
              (QStringList{u"12 Bülent Can (9-A)"_s, u"12 Cem Demir (9-B)"_s}));
 
-    review.choose(0, 3);                              // Cem Demir's number
-    review.choose(1, review.choiceForKey(1, u"0"_s)); // 007: Ayşe Kaya
+    review.choose(0, 3); // Cem Demir's number
+    QCOMPARE(review.pupilOf(1), u"Öğrenci 0?7"_s);
+    review.choose(1, review.choiceForKey(1, u"0"_s));
+    QCOMPARE(review.pupilOf(2), u"Ayşe Kaya"_s); // 007, from the same sheet's other row
     review.choose(2, review.choiceForKey(2, u"c"_s));
     review.choose(3, 1); // booklet B
     review.choose(4, review.choiceForKey(4, u"."_s));
