@@ -32,6 +32,8 @@ const goals = {
   'SettingsSave': 5,
   'SinglePageGeneration/100': 400,
   'ResultFilesAnalysis/files:1000': 200,
+  'FormReadPage/photo:0': 150,
+  'FormReadPage/photo:1': 150,
 };
 
 const split = (name) => {
