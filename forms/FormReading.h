@@ -38,8 +38,9 @@ struct ReadSheet {
 
     QString identity; // the test the QR code names
     int layoutVersion = 0;
-    // The pupil's number: the digits read, "?" in a flagged place; from the
-    // QR code of a pupil's own form.
+    // The pupil's number: the digits read, an empty place left out and "?"
+    // for a flagged one (the k-th "?" is the k-th digit flag); from the QR
+    // code of a pupil's own form.
     QString number;
     bool numberFromCode = false;
     // The booklet marked: "A".."D", "?" when flagged; "A" on a one-booklet test.

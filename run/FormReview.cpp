@@ -25,6 +25,19 @@ void setAt(QString& text, int position, QChar value) {
         text[position - 1] = value;
 }
 
+// Where a digit's flag stands in the number as read: an empty place is left
+// out of it, so the k-th digit flag is the k-th "?" (0 when there is none).
+int flaggedDigitPlace(const ReadSheet& sheet, std::size_t flagIndex) {
+    qsizetype ordinal = 0;
+    for (std::size_t f = 0; f < flagIndex; ++f)
+        if (sheet.flags[f].row == FormFlag::Row::Number && sheet.flags[f].position > 0)
+            ++ordinal;
+    for (qsizetype i = 0; i < sheet.number.size(); ++i)
+        if (sheet.number[i] == u'?' && ordinal-- == 0)
+            return int(i + 1);
+    return 0;
+}
+
 } // namespace
 
 FormReview::FormReview(std::vector<ReadSheet> sheets, std::vector<ListedPupil> pupils)
@@ -98,7 +111,8 @@ ReadSheet FormReview::decided(std::size_t index, QString& pupil) const {
             break;
         case FormFlag::Row::Number:
             if (flag.position > 0) {
-                setAt(sheet.number, flag.position, first.isNull() ? kDroppedDigit : first);
+                setAt(sheet.number, flaggedDigitPlace(m_sheets[index], m_rows[row].flag),
+                      first.isNull() ? kDroppedDigit : first);
                 break;
             }
             for (const ListedPupil& candidate : numberCandidates(m_pupils, m_sheets[index]))

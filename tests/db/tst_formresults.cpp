@@ -134,7 +134,8 @@ void tst_FormResults::reviewAnswersTheFlags() {
     const QStringList letters{u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"Boş"_s};
     std::vector<ReadSheet> sheets{sheet(u"99"_s, u"ABCDA"_s), sheet(u"0?7"_s, u"A?CDA"_s),
                                   sheet(u"7"_s, u"ABCDD"_s), sheet(u"12"_s, u"?BCDA"_s, u"?"_s)};
-    sheets[1].flags = {flag(FormFlag::Row::Number, 2, {u"0"_s, u"1"_s, u"Boş"_s}),
+    // Its third place is flagged and its second left empty, so out of the number read.
+    sheets[1].flags = {flag(FormFlag::Row::Number, 3, {u"0"_s, u"1"_s, u"Boş"_s}),
                        flag(FormFlag::Row::Answer, 2, letters)};
     sheets[3].flags = {flag(FormFlag::Row::Booklet, 1, {u"A"_s, u"B"_s}),
                        flag(FormFlag::Row::Answer, 1, letters)};
