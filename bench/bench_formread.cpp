@@ -10,6 +10,9 @@
 
 #include <QFile>
 #include <QJsonArray>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 
 #include <opencv2/core.hpp>
 
@@ -143,6 +146,60 @@ void FormReadPdf(benchmark::State& state) {
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+// A scanner's PDF: every page a filled, scanned form as a 300-dpi image (20
+// different sheets in turn), each page rendered and read, progress told after
+// every page.
+void FormReadScannedPdf(benchmark::State& state) {
+    cv::setNumThreads(1);
+    const int pages = int(state.range(0));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("scans.pdf"));
+    std::vector<QString> truths;
+    {
+        std::vector<QImage> scans;
+        for (int i = 0; i < 20; ++i) {
+            const SheetPlan plan = corpus().randomPlan(5000u + quint32(i), Capture::Scan);
+            scans.push_back(QImage::fromData(corpus().makeSheet(plan)));
+            truths.push_back(corpus().truth(plan)[QStringLiteral("answers")].toString());
+        }
+        QPdfWriter writer(path);
+        writer.setResolution(300);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF());
+        QPainter painter(&writer);
+        for (int i = 0; i < pages; ++i) {
+            if (i > 0)
+                writer.newPage();
+            const QImage& scan = scans[std::size_t(i) % scans.size()];
+            painter.drawImage(
+                QRect(QPoint(), scan.size().scaled(painter.viewport().size(), Qt::KeepAspectRatio)),
+                scan);
+        }
+    }
+    int told = 0, read = 0, wrong = 0;
+    for (auto _ : state) {
+        const auto sheets = readFormFiles({path}, lookupOf(corpus().test()), [&](int done, int) {
+            told = done;
+            return true;
+        });
+        read = wrong = 0;
+        for (std::size_t i = 0; i < sheets.size(); ++i) {
+            if (!sheets[i].refused.isEmpty())
+                continue;
+            ++read;
+            const QString& truth = truths[i % truths.size()];
+            for (qsizetype q = 0; q < truth.size(); ++q)
+                wrong += sheets[i].answers[q] != u'?' && sheets[i].answers[q] != truth[q];
+        }
+    }
+    state.counters["answers_wrong_unflagged"] = wrong;
+    if (told != pages || read != pages)
+        return benchFail(state, "not every page was read and told");
+    state.counters["ms_per_page"] =
+        benchmark::Counter(double(pages) * double(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 } // namespace
 
 BENCHMARK(FormReadAccuracy)
@@ -153,6 +210,13 @@ BENCHMARK(FormReadAccuracy)
     ->UseRealTime();
 BENCHMARK(FormReadPage)->ArgName("photo")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(FormReadPdf)
+    ->ArgName("pages")
+    ->Arg(20)
+    ->Arg(500)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(FormReadScannedPdf)
     ->ArgName("pages")
     ->Arg(20)
     ->Arg(500)

@@ -8,13 +8,16 @@
 
 // The pages of one scanned or photographed file, decoded one at a time so
 // that a batch of hundreds of pages never holds more than one of them:
-// PNG, JPEG, TIFF with several pages, PDF rendered at 300 dpi. The file is
+// PNG, JPEG, TIFF with several pages, PDF rendered at 200 dpi. The file is
 // untrusted: only a regular file, not a link, at most kMaxFormFileBytes; an
 // image whose header says it is larger than kMaxSheetPixels is refused before
 // it is decoded. No widget.
 
 inline constexpr qint64 kMaxFormFileBytes = qint64(1) << 30;
-inline constexpr double kPdfDotsPerInch = 300;
+// Enough for the marks (a bubble's inner disc is 11 pixels across the radius,
+// a QR module 6), and Qt PDF draws a scanner's 300-dpi page image almost twice
+// as fast as at 300 dpi.
+inline constexpr double kPdfDotsPerInch = 200;
 
 struct FormPage {
     QImage image;    // grey, empty when refused
