@@ -2,6 +2,7 @@
 // command line; the same functions as the window's "Optik form" and "Optik
 // formları oku".
 
+#include "app/CommandLine.h"
 #include "core/AppError.h"
 #include "db/Database.h"
 #include "db/Schema.h"
@@ -21,9 +22,9 @@
 
 namespace {
 
-constexpr int kWritten = 0;
-constexpr int kRefused = 1;
-constexpr int kUsage = 2;
+constexpr int kWritten = commandline::kDone;
+using commandline::kRefused;
+using commandline::kUsage;
 constexpr int kNotAllStored = 3;
 
 // A class list is a small text file; anything larger is not one.
@@ -44,10 +45,6 @@ const char kUsageText[] =
     "çıkış kodları: 0 yazıldı (read: her sayfa okundu ve kaydedildi); 1 reddedildi\n"
     "  (neden hata çıktısında, hiçbir şey yazılmadı); 2 yanlış kullanım;\n"
     "  3 (read) reddedilen, şüpheli satırı olan ya da kaydedilmeyen form var\n";
-
-void say(const QString& text) {
-    std::fprintf(stderr, "dorvana-forms: %s\n", text.toUtf8().constData());
-}
 
 int usage() {
     std::fputs(kUsageText, stderr);
@@ -173,33 +170,22 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() >= 2 && args[1] == QStringLiteral("read")) {
-        try {
-            return readForms(args);
-        } catch (const AppError& error) {
-            say(error.text());
-            return kRefused;
-        } catch (const std::exception& error) {
-            say(QString::fromLocal8Bit(error.what()));
-            return kRefused;
-        }
-    }
-    if (args.size() < 2 || args[1] != QStringLiteral("print") || args.size() % 2 != 0)
+    if (args.size() >= 2 && args[1] == QStringLiteral("read"))
+        return commandline::runReportingRefusals("dorvana-forms", [&] { return readForms(args); });
+    const auto given =
+        args.size() < 2 || args[1] != QStringLiteral("print")
+            ? std::nullopt
+            : commandline::options(
+                  args, 2,
+                  {QStringLiteral("--db"), QStringLiteral("--stem"), QStringLiteral("--out"),
+                   QStringLiteral("--layout"), QStringLiteral("--class-list"),
+                   QStringLiteral("--digits")},
+                  {QStringLiteral("--db"), QStringLiteral("--stem"), QStringLiteral("--out")});
+    if (!given)
         return usage();
-    std::map<QString, QString> options;
-    const QStringList known{QStringLiteral("--db"),         QStringLiteral("--stem"),
-                            QStringLiteral("--out"),        QStringLiteral("--layout"),
-                            QStringLiteral("--class-list"), QStringLiteral("--digits")};
-    for (qsizetype i = 2; i + 1 < args.size(); i += 2) {
-        if (!known.contains(args[i]) || options.count(args[i]))
-            return usage();
-        options[args[i]] = args[i + 1];
-    }
-    for (const char* needed : {"--db", "--stem", "--out"})
-        if (options[QLatin1String(needed)].isEmpty())
-            return usage();
+    std::map<QString, QString> options = *given;
 
-    try {
+    return commandline::runReportingRefusals("dorvana-forms", [&] {
         FormPrintRequest request;
         request.stem = options[QStringLiteral("--stem")];
         request.pdfPath = options[QStringLiteral("--out")];
@@ -220,12 +206,6 @@ int main(int argc, char* argv[]) {
                          .arg(test.name, request.pdfPath)
                          .toUtf8()
                          .constData());
-    } catch (const AppError& error) {
-        say(error.text());
-        return kRefused;
-    } catch (const std::exception& error) {
-        say(QString::fromLocal8Bit(error.what()));
-        return kRefused;
-    }
-    return kWritten;
+        return kWritten;
+    });
 }

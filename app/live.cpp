@@ -1,6 +1,7 @@
 // dorvana-live: a live exam from the command line, for a school server; the
 // same generation run and the same live exam as the window's "Canlı sınav".
 
+#include "app/CommandLine.h"
 #include "core/AppError.h"
 #include "core/Platform.h"
 #include "core/TestRules.h"
@@ -26,8 +27,8 @@
 
 namespace {
 
-constexpr int kRefused = 1;
-constexpr int kUsage = 2;
+using commandline::kRefused;
+using commandline::kUsage;
 // An explanation is a few lines typed for the pupils.
 constexpr qint64 kExplanationLimit = 64 * 1024;
 
@@ -45,7 +46,7 @@ const char kUsageText[] =
     "çıkış kodları: 0 kapatıldı; 1 reddedildi (neden hata çıktısında); 2 yanlış kullanım\n";
 
 void say(const QString& text) {
-    std::fprintf(stderr, "dorvana-live: %s\n", text.toUtf8().constData());
+    commandline::say("dorvana-live", text);
 }
 
 void print(const QString& line) {
@@ -167,36 +168,22 @@ int main(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() % 2 != 1)
+    const auto given = commandline::options(
+        app.arguments(), 1,
+        {QStringLiteral("--db"), QStringLiteral("--folder"), QStringLiteral("--stem"),
+         QStringLiteral("--listen"), QStringLiteral("--name"), QStringLiteral("--count"),
+         QStringLiteral("--explanation")},
+        {QStringLiteral("--db"), QStringLiteral("--folder"), QStringLiteral("--stem")});
+    if (!given)
         return usage();
-    std::map<QString, QString> options;
-    const QStringList known{QStringLiteral("--db"),         QStringLiteral("--folder"),
-                            QStringLiteral("--stem"),       QStringLiteral("--listen"),
-                            QStringLiteral("--name"),       QStringLiteral("--count"),
-                            QStringLiteral("--explanation")};
-    for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
-        if (!known.contains(args[i]) || options.count(args[i]))
-            return usage();
-        options[args[i]] = args[i + 1];
-    }
-    for (const char* needed : {"--db", "--folder", "--stem"})
-        if (options[QLatin1String(needed)].isEmpty())
-            return usage();
+    std::map<QString, QString> options = *given;
 
     std::unique_ptr<LiveExam> exam;
-    try {
-        exam = openOrStart(options);
-    } catch (const GenerationRefused& refusal) {
-        say(refusal.message());
-        return kRefused;
-    } catch (const AppError& error) {
-        say(error.text());
-        return kRefused;
-    } catch (const std::exception& error) {
-        say(QString::fromLocal8Bit(error.what()));
-        return kRefused;
-    }
+    if (const int refused = commandline::runReportingRefusals("dorvana-live", [&] {
+            exam = openOrStart(options);
+            return commandline::kDone;
+        }))
+        return refused;
 
     const auto endExam = [&exam] {
         try {
