@@ -25,8 +25,7 @@ self-scoring test that pupils take in a web browser, with no server.
 
 The user interface is in Turkish.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# qt6-image-formats-plugins: the TIFF pages of scanned optical forms.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-image-formats-plugins, qt6-translations-l10n, fonts-liberation2 | fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation2 | fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 

@@ -2,6 +2,7 @@
 
 #include "core/Platform.h"
 #include "forms/FormReading.h"
+#include "forms/TiffPages.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -16,7 +17,8 @@ struct FormPageSource::Decoder {
     QByteArray bytes;
     QBuffer buffer;
     QPdfDocument pdf;
-    std::unique_ptr<QImageReader> reader;
+    std::unique_ptr<QImageReader> reader; // PNG and JPEG
+    std::unique_ptr<TiffPages> tiff;      // a scanner's pages in one TIFF file
 };
 
 namespace {
@@ -88,6 +90,13 @@ FormPageSource::FormPageSource(const QString& file) : decoder(std::make_unique<D
             return;
         }
         pages = decoder->pdf.pageCount();
+    } else if (TiffPages::looksLikeTiff(decoder->bytes)) {
+        decoder->tiff = std::make_unique<TiffPages>(decoder->bytes);
+        if (!decoder->tiff->isOpen()) {
+            refusedText = u"TIFF dosyası bozuk; açılamadı"_s;
+            return;
+        }
+        pages = decoder->tiff->count();
     } else {
         decoder->reader = std::make_unique<QImageReader>(&decoder->buffer);
         // A second bound inside the decoder, for a header that does not tell the size.
@@ -109,6 +118,23 @@ FormPageSource::~FormPageSource() = default;
 
 FormPage FormPageSource::page(int index) {
     FormPage out;
+    if (decoder->tiff) {
+        const QSize size = decoder->tiff->size(index);
+        if (size.isEmpty()) {
+            out.refused = u"Sayfaya ulaşılamadı; dosya bozuk"_s;
+            return out;
+        }
+        if (const qint64 pixels = qint64(size.width()) * size.height(); pixels > kMaxSheetPixels) {
+            out.refused = tooLarge(pixels);
+            return out;
+        }
+        const QImage image = decoder->tiff->read(index);
+        if (image.isNull())
+            out.refused = u"Görüntü bozuk; okunamadı"_s;
+        else
+            out.image = greyOnWhite(image);
+        return out;
+    }
     if (!decoder->reader) {
         const QSize size = pdfPixels(decoder->pdf.pagePointSize(index));
         // Without smoothing: faster, and the edges the reader measures are no

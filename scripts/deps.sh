@@ -13,7 +13,7 @@ packages=(
   qt6-charts-dev libqt6opengl6-dev
   libreoffice-calc-nogui
   libopencv-dev libopencv-contrib-dev libqrencode-dev zbar-tools
-  libzbar-dev qt6-image-formats-plugins
+  libzbar-dev libtiff-dev
   "$@"
 )
 

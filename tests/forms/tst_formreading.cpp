@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <tiffio.h>
+
 using namespace Qt::StringLiterals;
 
 class tst_FormReading : public QObject {
@@ -20,6 +22,7 @@ private slots:
     void readsSheets();
     void refusesPages_data();
     void refusesPages();
+    void readsTiffPages();
 };
 
 namespace {
@@ -58,6 +61,30 @@ QString written(const QTemporaryDir& dir, const QString& name, const QByteArray&
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write a test file");
     return file.fileName();
+}
+
+// A scanner's multi-page TIFF file of these pages, grey, LZW, written by libtiff.
+QByteArray tiffOf(const QTemporaryDir& dir, const QList<QImage>& pages) {
+    const QString path = dir.filePath(u"scan.tif"_s);
+    TIFF* tiff = TIFFOpen(QFile::encodeName(path).constData(), "w");
+    for (const QImage& page : pages) {
+        const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
+        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, uint32_t(grey.width()));
+        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, uint32_t(grey.height()));
+        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 64);
+        for (int y = 0; y < grey.height(); ++y)
+            TIFFWriteScanline(tiff, const_cast<uchar*>(grey.constScanLine(y)), uint32_t(y), 0);
+        TIFFWriteDirectory(tiff);
+    }
+    TIFFClose(tiff);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read the TIFF back");
+    return file.readAll();
 }
 
 } // namespace
@@ -189,6 +216,27 @@ void tst_FormReading::refusesPages() {
 
     // Cancelled after the first page: the rest is not read.
     QCOMPARE(int(readFormFiles(files, knownTest(), [](int, int) { return false; }).size()), 1);
+}
+
+// A scanner's pages in one TIFF file, each read or refused on its own; a
+// damaged TIFF refused whole.
+void tst_FormReading::readsTiffPages() {
+    QTemporaryDir dir;
+    QImage blank(1240, 1754, QImage::Format_Grayscale8);
+    blank.fill(255);
+    const QByteArray tiff = tiffOf(
+        dir,
+        {QImage::fromData(corpus().makeSheet(plan(Capture::Scan, 90, 0, RowKind::Mark))), blank});
+    const QStringList files{written(dir, u"pages.tif"_s, tiff),
+                            written(dir, u"damaged.tif"_s, tiff.left(4000))};
+    const std::vector<ReadSheet> sheets = readFormFiles(files, knownTest());
+    QCOMPARE(int(sheets.size()), 3);
+    QCOMPARE(sheets[0].refused, QString());
+    QCOMPARE(sheets[0].number, u"4071"_s);
+    QCOMPARE(sheets[1].page, 2);
+    QVERIFY2(sheets[1].refused.contains(u"köşe işaretleri bulunamadı"_s),
+             qPrintable(sheets[1].refused));
+    QVERIFY2(sheets[2].refused.contains(u"bozuk"_s), qPrintable(sheets[2].refused));
 }
 
 QTEST_MAIN(tst_FormReading)
